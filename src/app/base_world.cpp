@@ -1,0 +1,7 @@
+#include "app/base_world.hpp"
+
+BaseWorld* current_world = nullptr;
+
+BaseWorld::~BaseWorld() = default;
+
+void BaseWorld::apply_view() {}

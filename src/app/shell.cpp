@@ -1,0 +1,183 @@
+#include "app/shell.hpp"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/base_world.hpp"
+#include "app/log.hpp"
+#include "app/opening_screen.hpp"
+#include "render/gl.hpp"
+#include "render/gl_errors.hpp"
+#include "render/texture_font.hpp"
+#include "render/texture_manager.hpp"
+
+namespace {
+
+constexpr int window_width = 1023;  // not 1024: the projection is built on 1023/768
+constexpr int window_height = 768;
+
+SDL_Surface* video_surface = nullptr;
+bool full_screen = false;
+
+Uint32 video_flags()
+{
+    return SDL_OPENGL | (full_screen ? SDL_FULLSCREEN : 0);
+}
+
+void set_multisample(int samples)
+{
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, samples > 1 ? 1 : 0);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, samples > 1 ? samples : 1);
+}
+
+void destroy_current_world()
+{
+    delete current_world;
+    current_world = nullptr;
+}
+
+void toggle_full_screen()
+{
+    full_screen = !full_screen;
+    SDL_FreeSurface(video_surface);
+    video_surface = SDL_SetVideoMode(window_width, window_height, 24, video_flags());
+    if (!video_surface) {
+        log_err() << "Unable to set video mode: " << SDL_GetError() << '\n';
+        quit_program(1);
+    }
+    // A new mode brings a new GL context: everything uploaded must come back
+    // under the same names, since the screens hold on to them.
+    gl_setup();
+    reload_textures();
+    reload_fonts();
+}
+
+bool alt_held(const SDL_Event& event)
+{
+    return (event.key.keysym.mod & (KMOD_LALT | KMOD_RALT)) != 0;
+}
+
+}  // namespace
+
+bool is_full_screen()
+{
+    return full_screen;
+}
+
+void quit_program(int code)
+{
+    if (video_surface && full_screen)
+        SDL_WM_ToggleFullScreen(video_surface);
+    log_out().flush();
+    log_err().flush();
+    std::exit(code);
+}
+
+void gl_setup()
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glScaled(0.750733137829912, 1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glEnable(GL_LINE_SMOOTH);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    gl_errors("init");
+}
+
+void open_video(bool full)
+{
+    full_screen = full;
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+
+    for (int samples = 16;; samples /= 2) {
+        set_multisample(samples);
+        video_surface = SDL_SetVideoMode(window_width, window_height, 24, video_flags());
+        if (video_surface)
+            break;
+        if (samples == 1) {
+            log_err() << "Unable to set video mode: " << SDL_GetError() << '\n';
+            quit_program(1);
+        }
+        log_err() << "Couldn't make video mode; retrying with multisample = " << samples / 2 << "." << '\n';
+    }
+}
+
+unsigned int wait_for_frame(Uint32& last, const std::function<Uint32()>& ticks,
+                            const std::function<void(Uint32)>& delay)
+{
+    Uint32 elapsed = ticks() - last;
+    while (elapsed < min_frame_ms) {
+        delay(min_frame_ms - elapsed);
+        elapsed = ticks() - last;
+    }
+    last += elapsed;
+    return elapsed > max_frame_ms ? max_frame_ms : elapsed;
+}
+
+void event_pass(unsigned int frame_ms)
+{
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (event.type == SDL_KEYDOWN && alt_held(event)) {
+            const SDLKey key = event.key.keysym.sym;
+            if (key == SDLK_RETURN) {
+                toggle_full_screen();
+                continue;
+            }
+            if (key == SDLK_ESCAPE || key == SDLK_F4)
+                quit_program(0);
+        }
+        // The wheel is not part of the game; its presses reach no screen.
+        if (event.type == SDL_MOUSEBUTTONDOWN && event.button.button > 3)
+            continue;
+        if (!current_world)
+            continue;
+        double dt = frame_ms / 1000.0;
+        current_world->handle_event(event, dt);
+    }
+}
+
+int run_game(int argc, char** argv)
+{
+    (void)argv;
+    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) == -1) {
+        log_err() << "Unable to init SDL: " << SDL_GetError() << '\n';
+        quit_program(1);
+    }
+    std::atexit(SDL_Quit);
+
+    open_video(argc > 1);
+    if (argc == 1) {
+        SDL_WM_GrabInput(SDL_GRAB_ON);
+        SDL_ShowCursor(SDL_DISABLE);
+    }
+
+    build_opening_screen(true);
+    std::atexit(destroy_current_world);
+    gl_setup();
+
+    Uint32 last = SDL_GetTicks();
+    while (current_world) {
+        const unsigned int frame_ms = wait_for_frame(last, SDL_GetTicks, SDL_Delay);
+        event_pass(frame_ms);
+        if (!current_world)
+            break;
+        glClear(GL_COLOR_BUFFER_BIT);
+        double dt = frame_ms / 1000.0;
+        current_world->update(dt);
+        if (!current_world)
+            break;
+        current_world->draw();
+        gl_errors("draw");
+        SDL_GL_SwapBuffers();
+    }
+
+    log_out() << "Global destructors should run after this line . . ." << std::endl;
+    return 0;
+}

@@ -1,0 +1,5 @@
+#include "render/texture_font.hpp"
+
+void reload_fonts()
+{
+}

@@ -1,0 +1,5 @@
+#include "render/texture_manager.hpp"
+
+void reload_textures()
+{
+}

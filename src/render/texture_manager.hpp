@@ -1,0 +1,5 @@
+#pragma once
+
+// Uploads every cached texture again under its old name, after the window's
+// GL context was recreated.
+void reload_textures();

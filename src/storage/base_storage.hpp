@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include <SDL/SDL.h>
+
+#include "geometry/vector2.hpp"
+
+// Every data file starts with this number; on disk the bytes are ED 55 5E 0B.
+constexpr unsigned int storage_magic = 0x0B5E55EDu;
+
+// Strings longer than this are taken as a sign of a damaged stream.
+constexpr int max_string_length = 10000;
+
+// The typed binary stream through which every data file is written and read.
+// The reader must make exactly the reads the writer made, in the same order.
+//
+// A storage that meets damaged data (a wrong magic number in strict mode, an
+// impossible string length or count) becomes corrupt: from then on every read
+// fails and nothing more is read, so a loader only has to check its reads.
+class BaseStorage {
+public:
+    virtual ~BaseStorage();
+
+    virtual void write_raw(const void* data, std::size_t size) = 0;
+    virtual void write(bool value);
+    virtual void write(int value);
+    virtual void write(unsigned int value);
+    virtual void write(const std::string& value);
+    virtual void write(const SDL_Event& event);
+    virtual void write(double value);
+    virtual void write(const Vector2& value);
+
+    virtual bool read_raw(void* data, std::size_t size) = 0;
+    virtual bool read(bool& value);
+    virtual bool read(int& value);
+    virtual bool read(unsigned int& value);
+    virtual bool read(std::string& value);
+    virtual bool read(SDL_Event& event);
+    virtual bool read(double& value);
+    virtual bool read(Vector2& value);
+
+    virtual void rewind() = 0;
+    virtual void truncate();
+
+    // A string literal would otherwise pick the bool overload.
+    void write(const char*) = delete;
+
+    // Bytes that reads can still deliver before the end of the data.
+    virtual std::size_t bytes_left() const = 0;
+
+    // Reads a stored element count and accepts it only when it is not negative
+    // and the remaining bytes can hold that many records of at least
+    // min_record_bytes each; otherwise the storage becomes corrupt. Every count
+    // that sizes an allocation is read this way.
+    bool read_count(int& count, std::size_t min_record_bytes);
+    bool read_count(unsigned int& count, std::size_t min_record_bytes);
+
+    bool corrupt() const { return corrupt_; }
+
+protected:
+    void mark_corrupt() { corrupt_ = true; }
+    void clear_corrupt() { corrupt_ = false; }
+
+private:
+    bool corrupt_ = false;
+};
+
+// Moves the rest of `from` to `to`, one byte at a time, until a read fails.
+void copy_rest(BaseStorage& from, BaseStorage& to);
