@@ -108,6 +108,16 @@ void open_video(bool full)
     }
 }
 
+void start_video(int argc)
+{
+    open_video(argc > 1);
+    // In a window the sword must not leave it; full screen needs neither.
+    if (argc == 1) {
+        SDL_WM_GrabInput(SDL_GRAB_ON);
+        SDL_ShowCursor(SDL_DISABLE);
+    }
+}
+
 unsigned int wait_for_frame(Uint32& last, const std::function<Uint32()>& ticks,
                             const std::function<void(Uint32)>& delay)
 {
@@ -152,11 +162,7 @@ int run_game(int argc, char** argv)
     }
     std::atexit(SDL_Quit);
 
-    open_video(argc > 1);
-    if (argc == 1) {
-        SDL_WM_GrabInput(SDL_GRAB_ON);
-        SDL_ShowCursor(SDL_DISABLE);
-    }
+    start_video(argc);
 
     build_opening_screen(true);
     std::atexit(destroy_current_world);

@@ -19,6 +19,10 @@ void gl_setup();
 // program with code 1 when even the plain mode fails.
 void open_video(bool full_screen);
 
+// The window as the command line asks: any argument means full screen;
+// without one the window grabs the input and hides the cursor.
+void start_video(int argc);
+
 // Waits until at least 15 ms have passed since `last`, advances `last` by the
 // whole elapsed time and returns the frame's milliseconds, capped at 33 so
 // that a stall never becomes one huge simulation step.

@@ -1,0 +1,190 @@
+#include "support/game_process.hpp"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::vector<char*> c_args(std::vector<std::string>& args)
+{
+    std::vector<char*> out;
+    for (std::string& a : args)
+        out.push_back(a.data());
+    out.push_back(nullptr);
+    return out;
+}
+
+std::string read_text(const std::string& path)
+{
+    std::ifstream in(path);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// waitpid with a deadline; -1 when the child is still running at the end.
+int wait_child(pid_t pid, double seconds)
+{
+    const auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
+    for (;;) {
+        int status = 0;
+        const pid_t r = waitpid(pid, &status, WNOHANG);
+        if (r == pid)
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        if (r < 0)
+            return -2;
+        if (Clock::now() > deadline)
+            return -1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+}  // namespace
+
+PrivateDisplay::PrivateDisplay(int width, int height)
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        return;
+    pid_ = fork();
+    if (pid_ == 0) {
+        close(fds[0]);
+        const int devnull = open("/dev/null", O_WRONLY);
+        dup2(devnull, 1);
+        dup2(devnull, 2);
+        std::vector<std::string> args{"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0",
+                                      std::to_string(width) + "x" + std::to_string(height) + "x24", "-nolisten", "tcp"};
+        execvp("Xvfb", c_args(args).data());
+        _exit(127);
+    }
+    close(fds[1]);
+    std::string number;
+    char c;
+    while (read(fds[0], &c, 1) == 1 && c != '\n')
+        number.push_back(c);
+    close(fds[0]);
+    if (!number.empty())
+        name_ = ":" + number;
+}
+
+PrivateDisplay::~PrivateDisplay()
+{
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        if (wait_child(pid_, 5) == -1) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+}
+
+GameProcess::GameProcess(const PrivateDisplay& display, const std::vector<std::string>& args) : display_(display)
+{
+    char pattern[] = "/tmp/slivermere-e2e-XXXXXX";
+    const std::string dir = mkdtemp(pattern) ? pattern : "/tmp";
+    out_file_ = dir + "/stdout";
+    err_file_ = dir + "/stderr";
+    pid_ = fork();
+    if (pid_ == 0) {
+        if (chdir(SLIVERMERE_GAME_DIR) != 0)
+            _exit(126);
+        const int out = open(out_file_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = open(err_file_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(out, 1);
+        dup2(err, 2);
+        setenv("DISPLAY", display_.name().c_str(), 1);
+        std::vector<std::string> argv{SLIVERMERE_BINARY};
+        argv.insert(argv.end(), args.begin(), args.end());
+        execv(SLIVERMERE_BINARY, c_args(argv).data());
+        _exit(127);
+    }
+}
+
+GameProcess::~GameProcess()
+{
+    if (running()) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+}
+
+bool GameProcess::running()
+{
+    if (pid_ <= 0 || exit_code_ != -1)
+        return false;
+    const int code = wait_child(pid_, 0);
+    if (code == -1)
+        return true;
+    exit_code_ = code;
+    return false;
+}
+
+int GameProcess::wait_exit(double seconds)
+{
+    if (exit_code_ != -1)
+        return exit_code_;
+    const int code = wait_child(pid_, seconds);
+    if (code == -1) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+        exit_code_ = -3;
+        return -1;
+    }
+    exit_code_ = code;
+    return code;
+}
+
+std::string GameProcess::wait_for_window(double seconds)
+{
+    const auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
+    while (Clock::now() < deadline && running()) {
+        std::string found = xdotool(display_, {"search", "--onlyvisible", "--class", "slivermere"});
+        if (const auto end = found.find('\n'); end != std::string::npos && end > 0)
+            return found.substr(0, end);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return {};
+}
+
+std::string GameProcess::out() const { return read_text(out_file_); }
+std::string GameProcess::err() const { return read_text(err_file_); }
+
+std::string xdotool(const PrivateDisplay& display, const std::vector<std::string>& args, int* status)
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        return {};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        dup2(fds[1], 1);
+        const int devnull = open("/dev/null", O_WRONLY);
+        dup2(devnull, 2);
+        setenv("DISPLAY", display.name().c_str(), 1);
+        std::vector<std::string> argv{"xdotool"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        execvp("xdotool", c_args(argv).data());
+        _exit(127);
+    }
+    close(fds[1]);
+    std::string output;
+    char buffer[256];
+    ssize_t n;
+    while ((n = read(fds[0], buffer, sizeof buffer)) > 0)
+        output.append(buffer, static_cast<std::size_t>(n));
+    close(fds[0]);
+    const int code = wait_child(pid, 30);
+    if (status)
+        *status = code;
+    return output;
+}

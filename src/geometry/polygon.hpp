@@ -1,0 +1,89 @@
+#pragma once
+
+#include <cfloat>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "geometry/vector2.hpp"
+#include "render/polygon_style.hpp"
+#include "storage/base_storable.hpp"
+
+// 2x2 matrix kept column by column: (m00, m10) is where the local x axis
+// points in the world, (m01, m11) the local y axis.
+struct Rotation {
+    double m00 = 1.0;
+    double m10 = 0.0;
+    double m01 = 0.0;
+    double m11 = 1.0;
+};
+
+// A solid shape: points in a local frame, directed edges between them and a
+// rigid placement in the world. The boundary runs counter-clockwise, material
+// on the left. A pair of opposite edges a->b, b->a is a slit cut into the
+// material, not boundary.
+class Polygon : public BaseStorable {
+public:
+    // An edge as (start index, end index); a copy, so it stays valid while
+    // `edges` changes.
+    using Edge = std::pair<int, int>;
+
+    Polygon() = default;
+    Polygon(const Polygon&) = default;
+    Polygon& operator=(const Polygon&) = default;
+    Polygon(Polygon&&) = default;
+    Polygon& operator=(Polygon&&) = default;
+    ~Polygon() override;
+
+    void save(BaseStorage& storage) const override;
+    bool load(BaseStorage& storage) override;
+    // Moves the local origin to v (local) without moving the world shape.
+    virtual void shift_origin(const Vector2& v);
+    virtual bool sanity_check(std::string& message, Vector2& where) const;
+    virtual void draw() const;
+    // Editor view; the caller sets the colour.
+    virtual void draw_outline(bool detailed) const;
+
+    void compute_bbox();
+    Vector2 world_bbox_centre();
+    Vector2 to_world(const Vector2& p) const;
+    // Inverse of to_world while `rotation` is a pure rotation.
+    Vector2 to_local(const Vector2& p) const;
+    // Positive for a counter-clockwise boundary; slits cancel out.
+    double signed_area() const;
+    Vector2 centroid() const;
+    bool contains(const Vector2& p);
+    // Nearest point on the boundary (slits skipped) and its edge. The polygon
+    // must have at least one edge that is not doubled.
+    void closest_boundary_point(const Vector2& p, Edge& edge, Vector2& point) const;
+    Vector2 closest_edge_point(const Vector2& p) const;
+    bool has_reverse(const Edge& edge) const;
+    void trace_loops(PolygonStyle& loop_style) const;
+
+    bool bbox_valid = false;
+    PolygonStyle style{"default"};
+    std::string style_name;
+    Vector2 last_sword_pos;
+    bool sword_inside = false;
+    int inside_point_count = 0;
+    bool cut_pending = false;
+    std::vector<Vector2> points;
+    std::multimap<int, int> edges;
+    Vector2 bbox_min{DBL_MAX, DBL_MAX};
+    Vector2 bbox_max{-DBL_MAX, -DBL_MAX};
+    Rotation rotation;
+    double angle = 0.0;
+    Vector2 position;
+    Vector2 texture_offset;
+    double cut_drag = 0.0;
+};
+
+// The "most right" rule for walking an outline: where to go on from the edge
+// start->end among the edges of `candidates` that start at `end`. Left turns
+// score highest and going straight back lowest, so the walk keeps the
+// material on its left where loops touch at a point. candidates.end() when
+// no candidate starts there or none scores (NaN points).
+std::multimap<int, int>::iterator most_right_successor(const std::vector<Vector2>& points,
+                                                       std::multimap<int, int>& candidates,
+                                                       int start, int end);

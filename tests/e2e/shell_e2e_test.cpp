@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/game_process.hpp"
+
+namespace {
+
+constexpr const char* destructors_line = "Global destructors should run after this line . . .\n";
+
+class ShellEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(display.ok()) << "Xvfb did not start"; }
+
+    PrivateDisplay display;
+};
+
+}  // namespace
+
+TEST_F(ShellEndToEnd, OpensTheWindowWithTheMultisampleFallbacks)
+{
+    GameProcess game(display);
+    const std::string window = game.wait_for_window();
+    ASSERT_FALSE(window.empty()) << game.err();
+    const std::string geometry = xdotool(display, {"getwindowgeometry", window});
+    EXPECT_NE(geometry.find("Geometry: 1023x768"), std::string::npos) << geometry;
+    // Xvfb offers no 16 or 8 sample visuals but does offer 4.
+    EXPECT_NE(game.err().find("Couldn't make video mode; retrying with multisample = 8.\n"
+                              "Couldn't make video mode; retrying with multisample = 4.\n"),
+              std::string::npos)
+        << game.err();
+    EXPECT_EQ(game.err().find("multisample = 2."), std::string::npos);
+    xdotool(display, {"key", "alt+F4"});
+    EXPECT_EQ(game.wait_exit(), 0);
+}
+
+TEST_F(ShellEndToEnd, AltF4AndAltEscapeQuitAtOnce)
+{
+    for (const char* keys : {"alt+F4", "alt+Escape"}) {
+        GameProcess game(display);
+        ASSERT_FALSE(game.wait_for_window().empty()) << game.err();
+        xdotool(display, {"key", keys});
+        EXPECT_EQ(game.wait_exit(), 0) << keys;
+        EXPECT_EQ(game.out().find(destructors_line), std::string::npos) << "quits without finishing the frame";
+    }
+}
+
+TEST_F(ShellEndToEnd, EscapeReachesTheScreenWhichEndsTheLoop)
+{
+    GameProcess game(display);
+    ASSERT_FALSE(game.wait_for_window().empty()) << game.err();
+    xdotool(display, {"key", "Escape"});
+    EXPECT_EQ(game.wait_exit(), 0);
+    EXPECT_NE(game.out().find(destructors_line), std::string::npos) << game.out();
+}
+
+TEST_F(ShellEndToEnd, FullScreenStartsAndQuitsCleanly)
+{
+    GameProcess game(display, {"full"});
+    ASSERT_FALSE(game.wait_for_window().empty()) << game.err();
+    xdotool(display, {"key", "alt+Return"});
+    xdotool(display, {"key", "alt+Return"});
+    EXPECT_TRUE(game.running()) << game.err();
+    xdotool(display, {"key", "alt+F4"});
+    EXPECT_EQ(game.wait_exit(), 0) << game.err();
+    EXPECT_EQ(game.err().find("Unable to set video mode"), std::string::npos) << game.err();
+}
+
+TEST(ShellWithoutDisplay, FailsWithSdlsMessage)
+{
+    // An X server that is not there: the game must say why and stop, not hang.
+    const std::string command = std::string("cd ") + SLIVERMERE_GAME_DIR + " && DISPLAY=:59999 " + SLIVERMERE_BINARY +
+                                " 2>&1; echo \"rc=$?\"";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string output;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe))
+        output += buffer;
+    pclose(pipe);
+    EXPECT_NE(output.find("Unable to init SDL: "), std::string::npos) << output;
+    EXPECT_NE(output.find("rc=1"), std::string::npos) << output;
+}

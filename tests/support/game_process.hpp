@@ -1,0 +1,53 @@
+#pragma once
+
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+// A private X server for one end-to-end test, so that input sent to the game
+// reaches nothing else and nothing else disturbs it.
+class PrivateDisplay {
+public:
+    PrivateDisplay(int width = 1280, int height = 1024);
+    ~PrivateDisplay();
+    PrivateDisplay(const PrivateDisplay&) = delete;
+    PrivateDisplay& operator=(const PrivateDisplay&) = delete;
+
+    bool ok() const { return !name_.empty(); }
+    const std::string& name() const { return name_; }
+
+private:
+    pid_t pid_ = -1;
+    std::string name_;
+};
+
+// The real game binary, started in the game folder on a given display with its
+// output collected in files.
+class GameProcess {
+public:
+    GameProcess(const PrivateDisplay& display, const std::vector<std::string>& args = {});
+    ~GameProcess();
+    GameProcess(const GameProcess&) = delete;
+    GameProcess& operator=(const GameProcess&) = delete;
+
+    // The game's X window, waiting up to `seconds` for it; empty when none came.
+    std::string wait_for_window(double seconds = 20);
+    // Waits for the process to end; -1 on time-out (the process is then killed),
+    // otherwise its exit code (128 + signal when killed by a signal).
+    int wait_exit(double seconds = 20);
+    bool running();
+
+    std::string out() const;
+    std::string err() const;
+
+private:
+    const PrivateDisplay& display_;
+    pid_t pid_ = -1;
+    int exit_code_ = -1;
+    std::string out_file_;
+    std::string err_file_;
+};
+
+// Runs xdotool on the display with the given arguments and returns what it
+// printed on standard output; `status` gets its exit code.
+std::string xdotool(const PrivateDisplay& display, const std::vector<std::string>& args, int* status = nullptr);
