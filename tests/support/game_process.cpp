@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -53,6 +54,18 @@ int wait_child(pid_t pid, double seconds)
 
 PrivateDisplay::PrivateDisplay(int width, int height)
 {
+    // X servers that start at the same moment can pick the same display number
+    // and break each other's sockets: start one at a time, each until it answers.
+    const int lock = open("/tmp/slivermere-e2e-xvfb.lock", O_RDWR | O_CREAT, 0666);
+    if (lock >= 0)
+        flock(lock, LOCK_EX);
+    start(width, height);
+    if (lock >= 0)
+        close(lock);
+}
+
+void PrivateDisplay::start(int width, int height)
+{
     int fds[2];
     if (pipe(fds) != 0)
         return;
@@ -73,8 +86,17 @@ PrivateDisplay::PrivateDisplay(int width, int height)
     while (read(fds[0], &c, 1) == 1 && c != '\n')
         number.push_back(c);
     close(fds[0]);
-    if (!number.empty())
-        name_ = ":" + number;
+    if (number.empty())
+        return;
+    name_ = ":" + number;
+    int status = -1;
+    for (int attempt = 0; attempt < 50 && status != 0; ++attempt) {
+        xdotool(*this, {"getdisplaygeometry"}, &status);
+        if (status != 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    if (status != 0)
+        name_.clear();
 }
 
 PrivateDisplay::~PrivateDisplay()

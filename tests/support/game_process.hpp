@@ -17,6 +17,8 @@ public:
     const std::string& name() const { return name_; }
 
 private:
+    void start(int width, int height);
+
     pid_t pid_ = -1;
     std::string name_;
 };
