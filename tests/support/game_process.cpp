@@ -66,37 +66,40 @@ PrivateDisplay::PrivateDisplay(int width, int height)
 
 void PrivateDisplay::start(int width, int height)
 {
-    int fds[2];
-    if (pipe(fds) != 0)
-        return;
-    pid_ = fork();
-    if (pid_ == 0) {
-        close(fds[0]);
-        const int devnull = open("/dev/null", O_WRONLY);
-        dup2(devnull, 1);
-        dup2(devnull, 2);
-        std::vector<std::string> args{"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0",
-                                      std::to_string(width) + "x" + std::to_string(height) + "x24", "-nolisten", "tcp"};
-        execvp("Xvfb", c_args(args).data());
-        _exit(127);
-    }
-    close(fds[1]);
-    std::string number;
-    char c;
-    while (read(fds[0], &c, 1) == 1 && c != '\n')
-        number.push_back(c);
-    close(fds[0]);
-    if (number.empty())
-        return;
-    name_ = ":" + number;
-    int status = -1;
-    for (int attempt = 0; attempt < 50 && status != 0; ++attempt) {
-        xdotool(*this, {"getdisplaygeometry"}, &status);
-        if (status != 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    if (status != 0)
+    // Xvfb's own search for a free number (-displayfd) removes the sockets of
+    // servers already running, so pick a number that no lock file claims. With
+    // -noreset the server does not restart when the readiness probe leaves.
+    for (int n = 100; n < 500; ++n) {
+        const std::string number = std::to_string(n);
+        if (access(("/tmp/.X" + number + "-lock").c_str(), F_OK) == 0 ||
+            access(("/tmp/.X11-unix/X" + number).c_str(), F_OK) == 0)
+            continue;
+        pid_ = fork();
+        if (pid_ == 0) {
+            const int devnull = open("/dev/null", O_WRONLY);
+            dup2(devnull, 1);
+            dup2(devnull, 2);
+            std::vector<std::string> args{"Xvfb", ":" + number, "-screen", "0",
+                                          std::to_string(width) + "x" + std::to_string(height) + "x24",
+                                          "-nolisten", "tcp", "-noreset"};
+            execvp("Xvfb", c_args(args).data());
+            _exit(127);
+        }
+        name_ = ":" + number;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            int status = -1;
+            xdotool(*this, {"getdisplaygeometry"}, &status);
+            if (status == 0)
+                return;
+            if (wait_child(pid_, 0) != -1)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+        pid_ = -1;
         name_.clear();
+    }
 }
 
 PrivateDisplay::~PrivateDisplay()

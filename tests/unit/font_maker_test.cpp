@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "render/font_maker.hpp"
+#include "support/log_capture.hpp"
+#include "support/test_support.hpp"
+
+namespace {
+
+const char dejavu_sans[] = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+
+class FontMaker : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        std::string error;
+        made = make_texture_font(dejavu_sans, 32, error).release();
+        ASSERT_NE(made, nullptr) << error;
+    }
+    static void TearDownTestSuite() { delete made; }
+
+    static const FontGlyph& glyph(char c) { return made->glyphs[c - 32]; }
+    static int texel(int x, int y) { return made->image[static_cast<std::size_t>(y) * made->image_width + x]; }
+    static float width_of(const std::string& text)
+    {
+        return measure_text(*made, text.data(), static_cast<int>(text.size())).width;
+    }
+
+    static inline TextureFont* made = nullptr;
+};
+
+}  // namespace
+
+TEST_F(FontMaker, CoversPrintableAsciiAndMeasuresLikeText)
+{
+    EXPECT_EQ(made->glyph_count, 95);
+    EXPECT_EQ(made->first_code, 32);
+    EXPECT_EQ(made->code_range, 95);
+    EXPECT_EQ(glyph('~').code, 126);
+    EXPECT_TRUE(font_problems(*made).empty());
+    // 32 pixels per em: DejaVu rises about 0.76 em and sinks about 0.24 em.
+    EXPECT_GT(made->ascent, 20);
+    EXPECT_LT(made->ascent, 32);
+    EXPECT_GT(made->descent, 4);
+    EXPECT_LT(made->descent, 12);
+    EXPECT_GT(width_of("Ag"), width_of("A"));
+    EXPECT_GT(width_of("W"), 2 * width_of("i"));
+    EXPECT_GT(glyph(' ').advance, 0);
+    EXPECT_EQ(glyph(' ').width, 0);
+}
+
+TEST_F(FontMaker, LettersShareOneBaseline)
+{
+    // Boxes keep one empty texel below the ink, so a letter standing on the
+    // baseline has its box one texel below it.
+    for (char c : std::string("xzHEmn"))
+        EXPECT_EQ(glyph(c).y_offset, -1) << c;
+    for (char c : std::string("gjpqy"))
+        EXPECT_LT(glyph(c).y_offset, -4) << c;
+    EXPECT_GT(glyph('H').y_offset + glyph('H').height, glyph('x').y_offset + glyph('x').height);
+    int lowest = 0;
+    for (const FontGlyph& g : made->glyphs)
+        lowest = std::min<int>(lowest, g.y_offset);
+    EXPECT_EQ(made->descent, -lowest - 1);
+}
+
+TEST_F(FontMaker, BoxesStayApartInAPowerOfTwoAtlas)
+{
+    const int w = made->image_width, h = made->image_height;
+    EXPECT_TRUE(w >= h && (w & (w - 1)) == 0 && (h & (h - 1)) == 0) << w << " x " << h;
+    const int gap = 4;
+    for (const FontGlyph& a : made->glyphs) {
+        if (a.width == 0)
+            continue;
+        ASSERT_TRUE(a.x >= gap && a.y >= gap && a.x + a.width + gap <= w && a.y + a.height + gap <= h) << a.code;
+        for (int i = 0; i < a.width; ++i)
+            EXPECT_EQ(texel(a.x + i, a.y) + texel(a.x + i, a.y + a.height - 1), 0) << a.code;
+        for (int j = 0; j < a.height; ++j)
+            EXPECT_EQ(texel(a.x, a.y + j) + texel(a.x + a.width - 1, a.y + j), 0) << a.code;
+        for (const FontGlyph& b : made->glyphs) {
+            if (&a != &b && b.width > 0) {
+                EXPECT_TRUE(a.x + a.width + gap <= b.x || b.x + b.width + gap <= a.x ||
+                            a.y + a.height + gap <= b.y || b.y + b.height + gap <= a.y)
+                    << a.code << " and " << b.code;
+            }
+        }
+    }
+}
+
+TEST_F(FontMaker, AtlasHoldsGlyphsUprightWithSmoothEdges)
+{
+    // Row y of the atlas is drawn at the bottom of a glyph, so the bar of a 'T'
+    // is in its top ink row and the stem alone in its bottom one.
+    const FontGlyph& t = glyph('T');
+    auto lit = [&](int row) {
+        int n = 0;
+        for (int i = 0; i < t.width; ++i)
+            n += texel(t.x + i, t.y + row) > 128;
+        return n;
+    };
+    EXPECT_GT(lit(1), 0);
+    EXPECT_GT(lit(t.height - 2), 3 * lit(1));
+
+    int grey = 0;
+    const FontGlyph& o = glyph('O');
+    for (int j = 0; j < o.height; ++j)
+        for (int i = 0; i < o.width; ++i)
+            grey += texel(o.x + i, o.y + j) > 0 && texel(o.x + i, o.y + j) < 255;
+    EXPECT_GT(grey, 20) << "anti-aliased edges";
+}
+
+TEST_F(FontMaker, SavedFileLoadsBackUnchanged)
+{
+    TempDir dir;
+    ASSERT_TRUE(save_texture_font(dir.file("dejavu.txf"), *made));
+    const std::vector<unsigned char> bytes = read_file_bytes(dir.file("dejavu.txf"));
+    ASSERT_EQ(bytes.size(), 32u + 95 * 12 + made->image.size());
+    EXPECT_EQ(std::vector<unsigned char>(bytes.begin(), bytes.begin() + 12),
+              (std::vector<unsigned char>{0xFF, 't', 'x', 'f', 0x78, 0x56, 0x34, 0x12, 0, 0, 0, 0}));
+    EXPECT_FALSE(path_exists(dir.file("dejavu.txf.tmp")));
+
+    const auto loaded = load_texture_font(dir.file("dejavu.txf"));
+    ASSERT_TRUE(loaded) << texture_font_error();
+    EXPECT_EQ(loaded->image_width, made->image_width);
+    EXPECT_EQ(loaded->image_height, made->image_height);
+    EXPECT_EQ(loaded->ascent, made->ascent);
+    EXPECT_EQ(loaded->descent, made->descent);
+    EXPECT_EQ(loaded->image, made->image);
+    ASSERT_EQ(loaded->glyphs.size(), made->glyphs.size());
+    for (std::size_t i = 0; i < made->glyphs.size(); ++i) {
+        const FontGlyph &a = loaded->glyphs[i], &b = made->glyphs[i];
+        EXPECT_TRUE(a.code == b.code && a.width == b.width && a.height == b.height && a.x_offset == b.x_offset &&
+                    a.y_offset == b.y_offset && a.advance == b.advance && a.x == b.x && a.y == b.y)
+            << "glyph " << i;
+    }
+}
+
+TEST(FontMakerFailure, ReportsWhatWentWrong)
+{
+    std::string error;
+    EXPECT_EQ(make_texture_font("/nonexistent/font.ttf", 32, error), nullptr);
+    EXPECT_EQ(error, "cannot read a font from /nonexistent/font.ttf");
+    EXPECT_EQ(make_texture_font(dejavu_sans, 0, error), nullptr);
+    EXPECT_EQ(error, "pixel size must be between 1 and 127");
+    EXPECT_EQ(make_texture_font(dejavu_sans, 128, error), nullptr);
+    // Bold 'W' is wider than an em, past the 127 texels an advance can hold.
+    EXPECT_EQ(make_texture_font("/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf", 127, error), nullptr);
+    EXPECT_EQ(error, "character 87 is too large for a texture font at pixel size 127");
+
+    LogCapture log;
+    EXPECT_FALSE(save_texture_font("/nonexistent/dir/font.txf", TextureFont()));
+    TextureFont font = *make_texture_font(dejavu_sans, 8, error);
+    EXPECT_FALSE(save_texture_font("/nonexistent/dir/font.txf", font));
+    EXPECT_EQ(log.err(),
+              "Cannot write /nonexistent/dir/font.txf: not a complete font with a one-byte atlas.\n"
+              "Cannot write /nonexistent/dir/font.txf: No such file or directory\n");
+}
