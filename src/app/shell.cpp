@@ -7,6 +7,7 @@
 #include "app/log.hpp"
 #include "app/opening_screen.hpp"
 #include "render/gl.hpp"
+#include "render/gl_context.hpp"
 #include "render/gl_errors.hpp"
 #include "render/texture_font.hpp"
 #include "render/texture_manager.hpp"
@@ -98,8 +99,10 @@ void open_video(bool full)
     for (int samples = 16;; samples /= 2) {
         set_multisample(samples);
         video_surface = SDL_SetVideoMode(window_width, window_height, 24, video_flags());
-        if (video_surface)
+        if (video_surface) {
+            set_gl_ready(true);
             break;
+        }
         if (samples == 1) {
             log_err() << "Unable to set video mode: " << SDL_GetError() << '\n';
             quit_program(1);

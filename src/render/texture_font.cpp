@@ -9,6 +9,7 @@
 
 #include "app/log.hpp"
 #include "render/gl.hpp"
+#include "render/gl_context.hpp"
 
 static_assert(sizeof(GLfloat) == sizeof(float) && sizeof(GLshort) == sizeof(std::int16_t));
 static_assert(sizeof(GLuint) == sizeof(unsigned int));
@@ -301,8 +302,10 @@ TextureFont* get_font(const std::string& file_name)
     std::unique_ptr<TextureFont> font = load_texture_font(file_name);
     if (!font)
         return nullptr;
-    glBindTexture(GL_TEXTURE_2D, upload_font_texture(*font, 0));
-    set_font_filters();
+    if (gl_ready()) {
+        glBindTexture(GL_TEXTURE_2D, upload_font_texture(*font, 0));
+        set_font_filters();
+    }
     return (font_cache[file_name] = std::move(font)).get();
 }
 

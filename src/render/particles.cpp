@@ -1,0 +1,134 @@
+#include "render/particles.hpp"
+
+#include "app/log.hpp"
+#include "render/gl.hpp"
+#include "render/texture_manager.hpp"
+#include "storage/base_storage.hpp"
+
+namespace {
+
+// The format has no particle styles or background layers yet: anything but an
+// empty count is a damaged file.
+bool read_empty_count(BaseStorage& storage, const char* what)
+{
+    unsigned int count = 0;
+    if (!storage.read(count))
+        return false;
+    if (count != 0) {
+        log_out() << "Stored " << what << " count " << count << " should be 0" << '\n';
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+BaseParticleStyle::BaseParticleStyle()
+{
+    double aspect = 0;
+    texture = get_texture("textures/basic_particle.png", aspect, GL_CLAMP, GL_CLAMP);
+}
+
+void BaseParticleStyle::update_particles(std::vector<Particle>& particles, double& dt)
+{
+    std::size_t i = 0;
+    while (i < particles.size()) {
+        Particle& p = particles[i];
+        p.x += p.vx * dt;
+        p.y += p.vy * dt;
+        p.vx += 0 * dt;
+        p.vy += 1 * dt;
+        p.life -= dt;
+        if (p.life < 0)
+            particles.erase(particles.begin() + static_cast<std::ptrdiff_t>(i));
+        else
+            ++i;
+    }
+}
+
+void BaseParticleStyle::draw_particles(const std::vector<Particle>& particles)
+{
+    glColor3f(1, 1, 1);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glEnable(GL_TEXTURE_2D);
+    glBegin(GL_QUADS);
+    for (const Particle& p : particles) {
+        glColor4d(1, 1, 1, p.life > 1 ? 1.0 : p.life);
+        glTexCoord2d(1, 1);
+        glVertex2d(p.x + 0.15, p.y + 0.15);
+        glTexCoord2d(0, 1);
+        glVertex2d(p.x - 0.15, p.y + 0.15);
+        glTexCoord2d(0, 0);
+        glVertex2d(p.x - 0.15, p.y - 0.15);
+        glTexCoord2d(1, 0);
+        glVertex2d(p.x + 0.15, p.y - 0.15);
+    }
+    glEnd();
+    glDisable(GL_TEXTURE_2D);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+}
+
+ParticleManager::ParticleManager()
+{
+    add_style(default_particle_style, BaseParticleStyle());
+}
+
+void ParticleManager::save(BaseStorage& storage) const
+{
+    storage.write(0u);
+}
+
+bool ParticleManager::load(BaseStorage& storage)
+{
+    if (!read_empty_count(storage, "particle style"))
+        return false;
+    entries_.clear();
+    add_style(default_particle_style, BaseParticleStyle());
+    return true;
+}
+
+void ParticleManager::add_style(int id, const BaseParticleStyle& style)
+{
+    entries_.try_emplace(id, Entry{style, {}});
+}
+
+std::vector<Particle>& ParticleManager::particles_of(int id)
+{
+    return entries_.at(id).particles;
+}
+
+void ParticleManager::update_all(double dt)
+{
+    for (auto& [id, entry] : entries_)
+        entry.style.update_particles(entry.particles, dt);
+}
+
+void ParticleManager::draw_all()
+{
+    for (auto& [id, entry] : entries_)
+        entry.style.draw_particles(entry.particles);
+}
+
+void Background::save(BaseStorage& storage) const
+{
+    storage.write(0u);
+}
+
+bool Background::load(BaseStorage& storage)
+{
+    return read_empty_count(storage, "background layer");
+}
+
+void draw_background()
+{
+    const double w = 1023.0 / 768.0;
+    glBegin(GL_QUADS);
+    glColor3d(0.05, 0.05, 0.1);
+    glVertex2d(-w, -1);
+    glVertex2d(w, -1);
+    glColor3d(0.2, 0.2, 0.2);
+    glVertex2d(w, 1);
+    glVertex2d(-w, 1);
+    glEnd();
+}
