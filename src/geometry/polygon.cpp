@@ -59,7 +59,7 @@ bool Polygon::load(BaseStorage& storage)
 {
     if (!storage.read(style_name))
         return false;
-    style = PolygonStyle(style_name);
+    style.load_style(style_name);
     bbox_valid = false;
     if (!storage.read(last_sword_pos) || !storage.read(sword_inside))
         return false;

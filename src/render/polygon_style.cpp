@@ -1,18 +1,79 @@
 #include "render/polygon_style.hpp"
 
-#include <GL/gl.h>
+#include <cmath>
+#include <fstream>
+#include <utility>
 
-#include "geometry/polygon.hpp"
+#include "app/log.hpp"
 
-void draw_polygon(const PolygonStyle& style, const Polygon& polygon, double opacity)
+namespace {
+
+std::string style_folder(const std::string& name)
 {
-    glColor4d(1.0, 1.0, 1.0, opacity);
-    for (const std::vector<int>& loop : style.loops) {
-        glBegin(GL_LINE_LOOP);
-        for (int index : loop) {
-            Vector2 p = polygon.to_world(polygon.points[index]);
-            glVertex2d(p.x, p.y);
-        }
-        glEnd();
+    return "styles/polygon/" + name + "/";
+}
+
+struct StyleNumbers {
+    double edge_width = 0.0;
+    double light_width = 0.0;
+    double main_scale = 0.0;
+    double scroll_s = 0.0;
+    double scroll_t = 0.0;
+};
+
+bool read_info(const std::string& folder, StyleNumbers& numbers)
+{
+    std::ifstream info(folder + "info");
+    info >> numbers.edge_width >> numbers.light_width >> numbers.main_scale >> numbers.scroll_s >> numbers.scroll_t;
+    return !info.fail();
+}
+
+// Brings a shift into [0, 1) by whole steps. For |shift| >= 1 subtracting its
+// floor is exact and gives what the steps give, but a huge scroll from a
+// damaged info file cannot make the steps run for ever.
+double wrap_shift(double shift)
+{
+    if (shift < -1.0 || shift >= 2.0)
+        shift -= std::floor(shift);
+    while (shift < 0.0)
+        shift += 1.0;
+    while (shift >= 1.0)
+        shift -= 1.0;
+    return shift;
+}
+
+}  // namespace
+
+PolygonStyle::PolygonStyle(std::string style_name) : name(std::move(style_name)), folder(style_folder(name)) {}
+
+void PolygonStyle::load_style(const std::string& style_name)
+{
+    name = style_name;
+    folder = style_folder(style_name);
+    StyleNumbers numbers;
+    bool read = read_info(folder, numbers);
+    if (!read && style_name != "default") {
+        folder = style_folder("default");
+        read = read_info(folder, numbers);
     }
+    if (read) {
+        edge_width = numbers.edge_width;
+        light_width = numbers.light_width;
+        main_scale = numbers.main_scale;
+        scroll_s = numbers.scroll_s;
+        scroll_t = numbers.scroll_t;
+    } else {
+        log_err() << "Polygon style \"default\" is missing or unreadable" << '\n';
+    }
+    shift_s = 0.0;
+    shift_t = 0.0;
+    textures_fetched = false;
+}
+
+void PolygonStyle::animate_style(double dt)
+{
+    shift_s += scroll_s * dt;
+    shift_t += scroll_t * dt;
+    shift_s = wrap_shift(shift_s);
+    shift_t = wrap_shift(shift_t);
 }

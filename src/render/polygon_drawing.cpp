@@ -1,0 +1,280 @@
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <utility>
+#include <vector>
+
+#include "geometry/polygon.hpp"
+#include "render/gl.hpp"
+#include "render/polygon_style.hpp"
+#include "render/texture_manager.hpp"
+
+namespace {
+
+// One vertex of the light band, kept between its two passes.
+struct BandVertex {
+    double x, y, z;
+    double s, t;
+};
+
+void vertex(const Vector2& p) { glVertex2d(p.x, p.y); }
+
+// An outline or edge left stale by an edit may name points that are gone.
+bool names_point(int index, const std::vector<Vector2>& points)
+{
+    return index >= 0 && index < static_cast<int>(points.size());
+}
+
+bool names_points(const std::vector<int>& loop, const std::vector<Vector2>& points)
+{
+    return std::all_of(loop.begin(), loop.end(), [&points](int index) { return names_point(index, points); });
+}
+
+// Outward normal (e.y, -e.x) of the edge a -> b; (0, 0) for a zero-length edge.
+Vector2 outward_normal(const Vector2& a, const Vector2& b)
+{
+    const double length = (b - a).length();
+    const Vector2 e = (b - a) / (length == 0.0 ? 1.0 : length);
+    return {e.y, -e.x};
+}
+
+double band_s(const Vector2& normal, double angle)
+{
+    return (std::atan2(normal.y, normal.x) + angle) / (2.0 * std::numbers::pi);
+}
+
+// s moved by whole numbers to within 0.5 of the reference.
+double near_to(double s, double reference)
+{
+    return s - std::floor(s - reference + 0.5);
+}
+
+void add_pair(std::vector<BandVertex>& strip, const Vector2& at, const Vector2& normal, double s, double width,
+              int outer_copies, int inner_copies)
+{
+    for (int i = 0; i < outer_copies; ++i)
+        strip.push_back({at.x, at.y, -0.1, s, 1.0});
+    const Vector2 inner = at - normal * width;
+    for (int i = 0; i < inner_copies; ++i)
+        strip.push_back({inner.x, inner.y, -0.01, s, 0.0});
+}
+
+// The light band of every loop of at least three points as one quad strip.
+// Each loop's run starts outer, outer, outer, inner and ends outer, inner,
+// inner, inner, so the quads that join loops have no area.
+std::vector<BandVertex> light_band(const std::vector<std::vector<int>>& loops, const std::vector<Vector2>& points,
+                                   double angle, double width)
+{
+    std::vector<BandVertex> strip;
+    for (const std::vector<int>& loop : loops) {
+        const std::size_t n = loop.size();
+        if (n < 3 || !names_points(loop, points))
+            continue;
+        const std::size_t first = strip.size();
+        double previous = 0.0;
+        for (std::size_t i = 0; i < n; ++i) {
+            const Vector2 a = points[loop[(i + n - 2) % n]];
+            const Vector2 b = points[loop[(i + n - 1) % n]];
+            const Vector2 d = points[loop[i]];
+            const Vector2 n_in = outward_normal(a, b);
+            const Vector2 n_out = outward_normal(b, d);
+
+            previous = near_to(band_s(n_in, angle), previous);
+            add_pair(strip, (a + b) * 0.5, n_in, previous, width, i == 0 ? 3 : 1, 1);
+            if (dot(n_in, n_out) > 0.5) {
+                const Vector2 sum = n_in + n_out;
+                previous = near_to(band_s(sum, angle), previous);
+                add_pair(strip, b, sum / sum.length(), previous, width, 1, 1);
+            } else {
+                // A turn of 60 degrees or more: the band turns the corner as a wedge.
+                add_pair(strip, b, n_in, previous, width, 1, 1);
+                previous = near_to(band_s(n_out, angle), previous);
+                add_pair(strip, b, n_out, previous, width, 1, 1);
+            }
+        }
+        BandVertex outer = strip[first];
+        BandVertex inner = strip[first + 3];
+        outer.s = inner.s = near_to(outer.s, previous);
+        strip.push_back(outer);
+        for (int i = 0; i < 3; ++i)
+            strip.push_back(inner);
+    }
+    return strip;
+}
+
+// The band on the left of a -> b, w wide, fading out over w before a and
+// after b; its picture starts at running length r, k texture units per level
+// unit.
+void draw_edge_band(const Vector2& a, const Vector2& b, double length, double w, double k, double r, double alpha)
+{
+    const Vector2 d = (b - a) / (length == 0.0 ? 1.0 : length);
+    const Vector2 p(-d.y, d.x);
+    glBegin(GL_QUAD_STRIP);
+    glColor4d(1.0, 1.0, 1.0, 0.0);
+    glTexCoord2d(r * k, 1.0);
+    vertex(a - d * w);
+    glTexCoord2d(r * k, 0.0);
+    vertex(a - d * w);
+    glColor4d(1.0, 1.0, 1.0, alpha);
+    glTexCoord2d((r + w) * k, 1.0);
+    vertex(a);
+    glTexCoord2d((r + w) * k, 0.0);
+    vertex(a + p * w);
+    glTexCoord2d((r + w + length) * k, 1.0);
+    vertex(b);
+    glTexCoord2d((r + w + length) * k, 0.0);
+    vertex(b + p * w);
+    glColor4d(1.0, 1.0, 1.0, 0.0);
+    glTexCoord2d((r + 2.0 * w + length) * k, 1.0);
+    vertex(b + d * w);
+    glTexCoord2d((r + 2.0 * w + length) * k, 0.0);
+    vertex(b + d * w);
+    glEnd();
+}
+
+void quad(const Vector2& low, const Vector2& high)
+{
+    glBegin(GL_QUADS);
+    glVertex2d(low.x, low.y);
+    glVertex2d(high.x, low.y);
+    glVertex2d(high.x, high.y);
+    glVertex2d(low.x, high.y);
+    glEnd();
+}
+
+}  // namespace
+
+void fetch_style_textures(const PolygonStyle& style)
+{
+    double aspect = 1.0;
+    double edge_aspect = 1.0;
+    style.main_texture = get_texture(style.folder + "main.png", aspect, GL_REPEAT, GL_REPEAT);
+    style.edge_texture = get_texture(style.folder + "edge.png", edge_aspect, GL_REPEAT, GL_CLAMP);
+    style.cut_texture = get_texture(style.folder + "cut.png", aspect, GL_REPEAT, GL_CLAMP);
+    style.light_texture = get_texture(style.folder + "light.png", aspect, GL_REPEAT, GL_CLAMP);
+    style.edge_scale = 1.0 / (style.edge_width * edge_aspect);
+    style.textures_fetched = true;
+}
+
+void draw_polygon(const PolygonStyle& style, const Polygon& polygon, double alpha)
+{
+    const std::vector<Vector2>& points = polygon.points;
+    if (points.empty())
+        return;
+    if (!style.textures_fetched)
+        fetch_style_textures(style);
+
+    // 1. Drawing sees a const polygon, so a stale box and outline are
+    // recomputed for this draw only.
+    Vector2 bbox_min = polygon.bbox_min;
+    Vector2 bbox_max = polygon.bbox_max;
+    std::vector<std::vector<int>> retraced_loops;
+    const std::vector<std::vector<int>>* loops = &style.loops;
+    if (!polygon.bbox_valid) {
+        bbox_min = points.front();
+        bbox_max = points.front();
+        for (const Vector2& p : points) {
+            bbox_min = {std::fmin(bbox_min.x, p.x), std::fmin(bbox_min.y, p.y)};
+            bbox_max = {std::fmax(bbox_max.x, p.x), std::fmax(bbox_max.y, p.y)};
+        }
+        PolygonStyle retraced;
+        polygon.trace_loops(retraced);
+        retraced_loops = std::move(retraced.loops);
+        loops = &retraced_loops;
+    }
+
+    // 2. Local coordinates from here on.
+    const Rotation& m = polygon.rotation;
+    const GLdouble transform[16] = {m.m00, m.m10, 0.0, 0.0, m.m01, m.m11, 0.0, 0.0,
+                                    0.0,   0.0,   1.0, 0.0, polygon.position.x, polygon.position.y, 0.0, 1.0};
+    glPushMatrix();
+    glMultMatrixd(transform);
+
+    // 3. Clear the stencil under the polygon.
+    glEnable(GL_STENCIL_TEST);
+    glStencilFunc(GL_ALWAYS, 0, ~0u);
+    glStencilOp(GL_KEEP, GL_ZERO, GL_ZERO);
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    quad(bbox_min - Vector2(0.1, 0.1), bbox_max + Vector2(0.1, 0.1));
+
+    // 4. Count coverage: inside pixels are covered an odd number of times.
+    glStencilFunc(GL_ALWAYS, 0, ~0u);
+    glStencilOp(GL_KEEP, GL_INCR_WRAP, GL_INCR_WRAP);
+    for (const std::vector<int>& loop : *loops) {
+        if (!names_points(loop, points))
+            continue;
+        glBegin(GL_TRIANGLE_FAN);
+        for (int index : loop)
+            vertex(points[index]);
+        glEnd();
+    }
+
+    // 5. From here on only odd pixels are drawn.
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glStencilFunc(GL_EQUAL, 1, 1);
+    glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+
+    // 6. Interior; its depth z = 0 is the reference for the light band.
+    glBindTexture(GL_TEXTURE_2D, style.main_texture);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_ALWAYS);
+    glColor4d(1.0, 1.0, 1.0, alpha);
+    const Vector2 low = bbox_min - Vector2(0.05, 0.05);
+    const Vector2 high = bbox_max + Vector2(0.05, 0.05);
+    const Vector2 offset = polygon.texture_offset;
+    const double scale = style.main_scale;
+    glBegin(GL_QUADS);
+    for (const Vector2& corner : {low, Vector2(high.x, low.y), high, Vector2(low.x, high.y)}) {
+        glTexCoord2d((corner.x + offset.x) * scale + 0.5 - style.shift_s,
+                     style.shift_t - ((corner.y + offset.y) * scale + 0.5));
+        vertex(corner);
+    }
+    glEnd();
+    glDisable(GL_DEPTH_TEST);
+
+    // 7. Edge bands; each kind's picture runs on from one edge to the next.
+    double edge_run = 0.0;
+    double cut_run = 0.0;
+    for (const auto& edge : polygon.edges) {
+        if (!names_point(edge.first, points) || !names_point(edge.second, points))
+            continue;
+        const Vector2 a = points[edge.first];
+        const Vector2 b = points[edge.second];
+        const double length = (b - a).length();
+        const bool cut = polygon.has_reverse(edge);
+        double& run = cut ? cut_run : edge_run;
+        glBindTexture(GL_TEXTURE_2D, cut ? style.cut_texture : style.edge_texture);
+        draw_edge_band(a, b, length, style.edge_width, style.edge_scale, run, alpha);
+        run += 2.0 * style.edge_width + length;
+    }
+
+    // 8. Light band. The first pass leaves in the depth buffer the band
+    // nearest the outline (depth grows inwards); the second draws only that.
+    const std::vector<BandVertex> strip = light_band(*loops, points, polygon.angle, style.light_width);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    glDisable(GL_TEXTURE_2D);
+    glBegin(GL_QUAD_STRIP);
+    for (const BandVertex& v : strip)
+        glVertex3d(v.x, v.y, v.z);
+    glEnd();
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, style.light_texture);
+    glColor4d(1.0, 1.0, 1.0, alpha);
+    glBegin(GL_QUAD_STRIP);
+    for (const BandVertex& v : strip) {
+        glTexCoord2d(v.s, v.t);
+        glVertex3d(v.x, v.y, v.z);
+    }
+    glEnd();
+
+    // 9. Back to the plain state the other drawing expects.
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDisable(GL_STENCIL_TEST);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+    glPopMatrix();
+}

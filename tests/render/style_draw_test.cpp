@@ -1,0 +1,447 @@
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "geometry/polygon.hpp"
+#include "geometry/sword.hpp"
+#include "render/gl.hpp"
+#include "render/png.hpp"
+#include "render/polygon_style.hpp"
+#include "render/sword_style.hpp"
+#include "support/gl_fixture.hpp"
+#include "support/log_capture.hpp"
+#include "support/test_support.hpp"
+
+namespace {
+
+struct Rgba {
+    std::uint8_t r, g, b, a;
+};
+
+constexpr Rgba clear{0, 0, 0, 0};
+constexpr Rgba red{255, 0, 0, 255};
+constexpr Rgba green{0, 255, 0, 255};
+constexpr Rgba blue{0, 0, 255, 255};
+constexpr Rgba black{0, 0, 0, 255};
+constexpr Rgba white{255, 255, 255, 255};
+constexpr Rgba yellow{255, 255, 0, 255};
+
+// Red rises with s: texel i of `width` holds 255 * (i + 0.5) / width, so a
+// linear lookup at s gives about 255 * s away from the wrap.
+Rgba ramp(int i, int width)
+{
+    return {static_cast<std::uint8_t>(std::lround(255.0 * (i + 0.5) / width)), 0, 0, 255};
+}
+
+void picture(const std::string& path, int width, int height, const std::function<Rgba(int x, int y)>& texel)
+{
+    std::vector<std::uint8_t> rgba;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const Rgba c = texel(x, y);
+            rgba.insert(rgba.end(), {c.r, c.g, c.b, c.a});
+        }
+    ASSERT_TRUE(save_png(path, width, height, rgba));
+}
+
+void flat(const std::string& path, Rgba colour)
+{
+    picture(path, 4, 4, [colour](int, int) { return colour; });
+}
+
+void write_text(const std::string& path, const std::string& text)
+{
+    std::ofstream(path) << text;
+}
+
+void polygon_style(const std::string& name, const std::string& info, Rgba main, Rgba edge, Rgba cut, Rgba light)
+{
+    const std::string folder = "styles/polygon/" + name + "/";
+    std::filesystem::create_directories(folder);
+    write_text(folder + "info", info);
+    flat(folder + "main.png", main);
+    flat(folder + "edge.png", edge);
+    flat(folder + "cut.png", cut);
+    flat(folder + "light.png", light);
+}
+
+Polygon make_polygon(const std::vector<Vector2>& points, const std::vector<std::pair<int, int>>& edges,
+                     const std::string& style, Vector2 position = {})
+{
+    Polygon polygon;
+    polygon.points = points;
+    for (const auto& edge : edges)
+        polygon.edges.insert(edge);
+    polygon.position = position;
+    polygon.style_name = style;
+    polygon.style.load_style(style);
+    polygon.compute_bbox();
+    polygon.trace_loops(polygon.style);
+    return polygon;
+}
+
+Polygon square(double half, const std::string& style, Vector2 position = {})
+{
+    return make_polygon({{-half, -half}, {half, -half}, {half, half}, {-half, half}}, {{0, 1}, {1, 2}, {2, 3}, {3, 0}},
+                        style, position);
+}
+
+// Each test style lives in its own folder: the texture cache is keyed by the
+// relative path and lasts for the whole test program.
+class StyleDraw : public GlTest {
+protected:
+    static void SetUpTestSuite()
+    {
+        folder = new TempDir;
+        old_folder = new std::filesystem::path(std::filesystem::current_path());
+        std::filesystem::current_path(folder->path());
+
+        polygon_style("default", "0.1 0.1 1 0 0", red, green, blue, clear);
+        polygon_style("flat", "0.1 0.1 1 0 0", red, clear, clear, clear);
+        polygon_style("banded", "0.1 0.1 1 0 0", red, green, blue, clear);
+        // The edge picture is 10 times as wide as high: with width 0.1 a band
+        // unit of s is one level unit.
+        polygon_style("ramp", "0.1 0.1 1 0 0", black, clear, clear, clear);
+        picture("styles/polygon/ramp/edge.png", 100, 10, [](int x, int) { return ramp(x, 100); });
+        polygon_style("lit", "0.1 0.2 1 0 0", black, clear, clear, clear);
+        picture("styles/polygon/lit/light.png", 100, 2, [](int x, int) { return ramp(x, 100); });
+        polygon_style("striped", "0.1 0.1 1 0.5 0", black, clear, clear, clear);
+        picture("styles/polygon/striped/main.png", 64, 64, [](int x, int) { return x < 32 ? green : blue; });
+
+        polygon_style("stone", "0.04 0.12 4 0 0", black, clear, clear, clear);
+        picture("styles/polygon/stone/main.png", 64, 64, [](int x, int y) {
+            const std::uint8_t v = ((x / 16 + y / 16) % 2) ? 120 : 150;
+            return Rgba{v, v, static_cast<std::uint8_t>(v + 20), 255};
+        });
+        picture("styles/polygon/stone/edge.png", 40, 8, [](int x, int y) {
+            return Rgba{60, 50, static_cast<std::uint8_t>(40 + 4 * x), static_cast<std::uint8_t>(255 - 20 * y)};
+        });
+        flat("styles/polygon/stone/cut.png", Rgba{255, 250, 200, 255});
+        picture("styles/polygon/stone/light.png", 64, 16, [](int x, int y) {
+            const std::uint8_t lit = static_cast<std::uint8_t>(x < 32 ? 255 - 6 * x : 63 + 6 * (x - 32));
+            return Rgba{lit, lit, 255, static_cast<std::uint8_t>(12 * y)};
+        });
+        polygon_style("wood", "0.06 0.08 2 0.1 0", black, clear, clear, clear);
+        picture("styles/polygon/wood/main.png", 64, 64, [](int, int y) {
+            const std::uint8_t v = static_cast<std::uint8_t>(110 + 30 * std::sin(y * 0.6));
+            return Rgba{v, static_cast<std::uint8_t>(v * 2 / 3), 40, 255};
+        });
+        flat("styles/polygon/wood/edge.png", Rgba{70, 40, 20, 255});
+        flat("styles/polygon/wood/cut.png", Rgba{250, 220, 160, 255});
+        picture("styles/polygon/wood/light.png", 64, 16, [](int x, int y) {
+            return Rgba{255, 240, 200, static_cast<std::uint8_t>(x < 32 ? 14 * y : 0)};
+        });
+
+        // A thin blade: the picture is 4 times as high as wide, so the half-width is a quarter of the size.
+        std::filesystem::create_directories("styles/sword/default");
+        picture("styles/sword/default/sword.png", 16, 64, [](int, int) { return yellow; });
+        flat("styles/sword/default/tail.png", white);
+    }
+
+    static void TearDownTestSuite()
+    {
+        std::filesystem::current_path(*old_folder);
+        delete old_folder;
+        delete folder;
+    }
+
+    static void sword_info(const std::string& text) { write_text("styles/sword/default/info", text); }
+
+    static std::uint8_t red_at(double x, double y) { return red_of(pixel_at_units(x, y)); }
+    static Rgba colour_at(double x, double y)
+    {
+        const std::uint32_t p = pixel_at_units(x, y);
+        return {red_of(p), green_of(p), blue_of(p), alpha_of(p)};
+    }
+
+    static void expect_colour(double x, double y, Rgba expected)
+    {
+        const Rgba c = colour_at(x, y);
+        EXPECT_NEAR(c.r, expected.r, 3) << "at " << x << ", " << y;
+        EXPECT_NEAR(c.g, expected.g, 3) << "at " << x << ", " << y;
+        EXPECT_NEAR(c.b, expected.b, 3) << "at " << x << ", " << y;
+    }
+
+    static inline TempDir* folder = nullptr;
+    static inline std::filesystem::path* old_folder = nullptr;
+};
+
+}  // namespace
+
+TEST_F(StyleDraw, LShapeFillsItsMaterialOnly)
+{
+    // The unit L with its notch at the top right, origin at its bottom left.
+    Polygon l_shape = make_polygon({{0, 0}, {1, 0}, {1, 0.5}, {0.5, 0.5}, {0.5, 1}, {0, 1}},
+                                   {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 0}}, "flat", {-0.5, -0.5});
+    l_shape.draw();
+    expect_colour(-0.25, -0.25, red);
+    expect_colour(0.25, -0.25, red);
+    expect_colour(-0.25, 0.25, red);
+    expect_colour(0.25, 0.25, black);
+    expect_colour(0.6, 0.0, black);
+    expect_colour(-0.6, 0.0, black);
+    EXPECT_EQ(glIsEnabled(GL_STENCIL_TEST), GL_FALSE);
+    EXPECT_EQ(glIsEnabled(GL_DEPTH_TEST), GL_FALSE);
+    EXPECT_EQ(glIsEnabled(GL_TEXTURE_2D), GL_FALSE);
+}
+
+TEST_F(StyleDraw, HoleStaysEmptyAndAlphaScalesTheColour)
+{
+    // The hole runs clockwise; its outline is a second loop.
+    Polygon holed = make_polygon({{-0.8, -0.8}, {0.8, -0.8}, {0.8, 0.8}, {-0.8, 0.8},
+                                  {-0.3, -0.3}, {-0.3, 0.3}, {0.3, 0.3}, {0.3, -0.3}},
+                                 {{0, 1}, {1, 2}, {2, 3}, {3, 0}, {4, 5}, {5, 6}, {6, 7}, {7, 4}}, "flat");
+    ASSERT_EQ(holed.style.loops.size(), 2u);
+    draw_polygon(holed.style, holed, 0.5);
+    expect_colour(0.0, 0.0, black);
+    expect_colour(0.2, -0.2, black);
+    expect_colour(0.5, 0.0, {128, 0, 0, 255});
+    expect_colour(-0.5, 0.6, {128, 0, 0, 255});
+    expect_colour(0.9, 0.0, black);
+}
+
+TEST_F(StyleDraw, StaleOutlineIsRetracedForTheDraw)
+{
+    Polygon holed = make_polygon({{-0.8, -0.8}, {0.8, -0.8}, {0.8, 0.8}, {-0.8, 0.8},
+                                  {-0.3, -0.3}, {-0.3, 0.3}, {0.3, 0.3}, {0.3, -0.3}},
+                                 {{0, 1}, {1, 2}, {2, 3}, {3, 0}}, "flat");
+    holed.edges.insert({{4, 5}, {5, 6}, {6, 7}, {7, 4}});
+    holed.bbox_valid = false;
+    holed.draw();
+    expect_colour(0.0, 0.0, black);
+    expect_colour(0.5, 0.0, red);
+}
+
+TEST_F(StyleDraw, EdgeBandLiesOnTheLeftOfEachEdge)
+{
+    square(0.5, "banded").draw();
+    // Band 0.1 wide inside each side, interior beyond it, nothing outside.
+    for (const Vector2& outward : {Vector2(0, -1), Vector2(1, 0), Vector2(0, 1), Vector2(-1, 0)}) {
+        expect_colour(outward.x * 0.45, outward.y * 0.45, green);
+        expect_colour(outward.x * 0.3, outward.y * 0.3, red);
+        expect_colour(outward.x * 0.55, outward.y * 0.55, black);
+    }
+}
+
+TEST_F(StyleDraw, MissingInfoDrawsLikeTheDefaultStyle)
+{
+    LogCapture log;
+    square(0.5, "default").draw();
+    int width = 0, height = 0;
+    const std::vector<std::uint8_t> with_default = read_rgba(width, height);
+    glClear(GL_COLOR_BUFFER_BIT);
+    square(0.5, "no_such_style").draw();
+    EXPECT_EQ(read_rgba(width, height), with_default);
+    EXPECT_EQ(log.err().find("no_such_style"), std::string::npos);
+}
+
+TEST_F(StyleDraw, BandPictureRunsOnFromOneEdgeToTheNext)
+{
+    // Edges of lengths 1, 2, 1, 2; the second starts at running length
+    // 1 + 2 * 0.1, the third at 1.2 + 2 + 0.2. Band s is running length plus
+    // distance from 0.1 before the edge's start.
+    Polygon tall = make_polygon({{0, 0}, {1, 0}, {1, 2}, {0, 2}}, {{0, 1}, {1, 2}, {2, 3}, {3, 0}}, "ramp",
+                                {-0.5, -1});
+    tall.draw();
+    EXPECT_NEAR(red_at(0.0, -0.95), 255 * 0.6, 5);          // first edge, 0.5 along
+    EXPECT_NEAR(red_at(0.45, -0.8), 255 * (1.5 - 1), 5);   // second, 0.2 along
+    EXPECT_NEAR(red_at(0.45, -0.4), 255 * (1.9 - 1), 5);   // second, 0.6 along
+    EXPECT_NEAR(red_at(0.2, 0.95), 255 * (3.8 - 3), 5);    // third, 0.3 along
+}
+
+TEST_F(StyleDraw, ZeroLengthEdgeAddsOnlyTwiceTheWidth)
+{
+    Polygon tall = make_polygon({{0, 0}, {1, 0}, {1, 0}, {1, 2}, {0, 2}}, {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 0}},
+                                "ramp", {-0.5, -1});
+    tall.draw();
+    // The long edge now starts at 1.2 + 0.2.
+    EXPECT_NEAR(red_at(0.45, -0.8), 255 * (1.7 - 1), 5);
+    EXPECT_NEAR(red_at(0.45, -0.6), 255 * (1.9 - 1), 5);
+    expect_colour(0.55, -0.95, black);
+    expect_colour(0.6, -1.0 + 0.01, black);
+}
+
+TEST_F(StyleDraw, SlitEdgesTakeTheCutPicture)
+{
+    Polygon slit = square(0.5, "banded");
+    slit.points.insert(slit.points.end(), {{-0.2, 0}, {0.2, 0}});
+    slit.edges.insert({{4, 5}, {5, 4}});
+    slit.trace_loops(slit.style);
+    ASSERT_TRUE(slit.has_reverse({4, 5}));
+    slit.draw();
+    expect_colour(0.0, 0.05, blue);
+    expect_colour(0.0, -0.05, blue);
+    expect_colour(0.0, 0.2, red);
+    expect_colour(0.0, 0.45, green);
+    expect_colour(0.3, 0.0, red);
+}
+
+TEST_F(StyleDraw, InteriorScrollWrapsAroundThePicture)
+{
+    // Interior s = x + 0.5 - shift s: green for s in [0, 0.5), blue above.
+    Polygon plate = square(0.5, "striped");
+    plate.draw();
+    expect_colour(-0.25, 0.0, green);
+    expect_colour(0.25, 0.0, blue);
+
+    glClear(GL_COLOR_BUFFER_BIT);
+    plate.style.animate_style(1.0);
+    EXPECT_EQ(plate.style.shift_s, 0.5);
+    plate.draw();
+    expect_colour(-0.25, 0.0, blue);
+    expect_colour(0.25, 0.0, green);
+
+    glClear(GL_COLOR_BUFFER_BIT);
+    plate.style.animate_style(1.0);
+    EXPECT_EQ(plate.style.shift_s, 0.0);
+    plate.draw();
+    expect_colour(-0.25, 0.0, green);
+    expect_colour(0.25, 0.0, blue);
+}
+
+TEST_F(StyleDraw, HalfTurnMovesTheLightBandByHalf)
+{
+    // Light s = (angle of the outward normal + polygon angle) / 2 pi; the
+    // picture's red is 255 s. The bottom side faces -pi/2: s 0.75.
+    Polygon plate = square(0.5, "lit");
+    plate.draw();
+    const std::uint8_t world_bottom = red_at(0.0, -0.45);
+    const std::uint8_t world_top = red_at(0.0, 0.45);
+    EXPECT_NEAR(world_bottom, 255 * 0.75, 5);
+    EXPECT_NEAR(world_top, 255 * 0.25, 5);
+    EXPECT_NEAR(red_at(-0.45, 0.0), 255 * 0.5, 5);
+    expect_colour(0.0, -0.25, black);
+
+    glClear(GL_COLOR_BUFFER_BIT);
+    plate.angle = std::numbers::pi;
+    plate.rotation = {-1, 0, 0, -1};
+    plate.draw();
+    // The local bottom side is now on top and its s moved by 0.5; the lit
+    // side stays where it was in the world.
+    EXPECT_NEAR(red_at(0.0, 0.45), 255 * 0.25, 5);
+    EXPECT_NEAR(red_at(0.0, -0.45), world_bottom, 2);
+    EXPECT_NEAR(red_at(0.0, 0.45), world_top, 2);
+}
+
+TEST_F(StyleDraw, LightBandShowsTheNearestOutlineInSharpCorners)
+{
+    // A thin wedge: where it is narrower than two light widths, each pixel
+    // shows the band of the nearer side. At x = 1/3 it is 0.2 wide; the
+    // samples lie 0.06 from one side and 0.14 from the other.
+    Polygon wedge = make_polygon({{-1, -0.3}, {1, 0}, {-1, 0.3}}, {{0, 1}, {1, 2}, {2, 0}}, "lit");
+    wedge.draw();
+    // The lower side faces down and a little right, the upper side up and a little right.
+    const double lower = 255 * (1.0 + std::atan2(-2.0, 0.3) / (2 * std::numbers::pi));
+    const double upper = 255 * (std::atan2(2.0, 0.3) / (2 * std::numbers::pi));
+    EXPECT_NEAR(red_at(1.0 / 3.0, -0.04), lower, 5);
+    EXPECT_NEAR(red_at(1.0 / 3.0, 0.04), upper, 5);
+}
+
+TEST_F(StyleDraw, BladeLiesAlongTheHeadingWhenSharp)
+{
+    sword_info("0.2 0.05 0.05 0.05 0.05 0.5 1 0");
+    Sword sword;
+    draw_sword(sword.style, sword);
+    ASSERT_TRUE(sword.style.loaded);
+    EXPECT_DOUBLE_EQ(sword.style.blade_width, 0.05);
+    // 2H = 0.4 long behind the point, 2W = 0.1 wide.
+    expect_colour(-0.2, 0.0, yellow);
+    expect_colour(-0.35, 0.0, yellow);
+    expect_colour(-0.2, 0.08, black);
+    expect_colour(0.05, 0.0, black);
+    expect_colour(0.0, 0.15, black);
+    EXPECT_EQ(glIsEnabled(GL_TEXTURE_2D), GL_FALSE);
+}
+
+TEST_F(StyleDraw, BladeTurnsAQuarterWhenBlunt)
+{
+    sword_info("0.2 0.05 0.05 0.05 0.05 0.5 1 0");
+    Sword sword;
+    sword.cannot_cut_fade = 1.0;
+    draw_sword(sword.style, sword);
+    // Centred on the point, along (0, 1).
+    expect_colour(0.0, 0.15, yellow);
+    expect_colour(0.0, -0.15, yellow);
+    expect_colour(-0.2, 0.0, black);
+    expect_colour(0.0, 0.25, black);
+}
+
+TEST_F(StyleDraw, TrailNeedsMoreThanTwoEntries)
+{
+    sword_info("0.05 0.05 0.05 0.05 0.05 0.5 0.0001 0");
+    Sword sword;
+    sword.position = Vector2(1, -0.8);
+    sword.trail = {{{0, 0.5}, 0.0}, {{-1, 0.5}, 0.1}};
+    draw_sword(sword.style, sword);
+    expect_colour(-0.5, 0.5, black);
+    expect_colour(0.95, -0.8, yellow);
+
+    glClear(GL_COLOR_BUFFER_BIT);
+    sword.trail.push_back({{-1.2, 0.5}, 0.2});
+    draw_sword(sword.style, sword);
+    expect_colour(-0.5, 0.5, white);
+    expect_colour(-0.5, 0.58, black);
+}
+
+TEST_F(StyleDraw, EqualAgesCountAsOneSecond)
+{
+    // Opaque from speed 1: segments 0.5 long take one second, so alpha 0.5.
+    sword_info("0.05 0.05 0.05 0.05 0.05 0.5 0.0001 1");
+    Sword sword;
+    sword.position = Vector2(1, -0.8);
+    sword.trail = {{{0, 0.5}, 0.25}, {{-0.5, 0.5}, 0.25}, {{-1, 0.5}, 0.25}};
+    draw_sword(sword.style, sword);
+    EXPECT_NEAR(red_at(-0.75, 0.5), 128, 3);
+    EXPECT_NEAR(red_at(-0.25, 0.5), 128, 3);
+
+    glClear(GL_COLOR_BUFFER_BIT);
+    sword.trail = {{{0, 0.5}, 0.0}, {{-0.5, 0.5}, 0.25}, {{-1, 0.5}, 0.5}};
+    draw_sword(sword.style, sword);
+    EXPECT_EQ(red_at(-0.75, 0.5), 255);
+}
+
+TEST_F(StyleDraw, SceneScreenshot)
+{
+    sword_info("0.12 0.05 0.03 0.025 0.0 0.4 2 0");
+    std::vector<Polygon> scene;
+    scene.push_back(make_polygon({{-1.25, -0.95}, {1.25, -0.95}, {1.25, -0.7}, {-1.25, -0.7}},
+                                 {{0, 1}, {1, 2}, {2, 3}, {3, 0}}, "stone"));
+    scene.push_back(make_polygon({{-1.1, -0.6}, {-0.3, -0.6}, {-0.3, -0.3}, {-0.7, -0.3}, {-0.7, 0.2}, {-1.1, 0.2}},
+                                 {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 0}}, "wood"));
+    Polygon ring = make_polygon({{-0.4, -0.4}, {0.4, -0.4}, {0.4, 0.4}, {-0.4, 0.4},
+                                 {-0.15, -0.15}, {-0.15, 0.15}, {0.15, 0.15}, {0.15, -0.15}},
+                                {{0, 1}, {1, 2}, {2, 3}, {3, 0}, {4, 5}, {5, 6}, {6, 7}, {7, 4}}, "stone", {0.3, 0.2});
+    ring.angle = 0.3;
+    ring.rotation = {std::cos(0.3), std::sin(0.3), -std::sin(0.3), std::cos(0.3)};
+    scene.push_back(ring);
+    // A plank with a slit cut halfway into it.
+    Polygon plank = make_polygon({{0, 0}, {0.6, 0}, {0.6, 0.9}, {0, 0.9}}, {{0, 1}, {1, 2}, {2, 3}, {3, 0}}, "wood",
+                                 {0.65, -0.55});
+    plank.points.insert(plank.points.end(), {{0.1, 0.45}, {0.3, 0.5}, {0.45, 0.4}});
+    plank.edges.insert({{4, 5}, {5, 4}, {5, 6}, {6, 5}});
+    plank.trace_loops(plank.style);
+    scene.push_back(plank);
+    for (const Polygon& polygon : scene)
+        polygon.draw();
+
+    Sword sword;
+    sword.position = Vector2(0.1, 0.75);
+    sword.direction = Vector2(0.8, 0.6);
+    sword.trail.clear();
+    for (int i = 0; i <= 12; ++i)
+        sword.trail.push_back({Vector2(0.1 - 0.09 * i, 0.75 - 0.02 * i * i / 6.0), 0.016 * i});
+    draw_sword(sword.style, sword);
+
+    save_screenshot((*old_folder / "style_scene.png").string());
+    EXPECT_TRUE(path_exists((*old_folder / "style_scene.png").string()));
+    // The slit shows its light cut picture inside the dark plank edge.
+    const Rgba slit = colour_at(0.65 + 0.3, -0.55 + 0.5 - 0.02);
+    EXPECT_GT(slit.r, 200);
+}

@@ -1,0 +1,305 @@
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "geometry/sword.hpp"
+#include "storage/memory_storage.hpp"
+#include "support/log_capture.hpp"
+
+namespace {
+
+SDL_Event motion(int dx, int dy)
+{
+    SDL_Event event{};
+    event.type = SDL_MOUSEMOTION;
+    event.motion.xrel = static_cast<Sint16>(dx);
+    event.motion.yrel = static_cast<Sint16>(dy);
+    return event;
+}
+
+SDL_Event button(Uint8 type, Uint8 which)
+{
+    SDL_Event event{};
+    event.type = type;
+    event.button.button = which;
+    return event;
+}
+
+std::vector<unsigned char> saved(const Sword& sword)
+{
+    MemoryStorage storage;
+    sword.save(storage);
+    return storage.bytes();
+}
+
+bool load_bytes(Sword& sword, const std::vector<unsigned char>& bytes)
+{
+    MemoryStorage storage;
+    if (!bytes.empty())
+        storage.write_raw(bytes.data(), bytes.size());
+    return sword.load(storage);
+}
+
+// The stored record with the given style name and trail count, and one trail
+// entry after it.
+std::vector<unsigned char> record(const std::string& style_name, unsigned int trail_count)
+{
+    MemoryStorage storage;
+    storage.write(style_name);
+    storage.write(Vector2(1, 2));
+    storage.write(Vector2(3, 4));
+    storage.write(Vector2(0, 1));
+    storage.write(0.5);
+    storage.write(2);
+    storage.write(true);
+    storage.write(0.25);
+    storage.write(trail_count);
+    storage.write(Vector2(1, 2));
+    storage.write(0.125);
+    return storage.bytes();
+}
+
+Sword busy_sword()
+{
+    Sword sword;
+    sword.position = Vector2(1.5, -2.25);
+    sword.velocity = Vector2(-3, 0.75);
+    sword.direction = Vector2(0.6, 0.8);
+    sword.total_drag = 1.5;
+    sword.inside_count = 3;
+    sword.cannot_cut = true;
+    sword.cannot_cut_fade = 0.375;
+    sword.trail = {{{1.5, -2.25}, 0.016}, {{1.25, -2}, 0.032}, {{1, -1.75}, 0.048}, {{0.5, -1}, 0.6}};
+    return sword;
+}
+
+}  // namespace
+
+TEST(SwordMotion, FrictionSlowsSpeedOneByEightDtAndStopsAtZero)
+{
+    const double dt = 1.0 / 60.0;
+    Sword sword;
+    sword.velocity = Vector2(1, 0);
+    sword.update(dt);
+    EXPECT_DOUBLE_EQ(sword.velocity.x, 1.0 - 8.0 / 60.0);
+    EXPECT_EQ(sword.velocity.y, 0.0);
+
+    int frames = 1;
+    while (sword.velocity.x != 0.0 && frames < 100) {
+        sword.update(dt);
+        ++frames;
+        EXPECT_GE(sword.velocity.x, 0.0);
+    }
+    EXPECT_EQ(frames, 11);
+    EXPECT_EQ(sword.velocity, Vector2(0, 0));
+    const Vector2 resting = sword.position;
+    sword.update(dt);
+    EXPECT_EQ(sword.velocity, Vector2(0, 0));
+    EXPECT_EQ(sword.position, resting);
+}
+
+TEST(SwordMotion, FrictionIsTwelveDtFromSpeedTwoAndScalesAboveEight)
+{
+    Sword middle;
+    middle.velocity = Vector2(0, -4);
+    middle.update(0.02);
+    EXPECT_DOUBLE_EQ(middle.velocity.y, -4.0 + 0.24);
+
+    // Above 8 the deceleration is that of speed 8 applied as a factor.
+    Sword fast;
+    fast.velocity = Vector2(6, 8);
+    fast.update(0.02);
+    EXPECT_DOUBLE_EQ(fast.velocity.x, 6.0 * 7.76 / 8.0);
+    EXPECT_DOUBLE_EQ(fast.velocity.y, 8.0 * 7.76 / 8.0);
+    // The move of a frame uses the velocity before friction.
+    EXPECT_DOUBLE_EQ(fast.position.x, 0.12);
+    EXPECT_DOUBLE_EQ(fast.position.y, 0.16);
+}
+
+TEST(SwordInput, MotionIsScaledSoThat768PixelsAreTwoUnits)
+{
+    Sword sword;
+    EXPECT_TRUE(sword.handle_event(motion(384, 0)));
+    EXPECT_EQ(sword.pending_motion, Vector2(1, 0));
+    EXPECT_TRUE(sword.handle_event(motion(0, 192)));
+    EXPECT_EQ(sword.pending_motion, Vector2(1, -0.5));
+    SDL_Event key{};
+    key.type = SDL_KEYDOWN;
+    EXPECT_FALSE(sword.handle_event(key));
+    EXPECT_EQ(sword.pending_motion, Vector2(1, -0.5));
+}
+
+TEST(SwordInput, PushAddsTwiceTheMotionUpTo100DtPerFrame)
+{
+    // The frame's move uses the velocity after the push and before friction,
+    // which then takes 12 dt from speeds of 2 and more.
+    const double dt = 1.0 / 60.0;
+    Sword sword;
+    sword.handle_event(motion(384, 0));
+    sword.update(dt);
+    EXPECT_EQ(sword.pending_motion, Vector2(0, 0));
+    EXPECT_DOUBLE_EQ(sword.position.x, 2.0 / 60.0);
+    EXPECT_EQ(sword.position.y, 0.0);
+    EXPECT_DOUBLE_EQ(sword.velocity.x, 2.0 - 12.0 / 60.0);
+
+    Sword limited;
+    limited.handle_event(motion(768, 0));
+    EXPECT_EQ(limited.pending_motion, Vector2(2, 0));
+    limited.update(dt);
+    EXPECT_DOUBLE_EQ(limited.position.x, 2.0 * 100.0 / 60.0 / 60.0);
+    EXPECT_DOUBLE_EQ(limited.velocity.x, 2.0 * 100.0 / 60.0 - 12.0 / 60.0);
+}
+
+TEST(SwordInput, AnyButtonBluntsAndTheLookFadesIn0Point1Seconds)
+{
+    Sword sword;
+    EXPECT_TRUE(sword.handle_event(button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT)));
+    EXPECT_TRUE(sword.cannot_cut);
+    const double fade_in[] = {0.25, 0.5, 0.75, 1.0, 1.0};
+    for (double expected : fade_in) {
+        sword.update(0.025);
+        EXPECT_EQ(sword.cannot_cut_fade, expected);
+    }
+
+    EXPECT_TRUE(sword.handle_event(button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT)));
+    EXPECT_FALSE(sword.cannot_cut);
+    const double fade_out[] = {0.75, 0.5, 0.25, 0.0, 0.0};
+    for (double expected : fade_out) {
+        sword.update(0.025);
+        EXPECT_EQ(sword.cannot_cut_fade, expected);
+    }
+}
+
+TEST(SwordTrail, KeepsThreeEntriesHoweverOld)
+{
+    Sword sword;
+    sword.velocity = Vector2(8, 0);
+    sword.update(0.3);
+    EXPECT_EQ(sword.trail.size(), 2u);
+    for (int frame = 0; frame < 10; ++frame) {
+        sword.update(0.3);
+        EXPECT_EQ(sword.trail.size(), 3u);
+    }
+    EXPECT_DOUBLE_EQ(sword.trail.back().age, 0.9);
+}
+
+TEST(SwordTrail, DropsEntriesOlderThanHalfASecondBeyondThree)
+{
+    Sword sword;
+    for (int frame = 0; frame < 10; ++frame)
+        sword.update(0.125);
+    // Ages 0.125 to 0.5; the entry of age 0.625 went.
+    ASSERT_EQ(sword.trail.size(), 4u);
+    EXPECT_EQ(sword.trail.front().age, 0.125);
+    EXPECT_EQ(sword.trail.back().age, 0.5);
+
+    // The newest entry is where the sword stood before this frame's move.
+    sword.velocity = Vector2(4, 0);
+    const Vector2 before = sword.position;
+    sword.update(0.125);
+    EXPECT_EQ(sword.trail.front().point, before);
+    EXPECT_NE(sword.position, before);
+}
+
+TEST(SwordCounters, NegativeCountersAreClampedAtZero)
+{
+    Sword sword;
+    sword.inside_count = -2;
+    sword.total_drag = -0.5;
+    sword.update(0.01);
+    EXPECT_EQ(sword.inside_count, 0);
+    EXPECT_EQ(sword.total_drag, 0.0);
+
+    sword.inside_count = 2;
+    sword.total_drag = 0.75;
+    sword.update(0.01);
+    EXPECT_EQ(sword.inside_count, 2);
+    EXPECT_EQ(sword.total_drag, 0.75);
+}
+
+TEST(SwordHeading, ShortMovesBlendLongMovesSetTheHeading)
+{
+    // A move of 0.025 weighs the new direction by one half.
+    Sword blended;
+    blended.velocity = Vector2(0, 0.05);
+    blended.update(0.5);
+    EXPECT_DOUBLE_EQ(blended.direction.x, std::sqrt(0.5));
+    EXPECT_DOUBLE_EQ(blended.direction.y, std::sqrt(0.5));
+
+    // 0.05 is still blended, with the full weight on the move.
+    Sword edge;
+    edge.velocity = Vector2(0, 0.1);
+    edge.update(0.5);
+    EXPECT_EQ(edge.direction, Vector2(0, 1));
+
+    Sword direct;
+    direct.velocity = Vector2(-6, 0);
+    direct.update(0.01);
+    EXPECT_EQ(direct.direction, Vector2(-1, 0));
+}
+
+TEST(SwordHeading, NoMoveKeepsItAndACancellingBlendGivesX)
+{
+    Sword still;
+    still.direction = Vector2(0, 1);
+    still.update(0.01);
+    EXPECT_EQ(still.direction, Vector2(0, 1));
+
+    // Half of (0, 1) plus half of (0, -1) has no length.
+    Sword reversing;
+    reversing.direction = Vector2(0, 1);
+    reversing.velocity = Vector2(0, -0.05);
+    reversing.update(0.5);
+    EXPECT_EQ(reversing.direction, Vector2(1, 0));
+}
+
+TEST(SwordStorage, RoundTripIsByteForByte)
+{
+    const Sword original = busy_sword();
+    LogCapture log;
+    Sword copy;
+    copy.pending_motion = Vector2(5, 5);
+    ASSERT_TRUE(load_bytes(copy, saved(original)));
+    EXPECT_NE(log.out().find("Style: --\n"), std::string::npos);
+    EXPECT_EQ(saved(copy), saved(original));
+    EXPECT_EQ(copy.pending_motion, Vector2(0, 0));
+    EXPECT_EQ(copy.trail.size(), 4u);
+    EXPECT_EQ(copy.trail.back().point, Vector2(0.5, -1));
+    EXPECT_EQ(copy.inside_count, 3);
+    // Style name 0, 3 vectors, 2 doubles, int, bool, count, 4 entries of 24.
+    EXPECT_EQ(saved(original).size(), 4u + 48 + 16 + 4 + 1 + 4 + 4 * 24);
+}
+
+TEST(SwordStorage, StoredStyleNameMustBeEmpty)
+{
+    LogCapture log;
+    Sword sword;
+    EXPECT_TRUE(load_bytes(sword, record("", 1)));
+    EXPECT_FALSE(load_bytes(sword, record("wood", 1)));
+    EXPECT_NE(log.out().find("Style: -wood-\n"), std::string::npos);
+    EXPECT_EQ(sword.position, Vector2(1, 2));
+}
+
+TEST(SwordStorage, TruncatedRecordsAreRefusedAndLeaveTheSword)
+{
+    LogCapture log;
+    const std::vector<unsigned char> bytes = saved(busy_sword());
+    for (std::size_t cut = 0; cut < bytes.size(); ++cut) {
+        Sword sword;
+        EXPECT_FALSE(load_bytes(sword, {bytes.begin(), bytes.begin() + cut})) << "cut at " << cut;
+        EXPECT_EQ(saved(sword), saved(Sword())) << "cut at " << cut;
+    }
+}
+
+TEST(SwordStorage, ImpossibleTrailCountsAreRefused)
+{
+    LogCapture log;
+    Sword sword;
+    EXPECT_FALSE(load_bytes(sword, record("", 0x7fffffffu)));
+    EXPECT_FALSE(load_bytes(sword, record("", 2)));
+    EXPECT_FALSE(load_bytes(sword, record("", 0)));
+    EXPECT_EQ(sword.trail.size(), 1u);
+    EXPECT_EQ(sword.position, Vector2(0, 0));
+}
