@@ -1,0 +1,124 @@
+#include "geometry/static_polygon.hpp"
+
+#include <cfloat>
+#include <utility>
+#include <vector>
+
+#include "geometry/segment.hpp"
+#include "render/gl.hpp"
+
+namespace {
+
+using Edge = Polygon::Edge;
+
+std::vector<Edge> boundary_edges(const Polygon& polygon)
+{
+    std::vector<Edge> out;
+    for (const auto& [start, end] : polygon.edges)
+        if (!polygon.has_reverse(Edge(start, end)))
+            out.emplace_back(start, end);
+    return out;
+}
+
+Vector2 unit_or_x(const Vector2& d)
+{
+    const double length = d.length();
+    return length == 0 ? Vector2(1, 0) : d / length;
+}
+
+Vector2 rotate(const Rotation& r, const Vector2& v)
+{
+    return Vector2(r.m00 * v.x + r.m01 * v.y, r.m10 * v.x + r.m11 * v.y);
+}
+
+// The corners of `outer` that lie inside `inner`, each checked against the
+// nearest and, when close enough, the second nearest edge of `inner`. A
+// crossing of one of the corner's two edges with such an edge is a contact,
+// with the normal `normal_of` gives for that inner edge.
+template <typename NormalOf, typename AddContact>
+void corners_inside(const Polygon& outer, Polygon& inner, NormalOf normal_of, AddContact add)
+{
+    const std::vector<Edge> outer_edges = boundary_edges(outer);
+    const std::vector<Edge> inner_edges = boundary_edges(inner);
+    for (const Edge& e : outer_edges) {
+        for (const Edge& f : outer_edges) {
+            if (f.first != e.second)
+                continue;
+            const Vector2 corner = outer.to_world(outer.points[e.second]);
+            const Vector2 local = inner.to_local(corner);
+            if (!inner.contains(local))
+                continue;
+
+            double d1 = DBL_MAX, d2 = DBL_MAX;
+            const Edge* closest1 = nullptr;
+            const Edge* closest2 = nullptr;
+            for (const Edge& g : inner_edges) {
+                const Vector2 p = closest_point_on_segment(inner.points[g.first], inner.points[g.second], local);
+                const double d = (p - local).length_squared();
+                if (d < d1) {
+                    d2 = d1;
+                    closest2 = closest1;
+                    d1 = d;
+                    closest1 = &g;
+                } else if (d < d2) {
+                    d2 = d;
+                    closest2 = &g;
+                }
+            }
+            // A body worn down to a single boundary edge has no corner to
+            // push against; the game step removes such bodies.
+            if (!closest1 || !closest2)
+                continue;
+
+            for (const Edge* g : {closest1, closest2}) {
+                if (g == closest2 && d2 > 4 * d1)
+                    break;
+                const Vector2 g0 = inner.to_world(inner.points[g->first]);
+                const Vector2 g1 = inner.to_world(inner.points[g->second]);
+                const Vector2 normal = normal_of(*g);
+                for (const Edge* side : {&e, &f}) {
+                    const Vector2 a0 = outer.to_world(outer.points[side->first]);
+                    const Vector2 a1 = outer.to_world(outer.points[side->second]);
+                    Vector2 point;
+                    double t = 0;
+                    bool crosses_right = false;
+                    if (intersect_segments(a0, a1, g0, g1, point, t, crosses_right))
+                        add(point, normal);
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
+
+void StaticPolygon::draw_outline(bool detailed) const
+{
+    glColor3d(0.8, 0.8, 0.9);
+    Polygon::draw_outline(detailed);
+}
+
+void StaticPolygon::add_contact(PhysicsPolygon& body, double&, const Vector2& point, const Vector2& normal)
+{
+    body.contacts.push_back(Contact{point, normal});
+}
+
+void collide(StaticPolygon& wall, PhysicsPolygon& body, double& dt)
+{
+    // Inward normal of an edge in its own polygon's frame, turned into the world.
+    const auto inward = [](const Polygon& polygon, const Edge& g) {
+        const Vector2 d = unit_or_x(polygon.points[g.second] - polygon.points[g.first]);
+        return rotate(polygon.rotation, Vector2(-d.y, d.x));
+    };
+
+    // 1. Wall corners inside the body: the normal is minus the body edge's
+    //    inward normal, pointing from the body towards the wall.
+    corners_inside(
+        wall, body, [&](const Edge& g) { return -inward(body, g); },
+        [&](const Vector2& point, const Vector2& normal) { wall.add_contact(body, dt, point, normal); });
+
+    // 2. Body corners inside the wall: the wall edge's inward normal.
+    corners_inside(
+        body, wall, [&](const Edge& g) { return inward(wall, g); },
+        [&](const Vector2& point, const Vector2& normal) { wall.add_contact(body, dt, point, normal); });
+}
