@@ -6,6 +6,13 @@
 #include "render/gui_font.hpp"
 #include "storage/base_storable.hpp"
 
+// Item and goal tags: lines of text this high, on a dark box this much larger.
+constexpr double tag_height = 0.07;
+constexpr double tag_margin = 0.02;
+
+// The translucent dark box behind a tag.
+void draw_tag_box(const Vector2& centre, double half_w, double half_h);
+
 // What a movable body is and how much of it there is. Goals accept bodies by
 // it; a cut shares the amount out by mass; the game shows it as a tag.
 class GoalItemInfo : public BaseStorable {

@@ -73,9 +73,13 @@ bool Polygon::load(BaseStorage& storage)
     if (!storage.read_count(point_count, point_record_bytes))
         return false;
     points.assign(point_count, Vector2());
-    for (Vector2& p : points)
+    for (Vector2& p : points) {
         if (!storage.read(p))
             return false;
+        // NaN or ±DBL_MAX leaves no bounding box, which later code relies on.
+        if (!(std::fabs(p.x) < DBL_MAX && std::fabs(p.y) < DBL_MAX))
+            return false;
+    }
     if (points.empty())
         points.emplace_back(0.0, 0.0);
 

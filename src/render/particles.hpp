@@ -35,6 +35,8 @@ public:
     bool load(BaseStorage& storage) override;
 
     void add_style(int id, const BaseParticleStyle& style);
+    bool has_style(int id) const { return entries_.count(id) != 0; }
+    // The list of a style that exists (see has_style).
     std::vector<Particle>& particles_of(int id);
     void update_all(double dt);
     void draw_all();

@@ -1,11 +1,112 @@
 #include "render/png.hpp"
 
+#include <algorithm>
+#include <cassert>
+#include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include <png.h>
 
 #include "app/log.hpp"
+
+namespace {
+
+// The largest texture side GL drivers accept. A forged header may claim up to
+// 2^31 - 1 pixels a side; refusing more than this before allocating keeps
+// width * height * 4 at 1 GiB at most, far from overflow.
+constexpr png_uint_32 max_png_side = 16384;
+
+}  // namespace
+
+bool load_png(const std::string& path, std::uint32_t& width, std::uint32_t& height,
+              std::vector<std::uint32_t>& pixels)
+{
+    width = height = 0;
+    pixels.clear();
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        log_out() << "  cannot open file." << '\n';
+        return false;
+    }
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    if (!png) {
+        log_out() << "  cannot alloc read struct." << '\n';
+        std::fclose(file);
+        return false;
+    }
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        log_out() << "  cannot alloc info struct." << '\n';
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        std::fclose(file);
+        return false;
+    }
+    // libpng reports errors by longjmp back here, which skips destructors: past
+    // this point the frame holds only plain values, and the row pointers are a
+    // malloc'd block, volatile because it is set after setjmp.
+    png_bytep* volatile rows = nullptr;
+    if (setjmp(png_jmpbuf(png))) {
+        log_out() << "  png interal error." << '\n';
+        png_destroy_read_struct(&png, &info, nullptr);
+        std::free(rows);
+        std::fclose(file);
+        pixels.clear();
+        pixels.shrink_to_fit();
+        return false;
+    }
+    png_set_user_limits(png, max_png_side, max_png_side);
+    png_init_io(png, file);
+    png_read_info(png, info);
+    const png_uint_32 w = png_get_image_width(png, info);
+    const png_uint_32 h = png_get_image_height(png, info);
+    const int color_type = png_get_color_type(png, info);
+    const int bit_depth = png_get_bit_depth(png, info);
+    if (color_type == PNG_COLOR_TYPE_PALETTE)
+        png_set_palette_to_rgb(png);
+    if (color_type == PNG_COLOR_TYPE_GRAY || color_type == PNG_COLOR_TYPE_GRAY_ALPHA)
+        png_set_gray_to_rgb(png);
+    if ((color_type & PNG_COLOR_MASK_ALPHA) == 0)
+        png_set_add_alpha(png, 255, PNG_FILLER_AFTER);
+    if (bit_depth < 8)
+        png_set_packing(png);
+    if (bit_depth == 16)
+        png_set_strip_16(png);
+    // png_read_image would turn this on by itself, but libpng 1.6 warns about it.
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    assert(png_get_rowbytes(png, info) == w * sizeof(std::uint32_t) && "rowbytes == w*sizeof(uint32_t)");
+
+    bool allocated = true;
+    try {
+        pixels.resize(static_cast<std::size_t>(w) * h);
+    } catch (const std::bad_alloc&) {
+        allocated = false;
+    }
+    rows = static_cast<png_bytep*>(std::malloc(h * sizeof(png_bytep)));
+    if (!allocated || !rows)
+        png_error(png, "out of memory");
+    for (png_uint_32 r = 0; r < h; ++r)
+        rows[r] = reinterpret_cast<png_bytep>(pixels.data() + static_cast<std::size_t>(h - 1 - r) * w);
+    png_read_image(png, rows);
+
+    png_destroy_read_struct(&png, &info, nullptr);
+    std::fclose(file);
+    std::free(rows);
+    width = w;
+    height = h;
+    return true;
+}
+
+void flip_rows(std::vector<std::uint32_t>& pixels, std::uint32_t width, std::uint32_t height)
+{
+    assert(pixels.size() == static_cast<std::size_t>(width) * height);
+    const auto row = [&](std::uint32_t r) { return pixels.begin() + static_cast<std::ptrdiff_t>(r) * width; };
+    for (std::uint32_t r = 0; r < height / 2; ++r)
+        std::swap_ranges(row(r), row(r + 1), row(height - 1 - r));
+}
 
 bool save_png(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgba)
 {

@@ -1,5 +1,87 @@
 #include "render/texture_manager.hpp"
 
+#include <cassert>
+#include <map>
+#include <type_traits>
+#include <vector>
+
+#include "app/log.hpp"
+#include "render/gl.hpp"
+#include "render/gl_context.hpp"
+#include "render/gl_errors.hpp"
+#include "render/png.hpp"
+
+static_assert(std::is_same_v<GLuint, std::uint32_t> && std::is_same_v<GLint, std::int32_t>);
+
+namespace {
+
+std::map<std::string, TextureInfo>& texture_cache()
+{
+    static std::map<std::string, TextureInfo> cache;
+    return cache;
+}
+
+void set_wrap(GLuint texture, GLint wrap_s, GLint wrap_t)
+{
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap_s);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap_t);
+}
+
+}  // namespace
+
+std::uint32_t load_texture_file(const char* path, double& aspect, std::uint32_t texture_name)
+{
+    log_err() << "We're trying to load " << path << '\n';
+    std::uint32_t width = 0, height = 0;
+    std::vector<std::uint32_t> data;
+    if (!load_png(path, width, height, data)) {
+        log_err() << "Didn't work." << '\n';
+        return 0;
+    }
+    assert(static_cast<std::size_t>(width) * height == data.size() && "width * height == data.size()");
+    flip_rows(data, width, height);
+    aspect = static_cast<double>(width) / static_cast<double>(height);
+
+    GLuint texture = texture_name;
+    if (texture == 0)
+        glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, data.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+    gl_errors("texture upload");
+    return texture;
+}
+
+std::uint32_t get_texture(const std::string& path, double& aspect, std::int32_t wrap_s, std::int32_t wrap_t)
+{
+    auto& cache = texture_cache();
+    if (auto found = cache.find(path); found != cache.end()) {
+        aspect = found->second.aspect;
+        return found->second.texture_object;
+    }
+    // Headless: nothing to upload into. Callers get 0 and nothing is cached.
+    if (!gl_ready())
+        return 0;
+    const GLuint texture = load_texture_file(path.c_str(), aspect, 0);
+    cache.emplace(path, TextureInfo{texture, aspect, wrap_s, wrap_t});
+    set_wrap(texture, wrap_s, wrap_t);
+    return texture;
+}
+
 void reload_textures()
 {
+    for (auto& [path, info] : texture_cache()) {
+        // Whoever asked for a failed file holds 0; a new name would reach nobody.
+        if (info.texture_object == 0)
+            continue;
+        // A file that vanished or broke since its first load leaves its name
+        // empty rather than stopping the game on a mode switch.
+        load_texture_file(path.c_str(), info.aspect, info.texture_object);
+        set_wrap(info.texture_object, info.wrap_s, info.wrap_t);
+    }
 }

@@ -1,5 +1,28 @@
 #pragma once
 
+#include <cstdint>
+#include <string>
+
+// One cached texture. Names and wrap modes are GL's GLuint and GLenum values,
+// kept as plain integers so that this header does not pull in GL.
+struct TextureInfo {
+    std::uint32_t texture_object = 0;  // 0 when the file did not load
+    double aspect = 0;                 // width / height of the image
+    std::int32_t wrap_s = 0;           // wrap modes of the first request
+    std::int32_t wrap_t = 0;
+};
+
+// Loads a PNG file into a mipmapped RGBA texture whose first row is the top row
+// of the picture (t = 0 on the top edge). Uploads into `texture_name`, or into
+// a new name when it is 0. Returns the name, or 0 when the file did not load;
+// `aspect` is written only on success.
+std::uint32_t load_texture_file(const char* path, double& aspect, std::uint32_t texture_name);
+
+// The texture of a file, loaded on the first request and cached for the whole
+// process, failures included (as 0). The wrap modes of the first request stay
+// in force; `aspect` gets the cached aspect whenever one is known.
+std::uint32_t get_texture(const std::string& path, double& aspect, std::int32_t wrap_s, std::int32_t wrap_t);
+
 // Uploads every cached texture again under its old name, after the window's
 // GL context was recreated.
 void reload_textures();

@@ -1,0 +1,288 @@
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include "render/files.hpp"
+#include "render/png.hpp"
+#include "support/log_capture.hpp"
+#include "support/png_writer.hpp"
+#include "support/test_support.hpp"
+
+namespace {
+
+struct Loaded {
+    bool ok = false;
+    std::uint32_t width = 7, height = 7;  // load_png must reset these
+    std::vector<std::uint32_t> pixels{1, 2, 3};
+    std::string out, err;
+};
+
+Loaded load(const std::string& path)
+{
+    Loaded result;
+    LogCapture log;
+    result.ok = load_png(path, result.width, result.height, result.pixels);
+    result.out = log.out();
+    result.err = log.err();
+    return result;
+}
+
+std::vector<std::uint32_t> bottom_first(const std::vector<std::uint32_t>& top_down, std::uint32_t width)
+{
+    std::vector<std::uint32_t> rows;
+    for (std::size_t end = top_down.size(); end > 0; end -= width)
+        rows.insert(rows.end(), top_down.begin() + (end - width), top_down.begin() + end);
+    return rows;
+}
+
+void append_be32(std::vector<unsigned char>& bytes, std::uint32_t value)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        bytes.push_back(static_cast<unsigned char>(value >> shift));
+}
+
+void append_chunk(std::vector<unsigned char>& bytes, const char* type, const std::vector<unsigned char>& data)
+{
+    append_be32(bytes, static_cast<std::uint32_t>(data.size()));
+    const std::size_t start = bytes.size();
+    bytes.insert(bytes.end(), type, type + 4);
+    bytes.insert(bytes.end(), data.begin(), data.end());
+    append_be32(bytes, static_cast<std::uint32_t>(crc32(0, bytes.data() + start, static_cast<uInt>(bytes.size() - start))));
+}
+
+// A well-formed RGBA file whose header claims any size, with a few bytes of
+// image data: what a forged or damaged file looks like to the loader.
+std::vector<unsigned char> png_claiming(std::uint32_t width, std::uint32_t height)
+{
+    std::vector<unsigned char> bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::vector<unsigned char> header;
+    append_be32(header, width);
+    append_be32(header, height);
+    header.insert(header.end(), {8, PNG_COLOR_TYPE_RGBA, 0, 0, 0});
+    append_chunk(bytes, "IHDR", header);
+    std::vector<unsigned char> raw(64), packed(128);
+    uLongf packed_size = packed.size();
+    compress(packed.data(), &packed_size, raw.data(), raw.size());
+    packed.resize(packed_size);
+    append_chunk(bytes, "IDAT", packed);
+    append_chunk(bytes, "IEND", {});
+    return bytes;
+}
+
+struct FormatCase {
+    const char* name;
+    TestPng image;
+    std::vector<std::uint32_t> top_down;
+};
+
+TestPng stored(std::uint32_t width, std::uint32_t height, int color_type, int bit_depth,
+               std::vector<std::vector<png_byte>> rows)
+{
+    TestPng image;
+    image.width = width;
+    image.height = height;
+    image.color_type = color_type;
+    image.bit_depth = bit_depth;
+    image.rows = std::move(rows);
+    return image;
+}
+
+std::vector<FormatCase> format_cases()
+{
+    const std::uint32_t white = rgba_word(255, 255, 255), black = rgba_word(0, 0, 0);
+    std::vector<FormatCase> cases = {
+        {"gray 1-bit", stored(3, 2, PNG_COLOR_TYPE_GRAY, 1, {{0xA0}, {0x40}}),
+         {white, black, white, black, white, black}},
+        {"gray 2-bit", stored(4, 1, PNG_COLOR_TYPE_GRAY, 2, {{0x1B}}),
+         {black, rgba_word(0x55, 0x55, 0x55), rgba_word(0xAA, 0xAA, 0xAA), white}},
+        {"gray 4-bit", stored(2, 2, PNG_COLOR_TYPE_GRAY, 4, {{0x3C}, {0xF0}}),
+         {rgba_word(0x33, 0x33, 0x33), rgba_word(0xCC, 0xCC, 0xCC), white, black}},
+        {"gray 8-bit", stored(2, 2, PNG_COLOR_TYPE_GRAY, 8, {{0x10, 0x20}, {0x30, 0x40}}),
+         {rgba_word(0x10, 0x10, 0x10), rgba_word(0x20, 0x20, 0x20), rgba_word(0x30, 0x30, 0x30),
+          rgba_word(0x40, 0x40, 0x40)}},
+        {"gray 16-bit", stored(2, 1, PNG_COLOR_TYPE_GRAY, 16, {{0x12, 0x34, 0xAB, 0xCD}}),
+         {rgba_word(0x12, 0x12, 0x12), rgba_word(0xAB, 0xAB, 0xAB)}},
+        {"gray+alpha 8-bit", stored(2, 2, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {{0x80, 0x40, 0xFF, 0x00}, {0, 0xFF, 1, 2}}),
+         {rgba_word(0x80, 0x80, 0x80, 0x40), rgba_word(255, 255, 255, 0), rgba_word(0, 0, 0, 255), rgba_word(1, 1, 1, 2)}},
+        {"RGB 8-bit", stored(2, 2, PNG_COLOR_TYPE_RGB, 8, {{1, 2, 3, 4, 5, 6}, {7, 8, 9, 10, 11, 12}}),
+         {rgba_word(1, 2, 3), rgba_word(4, 5, 6), rgba_word(7, 8, 9), rgba_word(10, 11, 12)}},
+        {"RGB 16-bit", stored(1, 2, PNG_COLOR_TYPE_RGB, 16, {{0x11, 0x22, 0x33, 0x44, 0x55, 0x66}, {0xFF, 0, 0, 0xFF, 0x80, 0x80}}),
+         {rgba_word(0x11, 0x33, 0x55), rgba_word(0xFF, 0x00, 0x80)}},
+    };
+
+    std::vector<std::uint32_t> words;
+    for (std::uint32_t i = 0; i < 15; ++i)
+        words.push_back(rgba_word(i * 16, 255 - i, i % 3 * 100, 255 - i * 10));
+    cases.push_back({"RGBA 8-bit 3x5", rgba_png(3, 5, words), words});
+
+    TestPng palette = stored(2, 2, PNG_COLOR_TYPE_PALETTE, 8, {{0, 1}, {2, 0}});
+    palette.palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+    cases.push_back({"palette", palette, {rgba_word(255, 0, 0), rgba_word(0, 255, 0), rgba_word(0, 0, 255), rgba_word(255, 0, 0)}});
+
+    // 2-bit indices 0, 1, 2 packed high bits first; tRNS covers only the first two entries.
+    TestPng transparent = stored(3, 1, PNG_COLOR_TYPE_PALETTE, 2, {{0x18}});
+    transparent.palette = {{10, 20, 30}, {40, 50, 60}, {70, 80, 90}};
+    transparent.palette_alpha = {0x00, 0x80};
+    cases.push_back({"palette with tRNS", transparent,
+                     {rgba_word(10, 20, 30, 0), rgba_word(40, 50, 60, 0x80), rgba_word(70, 80, 90, 255)}});
+
+    std::vector<std::uint32_t> grid;
+    for (std::uint32_t y = 0; y < 9; ++y)
+        for (std::uint32_t x = 0; x < 7; ++x)
+            grid.push_back(rgba_word(x * 30, y * 25, 7, 255 - x - y));
+    TestPng interlaced = rgba_png(7, 9, grid);
+    interlaced.interlaced = true;
+    cases.push_back({"interlaced RGBA", interlaced, grid});
+    return cases;
+}
+
+TEST(PngLoad, EveryFormatGivesRgbaWordsBottomRowFirst)
+{
+    TempDir dir;
+    for (const FormatCase& c : format_cases()) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.file("image.png");
+        ASSERT_TRUE(write_test_png(path, c.image));
+        const Loaded result = load(path);
+        ASSERT_TRUE(result.ok);
+        EXPECT_EQ(result.width, c.image.width);
+        EXPECT_EQ(result.height, c.image.height);
+        EXPECT_EQ(result.pixels, bottom_first(c.top_down, c.image.width));
+        EXPECT_EQ(result.out, "");
+    }
+}
+
+TEST(PngLoad, SidesUpTo16384AreAccepted)
+{
+    TempDir dir;
+    const std::string path = dir.file("wide.png");
+    ASSERT_TRUE(write_test_png(path, rgba_png(16384, 1, std::vector<std::uint32_t>(16384, rgba_word(1, 2, 3)))));
+    const Loaded result = load(path);
+    ASSERT_TRUE(result.ok);
+    EXPECT_EQ(result.width, 16384u);
+    EXPECT_EQ(result.height, 1u);
+    EXPECT_EQ(result.pixels.size(), 16384u);
+}
+
+void expect_refused(const Loaded& result, const std::string& message)
+{
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.width, 0u);
+    EXPECT_EQ(result.height, 0u);
+    EXPECT_TRUE(result.pixels.empty());
+    EXPECT_EQ(result.out, message);
+    EXPECT_EQ(result.err, "");
+}
+
+TEST(PngRefuse, MissingFileCannotBeOpened)
+{
+    TempDir dir;
+    expect_refused(load(dir.file("nothing.png")), "  cannot open file.\n");
+}
+
+TEST(PngRefuse, DamagedFilesAreInternalErrors)
+{
+    TempDir dir;
+    const std::string good_path = dir.file("good.png");
+    std::vector<std::uint32_t> noise;
+    for (std::uint32_t i = 0; i < 32 * 32; ++i)
+        noise.push_back(i * 2654435761u);
+    ASSERT_TRUE(write_test_png(good_path, rgba_png(32, 32, noise)));
+    const std::vector<unsigned char> good = read_file_bytes(good_path);
+    ASSERT_TRUE(load(good_path).ok);
+
+    const std::string idat_type = "IDAT";
+    const auto idat = std::search(good.begin(), good.end(), idat_type.begin(), idat_type.end());
+    ASSERT_NE(idat, good.end());
+    std::vector<unsigned char> bad_crc = good;
+    bad_crc[idat - good.begin() + 20] ^= 0x55;
+    std::vector<unsigned char> bad_header_crc = good;
+    bad_header_crc[8 + 4 + 4 + 13] ^= 0x01;
+
+    const std::string text = "GIF89a, or anything else that is not a picture";
+    const struct {
+        const char* name;
+        std::vector<unsigned char> bytes;
+    } cases[] = {
+        {"empty", {}},
+        {"signature only", {good.begin(), good.begin() + 8}},
+        {"cut in the header", {good.begin(), good.begin() + 20}},
+        {"cut in the image data", {good.begin(), good.begin() + static_cast<std::ptrdiff_t>(good.size() / 2)}},
+        {"corrupt image data", bad_crc},
+        {"header CRC mismatch", bad_header_crc},
+        {"garbage", {text.begin(), text.end()}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        write_file_bytes(dir.file("bad.png"), c.bytes);
+        expect_refused(load(dir.file("bad.png")), "  png interal error.\n");
+    }
+}
+
+TEST(PngRefuse, AbsurdSizesAreRefusedBeforeAllocating)
+{
+    TempDir dir;
+    const std::string path = dir.file("huge.png");
+    ASSERT_TRUE(write_test_png(path, rgba_png(16385, 1, std::vector<std::uint32_t>(16385))));
+    expect_refused(load(path), "  png interal error.\n");
+    ASSERT_TRUE(write_test_png(path, rgba_png(1, 16385, std::vector<std::uint32_t>(16385))));
+    expect_refused(load(path), "  png interal error.\n");
+
+    // Within libpng's own limits, but 40 GB: the sanitizers would stop on the allocation.
+    write_file_bytes(path, png_claiming(100000, 100000));
+    expect_refused(load(path), "  png interal error.\n");
+}
+
+TEST(PngFlip, SwapsRowsAroundTheMiddle)
+{
+    std::vector<std::uint32_t> pixels{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+    flip_rows(pixels, 3, 5);
+    EXPECT_EQ(pixels, (std::vector<std::uint32_t>{13, 14, 15, 10, 11, 12, 7, 8, 9, 4, 5, 6, 1, 2, 3}));
+    pixels = {1, 2, 3, 4};
+    flip_rows(pixels, 2, 2);
+    EXPECT_EQ(pixels, (std::vector<std::uint32_t>{3, 4, 1, 2}));
+    pixels = {1, 2, 3};
+    flip_rows(pixels, 3, 1);
+    EXPECT_EQ(pixels, (std::vector<std::uint32_t>{1, 2, 3}));
+    pixels.clear();
+    flip_rows(pixels, 0, 0);
+    EXPECT_TRUE(pixels.empty());
+}
+
+TEST(Files, ListDirectoryGivesEveryEntry)
+{
+    TempDir dir;
+    write_file_bytes(dir.file("level.lev"), {1});
+    std::filesystem::create_directory(dir.file("sub"));
+    std::vector<std::string> names = list_directory(dir.path());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{".", "..", "level.lev", "sub"}));
+    EXPECT_EQ(list_directory(dir.file("sub")).size(), 2u);
+}
+
+TEST(Files, ListDirectoryOfWhatIsNoFolderIsEmpty)
+{
+    TempDir dir;
+    write_file_bytes(dir.file("level.lev"), {1});
+    EXPECT_TRUE(list_directory(dir.file("missing")).empty());
+    EXPECT_TRUE(list_directory(dir.file("level.lev")).empty());
+    EXPECT_TRUE(list_directory("").empty());
+}
+
+TEST(Files, FileExistsOnlyForReadableFiles)
+{
+    TempDir dir;
+    write_file_bytes(dir.file("empty.rec"), {});
+    std::filesystem::create_directory(dir.file("sub"));
+    EXPECT_TRUE(file_exists(dir.file("empty.rec")));
+    EXPECT_FALSE(file_exists(dir.file("missing.rec")));
+    EXPECT_FALSE(file_exists(dir.file("sub")));
+    EXPECT_FALSE(file_exists(""));
+}
+
+}  // namespace
