@@ -6,17 +6,9 @@
 #include "geometry/static_polygon.hpp"
 #include "storage/memory_storage.hpp"
 #include "support/log_capture.hpp"
+#include "support/shapes.hpp"
 
 namespace {
-
-template <typename P>
-P box(double x0, double y0, double x1, double y1)
-{
-    P polygon;
-    polygon.points = {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
-    polygon.edges = {{0, 1}, {1, 2}, {2, 3}, {3, 0}};
-    return polygon;
-}
 
 PhysicsPolygon unit_body()
 {
