@@ -1,0 +1,294 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <iterator>
+
+#include "geometry/physics_polygon.hpp"
+#include "geometry/stroke_driver.hpp"
+#include "support/log_capture.hpp"
+
+namespace {
+
+// The unit square [0,1]x[0,1] in the world; its local origin is the centre.
+PhysicsPolygon unit_square() { return make_body({{0, 0}, {1, 0}, {1, 1}, {0, 1}}); }
+
+// The sword's move to `to` (world) seen by one body.
+CutEvents crossings(PhysicsPolygon& body, const Vector2& to)
+{
+    CutEvents events;
+    body.find_crossings(body.to_local(to), events);
+    return events;
+}
+
+int count_doubled(const PhysicsPolygon& body)
+{
+    int doubled = 0;
+    for (const auto& edge : body.edges)
+        doubled += body.has_reverse(edge);
+    return doubled;
+}
+
+}  // namespace
+
+TEST(Cut, StraightStrokeThroughASquareCutsItInOneFrame)
+{
+    LogCapture log;
+    PhysicsPolygon square = unit_square();
+    Sword sword;
+    sword.position = Vector2(0.5, 2);
+    sword.velocity = Vector2(0, 180);
+    square.last_sword_pos = square.to_local(Vector2(0.5, -1));
+    log.clear();
+
+    CutEvents events = crossings(square, sword.position);
+    ASSERT_EQ(events.size(), 2u);
+    auto first = events.begin();
+    auto second = std::next(first);
+    EXPECT_DOUBLE_EQ(first->first, 1.0 / 3.0);
+    EXPECT_DOUBLE_EQ(second->first, 2.0 / 3.0);
+    EXPECT_TRUE(first->second.entering);
+    EXPECT_TRUE(second->second.leaving);
+
+    EXPECT_FALSE(square.hit_by_sword(first->second, sword));
+    EXPECT_TRUE(square.sword_inside);
+    EXPECT_EQ(sword.inside_count, 1);
+    EXPECT_EQ(sword.total_drag, 0.5);
+    EXPECT_FALSE(square.hit_by_sword(second->second, sword));
+    square.finish_sword_move(square.to_local(sword.position), sword);
+
+    EXPECT_TRUE(square.cut_pending);
+    EXPECT_FALSE(square.sword_inside);
+    EXPECT_EQ(sword.inside_count, 0);
+    EXPECT_EQ(sword.total_drag, 0.0);
+    ASSERT_EQ(square.points.size(), 6u);
+    EXPECT_EQ(square.to_world(square.points[4]), Vector2(0.5, 0));
+    EXPECT_EQ(square.to_world(square.points[5]), Vector2(0.5, 1));
+    // Bottom and top are split at the new points, which a doubled edge joins.
+    std::multimap<int, int> expected{{0, 4}, {1, 2}, {2, 5}, {3, 0}, {4, 1}, {4, 5}, {5, 4}, {5, 3}};
+    EXPECT_EQ(square.edges, expected);
+    EXPECT_EQ(log.out(), "");
+}
+
+TEST(Cut, StrokeThatStopsInsideLeavesASlitThatALaterStrokeJumpsInto)
+{
+    LogCapture log;
+    StrokeDriver driver;
+    driver.bodies.push_back(unit_square());
+    driver.place_sword(Vector2(0.25, -0.5));
+    driver.move_to(Vector2(0.25, 0.3));
+    driver.move_to(Vector2(0.25, 0.6));
+    // Back within 0.05 of the point before the tip: nothing changes.
+    driver.move_to(Vector2(0.27, 0.32));
+    ASSERT_EQ(driver.bodies.size(), 1u);
+    PhysicsPolygon& square = driver.bodies[0];
+    EXPECT_TRUE(square.sword_inside);
+    EXPECT_FALSE(square.cut_pending);
+    EXPECT_EQ(square.points.size(), 7u) << "the entry point and two slit points";
+    EXPECT_EQ(count_doubled(square), 4);
+    EXPECT_EQ(square.to_world(square.points.back()), Vector2(0.25, 0.6));
+    EXPECT_EQ(square.last_sword_pos, square.points.back());
+    EXPECT_EQ(square.inside_point_count, 2);
+
+    // The editor's reset when play starts leaves the slit in the material.
+    square.sword_inside = false;
+    square.inside_point_count = 0;
+    driver.sword.inside_count = 0;
+    driver.sword.total_drag = 0;
+    driver.place_sword(Vector2(-0.5, 0.45));
+    // Too slow across the boundary to get in, the sword still crosses the slit.
+    Sword& sword = driver.sword;
+    sword.position = Vector2(0.5, 0.45);
+    sword.velocity = Vector2(0, 0);
+    CutEvents events = crossings(square, sword.position);
+    ASSERT_EQ(events.size(), 2u);
+    log.clear();
+    for (auto& [key, isect] : events)
+        EXPECT_FALSE(square.hit_by_sword(isect, sword));
+    EXPECT_EQ(log.out(), "Ok, so we slowed down too much?\nJump-in cut\n");
+    EXPECT_TRUE(square.sword_inside);
+    EXPECT_TRUE(square.cut_pending);
+    EXPECT_EQ(sword.inside_count, 1);
+}
+
+TEST(Cut, SwordFoundOutsideAfterAMoveEndingOnTheEdgeMissedLeaving)
+{
+    LogCapture log;
+    StrokeDriver driver;
+    driver.bodies.push_back(unit_square());
+    driver.place_sword(Vector2(0.5, -1));
+    driver.move_to(Vector2(0.5, 0.5));
+    EXPECT_TRUE(crossings(driver.bodies[0], Vector2(0.5, 1)).empty())
+        << "a crossing at the very end of the move is not one";
+
+    log.clear();
+    driver.move_to(Vector2(0.5, 1));
+    EXPECT_EQ(log.out(), "Missed leaving.\n");
+    ASSERT_EQ(driver.bodies.size(), 2u);
+    EXPECT_DOUBLE_EQ(driver.bodies[0].mass, 50);
+    EXPECT_DOUBLE_EQ(driver.bodies[1].mass, 50);
+    EXPECT_EQ(driver.sword.inside_count, 0);
+}
+
+TEST(Cut, MovedOntoTheSwordItEntersAtTheNearestEdgeAndLeavesWithoutCut)
+{
+    LogCapture log;
+    PhysicsPolygon square = unit_square();
+    square.velocity = Vector2(0, -100);  // falling onto the sword faster than the sword falls
+    Sword sword;
+    sword.position = Vector2(0.5, -1);
+    sword.velocity = Vector2(0, -60);
+    square.last_sword_pos = square.to_local(Vector2(0.5, 0.1));
+    log.clear();
+
+    // Out through the very edge it entered by: one event for that edge.
+    CutEvents events = crossings(square, sword.position);
+    ASSERT_EQ(events.size(), 1u);
+    const Intersection& entrance = events.begin()->second;
+    EXPECT_EQ(events.begin()->first, 0.0);
+    EXPECT_TRUE(entrance.entering);
+    EXPECT_EQ(square.to_world(entrance.point), Vector2(0.5, 0));
+
+    EXPECT_FALSE(square.hit_by_sword(entrance, sword));
+    EXPECT_TRUE(square.sword_inside);
+    square.finish_sword_move(square.to_local(sword.position), sword);
+    EXPECT_EQ(log.out(), "Suddenly inside.\nWe've got an outside job on our hands\n");
+    EXPECT_FALSE(square.sword_inside);
+    EXPECT_FALSE(square.cut_pending);
+    EXPECT_EQ(sword.inside_count, 0);
+    EXPECT_EQ(square.points.size(), 5u);
+    EXPECT_EQ(square.edges.size(), 5u);
+}
+
+TEST(Cut, ToughSurfaceBouncesTheSwordBelowTheEnergyToCutIn)
+{
+    LogCapture log;
+    for (double speed : {1.4, 1.5}) {
+        PhysicsPolygon square = unit_square();
+        Sword sword;
+        sword.position = Vector2(0.75, 0.5);
+        sword.velocity = Vector2(0, speed);
+        square.last_sword_pos = square.to_local(Vector2(0.75, -0.5));
+        CutEvents events = crossings(square, sword.position);
+        ASSERT_EQ(events.size(), 1u);
+        const bool stopped = square.hit_by_sword(events.begin()->second, sword);
+
+        if (speed == 1.4) {
+            // 0.5 * 1.4^2 = 0.98 <= 1: the impulse pushes the square, the
+            // sword keeps what a unit mass keeps and rests on the surface.
+            ASSERT_TRUE(stopped);
+            const double r_cross_n = 0.25;
+            const double D = 1.0 / 100.0 + r_cross_n * r_cross_n / square.moment + 1.0;
+            EXPECT_DOUBLE_EQ(square.impulse.y, 2.0 * 1.4 / D);
+            EXPECT_EQ(square.impulse.x, 0.0);
+            EXPECT_DOUBLE_EQ(square.angular_impulse, 0.25 * 2.0 * 1.4 / D);
+            EXPECT_DOUBLE_EQ(sword.velocity.y, 1.4 - 1.4 / D);
+            EXPECT_DOUBLE_EQ(sword.position.y, 0.0);
+            EXPECT_EQ(square.last_sword_pos, square.to_local(sword.position));
+            EXPECT_FALSE(square.sword_inside);
+        } else {
+            // 1.125 > 1: in, with the normal speed less sqrt(2 * toughness).
+            ASSERT_FALSE(stopped);
+            EXPECT_EQ(sword.velocity.y, 1.5 - std::sqrt(2.0));
+            EXPECT_EQ(sword.velocity.x, 0.0);
+            EXPECT_EQ(square.impulse, Vector2(0, 0));
+            EXPECT_TRUE(square.sword_inside);
+        }
+    }
+}
+
+TEST(Cut, BluntSwordAlwaysBouncesButIsNeverStoppedFromInside)
+{
+    LogCapture log;
+    PhysicsPolygon square = unit_square();
+    Sword sword;
+    sword.cannot_cut = true;
+    sword.position = Vector2(0.5, 0.5);
+    sword.velocity = Vector2(0, 100);
+    square.last_sword_pos = square.to_local(Vector2(0.5, -0.5));
+    CutEvents events = crossings(square, sword.position);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_TRUE(square.hit_by_sword(events.begin()->second, sword));
+    EXPECT_FALSE(square.sword_inside);
+
+    sword.cannot_cut = false;
+    sword.position = Vector2(0.5, 0.5);
+    sword.velocity = Vector2(0, 100);
+    square.last_sword_pos = square.to_local(Vector2(0.5, -0.5));
+    events = crossings(square, sword.position);
+    ASSERT_FALSE(square.hit_by_sword(events.begin()->second, sword));
+    ASSERT_TRUE(square.sword_inside);
+
+    // An entering crossing met from inside (a graze along a corner) is
+    // ignored, however blunt the sword has become meanwhile.
+    Intersection graze;
+    graze.parent = &square;
+    graze.e1_to_erase = square.edges.find(1);
+    graze.e2_to_erase = square.edges.end();
+    graze.point = square.points[1];
+    graze.entering = true;
+    sword.cannot_cut = true;
+    const Vector2 velocity = sword.velocity;
+    const Vector2 position = sword.position;
+    log.clear();
+    EXPECT_FALSE(square.hit_by_sword(graze, sword));
+    EXPECT_EQ(log.out(), "Double-enter\n");
+    EXPECT_EQ(sword.velocity, velocity);
+    EXPECT_EQ(sword.position, position);
+    EXPECT_EQ(square.last_sword_pos, square.points.back());
+    EXPECT_EQ(sword.inside_count, 1);
+}
+
+TEST(Cut, EdgeEndingOnTheSwordLineFromItsLeftIsLeaving)
+{
+    LogCapture log;
+    // Two triangles. The sword runs along y = 0: it goes into the first across
+    // 2->0, and only grazes the second at its corner 4, where 3->4 comes from
+    // the left of the line and ends on it.
+    PhysicsPolygon body;
+    body.points = {{-3, -1}, {-2, -1}, {-2, 1}, {0, 1}, {1, 0}, {2, 1}};
+    body.edges = {{0, 1}, {1, 2}, {2, 0}, {3, 4}, {4, 5}, {5, 3}};
+    body.last_sword_pos = Vector2(-4, 0);
+    CutEvents events;
+    body.find_crossings(Vector2(4, 0), events);
+    int graze = 0;
+    for (auto& [key, isect] : events) {
+        if (isect.e1_to_erase->first == 2) {
+            EXPECT_TRUE(isect.entering);
+        }
+        if (isect.e1_to_erase->first == 3) {
+            EXPECT_FALSE(isect.entering);
+            EXPECT_TRUE(isect.leaving);
+            ++graze;
+        }
+    }
+    EXPECT_EQ(graze, 1);
+}
+
+TEST(Cut, SlidingAlongAnEdgeIsNoCrossing)
+{
+    LogCapture log;
+    PhysicsPolygon square = unit_square();
+    square.last_sword_pos = square.to_local(Vector2(-1, 0));
+    CutEvents events = crossings(square, Vector2(2, 0));
+    EXPECT_NE(log.out().find("This uncommon case!"), std::string::npos);
+    for (auto& [key, isect] : events) {
+        EXPECT_NE(isect.e1_to_erase->first, 0) << "the bottom edge itself";
+        EXPECT_FALSE(isect.entering);
+    }
+}
+
+TEST(Cut, CrossedSlitGivesOneEvent)
+{
+    LogCapture log;
+    StrokeDriver driver;
+    driver.bodies.push_back(unit_square());
+    driver.place_sword(Vector2(0.25, -0.5));
+    driver.move_to(Vector2(0.25, 0.75));
+    driver.move_to(Vector2(0.75, 0.75));
+    PhysicsPolygon& square = driver.bodies[0];
+    CutEvents events = crossings(square, Vector2(0.1, 0.5));
+    ASSERT_EQ(events.size(), 1u);
+    const Intersection& isect = events.begin()->second;
+    EXPECT_NE(isect.e2_to_erase, square.edges.end());
+    EXPECT_FALSE(isect.entering || isect.leaving);
+}
