@@ -1,0 +1,167 @@
+#include "world/world.hpp"
+
+#include "app/log.hpp"
+#include "render/gl.hpp"
+#include "render/sword_style.hpp"
+#include "storage/base_storage.hpp"
+#include "storage/file_storage.hpp"
+
+bool playtesting = false;
+
+namespace {
+
+// The smallest polygon record: empty style name, sword position, two flags,
+// two counts, bounding box, rotation, angle, position, texture offset, drag.
+constexpr std::size_t min_polygon_record_bytes = 4 + 16 + 1 + 1 + 4 + 4 + 32 + 32 + 8 + 16 + 16 + 8;
+
+// Resizes the array to the stored count and loads every element in order.
+template <typename P>
+bool load_array(BaseStorage& storage, std::vector<P>& array)
+{
+    int count = 0;
+    if (!storage.read_count(count, min_polygon_record_bytes))
+        return false;
+    array.resize(static_cast<std::size_t>(count));
+    for (P& polygon : array)
+        if (!polygon.load(storage))
+            return false;
+    return true;
+}
+
+template <typename P>
+void save_array(BaseStorage& storage, const std::vector<P>& array)
+{
+    storage.write(static_cast<int>(array.size()));
+    for (const P& polygon : array)
+        polygon.save(storage);
+}
+
+}  // namespace
+
+World::World() = default;
+
+World::World(BaseStorage& storage)
+{
+    loaded_ = load(storage);
+}
+
+World::~World()
+{
+    if (playtesting) {
+        log_out() << "Edit Mode Canceled." << '\n';
+        playtesting = false;
+    }
+}
+
+void World::save(BaseStorage& storage) const
+{
+    background.save(storage);
+    particles.save(storage);
+    timer.save(storage);
+    sword.save(storage);
+    save_array(storage, physics_polygons);
+    save_array(storage, static_polygons);
+    save_array(storage, goals);
+    storage.write(gravity);
+    storage.write(bounds_min);
+    storage.write(bounds_max);
+    storage.write(camera);
+    storage.write(front_matter);
+    storage.write(end_matter);
+}
+
+bool World::load(BaseStorage& storage)
+{
+    hover_selection.reset();
+    if (!background.load(storage) || !particles.load(storage) || !timer.load(storage) || !sword.load(storage))
+        return false;
+    if (!load_array(storage, physics_polygons) || !load_array(storage, static_polygons) || !load_array(storage, goals))
+        return false;
+    if (!storage.read(gravity) || !storage.read(bounds_min) || !storage.read(bounds_max) || !storage.read(camera))
+        return false;
+    clamp_camera();
+    if (!storage.read(front_matter) || !storage.read(end_matter))
+        return false;
+    edit_view_centre = Vector2((bounds_min.x + bounds_max.x) / 2, (bounds_min.y + bounds_max.y) / 2);
+    return true;
+}
+
+void World::clamp_camera()
+{
+    if (camera.x - view_half_width < bounds_min.x)
+        camera.x = bounds_min.x + view_half_width;
+    if (camera.y - view_half_height < bounds_min.y)
+        camera.y = bounds_min.y + view_half_height;
+    if (bounds_max.x < camera.x + view_half_width)
+        camera.x = bounds_max.x - view_half_width;
+    if (bounds_max.y < camera.y + view_half_height)
+        camera.y = bounds_max.y - view_half_height;
+}
+
+bool World::handle_event(const SDL_Event& event, double&)
+{
+    switch (event.type) {
+    case SDL_KEYDOWN:
+        if (event.key.keysym.sym == SDLK_SPACE || event.key.keysym.sym == SDLK_ESCAPE) {
+            // May replace and destroy this world.
+            open_pause_menu(*this);
+            return true;
+        }
+        return false;
+    case SDL_MOUSEMOTION:
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        return sword.handle_event(event);
+    default:
+        return false;
+    }
+}
+
+void World::apply_view()
+{
+    glTranslated(-camera.x, -camera.y, 0);
+}
+
+void World::draw()
+{
+    draw_background();
+    glPushMatrix();
+    apply_view();
+    for (const PhysicsPolygon& p : physics_polygons)
+        p.draw();
+    for (const StaticPolygon& p : static_polygons)
+        p.draw();
+    for (const GoalPolygon& g : goals)
+        g.draw();
+    draw_sword(sword.style, sword);
+    particles.draw_all();
+    if (!opening_demo_showing() && (menu_is_current() || goals_visible)) {
+        for (const GoalPolygon& g : goals)
+            g.target.draw_tag();
+        for (const PhysicsPolygon& p : physics_polygons)
+            p.item.draw_tag();
+    }
+    glPopMatrix();
+    timer.draw();
+}
+
+bool World::handle_top_event(const SDL_Event&, double&, BaseEditable*&)
+{
+    return false;
+}
+
+std::unique_ptr<World> load_level(const std::string& file_name)
+{
+    InFileStorage storage(file_name, false);
+    if (storage.corrupt()) {
+        log_err() << "Cannot open level " << file_name << ": not a level file or missing" << '\n';
+        return nullptr;
+    }
+    auto world = std::make_unique<World>(storage);
+    if (!world->loaded() || storage.bytes_left() != 0) {
+        log_err() << "Cannot open level " << file_name << ": the file is damaged" << '\n';
+        return nullptr;
+    }
+    world->file_name = file_name;
+    return world;
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/base_world.hpp"
+#include "editor/base_editable.hpp"
+#include "geometry/goal_polygon.hpp"
+#include "geometry/physics_polygon.hpp"
+#include "geometry/static_polygon.hpp"
+#include "geometry/sword.hpp"
+#include "render/particles.hpp"
+#include "storage/base_storable.hpp"
+#include "world/level_timer.hpp"
+#include "world/world_hooks.hpp"
+
+constexpr double view_half_width = 1023.0 / 768.0;  // 1.33203125
+constexpr double view_half_height = 1.0;
+
+// A level: its bodies, walls and goals, the sword, the clock. It is the game
+// screen, the whole content of a level file, and the bottom of the editor's
+// stack.
+class World : public BaseWorld, public BaseStorable, public BaseEditable {
+public:
+    World();
+    // Reads a whole level record; check loaded() before using the world.
+    explicit World(BaseStorage& storage);
+    ~World() override;
+
+    bool handle_event(const SDL_Event& event, double& dt) override;
+    void update(double& dt) override;
+    void draw() override;
+    void apply_view() override;
+
+    void save(BaseStorage& storage) const override;
+    // False when the record is damaged; the world must then be thrown away.
+    bool load(BaseStorage& storage) override;
+    bool loaded() const { return loaded_; }
+
+    bool handle_top_event(const SDL_Event& event, double& dt, BaseEditable*& next) override;
+
+    // Moves the camera so that the visible area stays inside the bounds; when
+    // the bounds are smaller than the screen the maximum side wins.
+    void clamp_camera();
+
+    Vector2 edit_view_centre;
+    Background background;
+    ParticleManager particles;
+    Sword sword;
+    std::vector<PhysicsPolygon> physics_polygons;
+    std::vector<StaticPolygon> static_polygons;
+    std::vector<GoalPolygon> goals;
+    Vector2 gravity{0, -1};
+    Vector2 bounds_min{-1.998046875, -1.1};
+    Vector2 bounds_max{1.998046875, 1.1};
+    Vector2 camera;
+    std::unique_ptr<BaseEditable> hover_selection;
+    LevelTimer timer;
+    std::string file_name = "default.lev";
+    std::string front_matter;
+    std::string end_matter;
+
+    // What the last step found; not stored.
+    Outcome outcome = Outcome::none;
+
+private:
+    bool loaded_ = true;
+};
+
+// Set while a level is being playtested from the editor.
+extern bool playtesting;
+
+// Loads a level file into a fresh world. Null, with one line on the error
+// stream naming the file and the reason, when it cannot be opened or is damaged.
+std::unique_ptr<World> load_level(const std::string& file_name);

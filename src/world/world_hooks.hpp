@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+class World;
+
+enum class Outcome { none, win, lose, time_out };
+
+// Where a level meets the screens around it: the pause, win and loss menus,
+// the player's record and the opening demo. Each is called from one place in
+// World, so that the menus only have to fill these in.
+
+// Space or Escape during play.
+void open_pause_menu(World& world);
+// A step found the level won, lost or out of time. Who reacts depends on the
+// current screen: normal play opens the win or loss menu (and a win unlocks
+// the goals' keys), a taken-over replay opens them in Perfect Mode, anything
+// else only prints.
+void react_to_outcome(World& world, Outcome outcome);
+// True while the opening demo is the current screen or under the current menu.
+bool opening_demo_showing();
+// True while a menu is the current screen (the game paused under it).
+bool menu_is_current();
+// The "Goals visible during game?" option.
+extern bool goals_visible;

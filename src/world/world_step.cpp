@@ -1,0 +1,249 @@
+#include <cmath>
+
+#include "app/log.hpp"
+#include "world/world.hpp"
+
+namespace {
+
+Vector2 to_polygon_frame(const Polygon& p, const Vector2& v)
+{
+    return Vector2(p.rotation.m00 * v.x + p.rotation.m10 * v.y, p.rotation.m01 * v.x + p.rotation.m11 * v.y);
+}
+
+// The sword's velocity at a new speed, its direction kept ((1, 0) when still).
+Vector2 with_speed(const Vector2& velocity, double speed)
+{
+    const double length = velocity.length();
+    const Vector2 direction = length == 0 ? Vector2(1, 0) : velocity / length;
+    return direction * speed;
+}
+
+// The sword pulls every polygon it is inside along its move by `dist`. The
+// impulse is added in the polygon's own frame, as the game always has.
+void drag_impulses(std::vector<PhysicsPolygon>& polygons, const Vector2& b, const Vector2& u, double travelled,
+                   double dist)
+{
+    for (PhysicsPolygon& q : polygons) {
+        if (!q.sword_inside)
+            continue;
+        const Vector2 j = q.cut_drag * dist * to_polygon_frame(q, u);
+        q.impulse += j;
+        const Vector2 r = to_polygon_frame(q, b + u * travelled - q.position);
+        q.angular_impulse += r.x * j.y - r.y * j.x;
+    }
+}
+
+void remove_body(std::vector<PhysicsPolygon>& polygons, std::size_t i, Sword& sword)
+{
+    if (polygons[i].sword_inside) {
+        sword.inside_count -= 1;
+        sword.total_drag -= polygons[i].cut_drag;
+    }
+    polygons.erase(polygons.begin() + static_cast<std::ptrdiff_t>(i));
+}
+
+bool worn_out(const PhysicsPolygon& p)
+{
+    return p.mass < 0.001 || p.item.amount < 0.0001 || p.edges.size() < 3;
+}
+
+// Moves the view towards the sword: gently within 0.9 of an edge, at once
+// within 0.1.
+void follow(double& v, double s, double half)
+{
+    if (s < v - half + 0.9) {
+        const double e = (v - half + 0.9) - s;
+        const double f = std::min(e / 0.8, 1.0);
+        v -= f * f * e;
+    }
+    if (s > v + half - 0.9) {
+        const double e = s - (v + half - 0.9);
+        const double f = std::min(e / 0.8, 1.0);
+        v += f * f * e;
+    }
+}
+
+}  // namespace
+
+void World::update(double& dt)
+{
+    // 1. Clock, sparks, sword.
+    timer.update(dt);
+    particles.update_all(dt);
+    sword.update(dt);
+
+    // 2. The sword stays inside the level, bouncing off its edges softly.
+    Vector2& position = sword.position;
+    Vector2& velocity = sword.velocity;
+    if (position.x < bounds_min.x) {
+        position.x = bounds_min.x;
+        if (velocity.x < 0)
+            velocity.x = -0.1 * velocity.x;
+    }
+    if (position.y < bounds_min.y) {
+        position.y = bounds_min.y;
+        if (velocity.y < 0)
+            velocity.y = -0.1 * velocity.y;
+    }
+    if (position.x > bounds_max.x) {
+        position.x = bounds_max.x;
+        if (velocity.x > 0)
+            velocity.x = -0.1 * velocity.x;
+    }
+    if (position.y > bounds_max.y) {
+        position.y = bounds_max.y;
+        if (velocity.y > 0)
+            velocity.y = -0.1 * velocity.y;
+    }
+
+    // 3. Where this move crosses the polygons' edges.
+    CutEvents events;
+    for (PhysicsPolygon& p : physics_polygons)
+        p.find_crossings(to_polygon_frame(p, position - p.position), events);
+
+    // 4. The move.
+    const Vector2 b = sword.trail.front().point;
+    double length = (position - b).length();
+    const Vector2 u = length == 0 ? Vector2(1, 0) : (position - b) / length;
+    double travelled = 0;
+
+    // 5. The crossings in order along the move; drag spends the sword's
+    //    energy between them.
+    const PhysicsPolygon* stopper = nullptr;
+    bool stopped = false;
+    for (auto& [key, isect] : events) {
+        const double dist = key * length - travelled;
+        const double energy = 0.5 * velocity.length_squared() - dist * sword.total_drag;
+        if (energy < 0) {
+            travelled += 0.5 * velocity.length_squared() / sword.total_drag;
+            velocity = Vector2();
+            log_out() << "Drag Halt" << '\n';
+            stopped = true;
+            break;
+        }
+        velocity = with_speed(velocity, std::sqrt(2 * energy));
+        travelled = key * length;
+        if (sword.inside_count != 0)
+            drag_impulses(physics_polygons, b, u, travelled, dist);
+        if (isect.parent->hit_by_sword(isect, sword)) {
+            log_out() << "Physics stop" << '\n';
+            stopper = isect.parent;
+            stopped = true;
+            break;
+        }
+    }
+
+    if (!stopped) {
+        // 6. The rest of the move, through whatever the sword is inside.
+        if (length < travelled) {
+            log_out() << "We moved too far?" << '\n';
+            length = travelled;
+        }
+        double rest = length - travelled;
+        if (0.5 * velocity.length_squared() - sword.total_drag * rest >= 0) {
+            velocity = with_speed(velocity, std::sqrt(velocity.length_squared() - 2 * sword.total_drag * rest));
+            travelled = length;
+        } else {
+            rest = 0.5 * velocity.length_squared() / sword.total_drag;
+            travelled += rest;
+            velocity = Vector2();
+        }
+        if (sword.inside_count != 0)
+            drag_impulses(physics_polygons, b, u, travelled, rest);
+
+        // 7. Pulled back to where its energy ran out.
+        position = b + u * travelled;
+    }
+
+    // 8. The polygons see where the sword ended.
+    for (PhysicsPolygon& p : physics_polygons) {
+        if (&p == stopper)
+            log_out() << "Parent Skip!" << '\n';
+        else
+            p.finish_sword_move(to_polygon_frame(p, position - p.position), sword);
+    }
+
+    // 9. Completed cuts fall apart; worn-out bodies go.
+    std::vector<PhysicsPolygon> pieces;
+    for (std::size_t i = 0; i < physics_polygons.size();) {
+        if (physics_polygons[i].cut_pending)
+            physics_polygons[i].split_into_pieces(pieces);
+        if (worn_out(physics_polygons[i]))
+            remove_body(physics_polygons, i, sword);
+        else
+            ++i;
+    }
+    for (PhysicsPolygon& piece : pieces)
+        physics_polygons.push_back(std::move(piece));
+
+    // 10. Goals.
+    int required = 0;
+    int satisfied = 0;
+    bool lost = false;
+    for (GoalPolygon& g : goals) {
+        if (g.target.required)
+            ++required;
+        if (g.evaluate(physics_polygons, particles, sword)) {
+            if (g.target.required)
+                ++satisfied;
+            if (g.target.losing)
+                lost = true;
+        }
+        g.update_fade(dt);
+    }
+
+    // 11. Outcome: a win beats a loss, a loss beats running out of time.
+    outcome = Outcome::none;
+    if (required > 0 && satisfied == required)
+        outcome = Outcome::win;
+    else if (lost)
+        outcome = Outcome::lose;
+    else if (timer.countdown && timer.time <= 0)
+        outcome = Outcome::time_out;
+    // A menu that opens holds this world; the step goes on to its end.
+    if (outcome != Outcome::none)
+        react_to_outcome(*this, outcome);
+
+    // 12. Walls.
+    for (PhysicsPolygon& p : physics_polygons)
+        for (StaticPolygon& wall : static_polygons)
+            collide(wall, p, dt);
+
+    // 13. Gravity and motion; bodies that fall out of the level go.
+    const double g_length = gravity.length();
+    const Vector2 g_unit = g_length == 0 ? Vector2(1, 0) : gravity / g_length;
+    const double level_diagonal = (bounds_max - bounds_min).length_squared();
+    for (std::size_t i = 0; i < physics_polygons.size();) {
+        PhysicsPolygon& p = physics_polygons[i];
+        p.force += p.mass * gravity;
+        p.integrate(dt);
+        if (!p.bbox_valid)
+            p.compute_bbox();
+        const double body_diagonal = (p.bbox_max - p.bbox_min).length_squared();
+        if (dot(p.velocity, g_unit) >= 0 && dot(p.position, g_unit) > body_diagonal + level_diagonal)
+            remove_body(physics_polygons, i, sword);
+        else
+            ++i;
+    }
+
+    // 14. The camera follows the sword, then stays inside the level.
+    follow(camera.x, position.x, view_half_width);
+    follow(camera.y, position.y, view_half_height);
+    if (position.x < camera.x - view_half_width + 0.1)
+        camera.x = position.x + view_half_width - 0.1;
+    if (position.x > camera.x + view_half_width - 0.1)
+        camera.x = position.x - view_half_width + 0.1;
+    if (position.y < camera.y - view_half_height + 0.1)
+        camera.y = position.y + view_half_height - 0.1;
+    if (position.y > camera.y + view_half_height - 0.1)
+        camera.y = position.y - view_half_height + 0.1;
+    clamp_camera();
+
+    // 15. Sliding pictures.
+    for (PhysicsPolygon& p : physics_polygons)
+        p.style.animate_style(dt);
+    for (StaticPolygon& p : static_polygons)
+        p.style.animate_style(dt);
+    for (GoalPolygon& g : goals)
+        g.style.animate_style(dt);
+}
