@@ -8,6 +8,8 @@
 #include "render/gl.hpp"
 #include "render/polygon_style.hpp"
 #include "render/sword_style.hpp"
+#include "world/level_list.hpp"
+#include "world/world.hpp"
 
 namespace {
 
@@ -46,6 +48,18 @@ std::vector<Vector2> regular(int n, double radius)
 
 void build_opening_screen(bool)
 {
+    // Until the menus exist the game opens on the first listed level, or on a
+    // showcase of the game's art when there is none.
+    const std::vector<std::string> list = read_level_list();
+    for (const std::string& name : list) {
+        if (name == "---")
+            continue;
+        if (std::unique_ptr<World> world = load_level(level_file_name(name))) {
+            current_world = world.release();
+            return;
+        }
+        break;
+    }
     current_world = new PlaceholderWorld();
 }
 
