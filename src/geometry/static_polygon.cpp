@@ -1,5 +1,6 @@
 #include "geometry/static_polygon.hpp"
 
+#include <algorithm>
 #include <cfloat>
 #include <utility>
 #include <vector>
@@ -90,6 +91,27 @@ void corners_inside(const Polygon& outer, Polygon& inner, NormalOf normal_of, Ad
     }
 }
 
+// A world box holding every point of the polygon: its local box turned into
+// the world, grown a little so that rounding in to_world cannot put a point
+// outside it.
+void world_box(Polygon& polygon, Vector2& lo, Vector2& hi)
+{
+    if (!polygon.bbox_valid)
+        polygon.compute_bbox();
+    const Vector2 corners[4] = {polygon.bbox_min, Vector2(polygon.bbox_max.x, polygon.bbox_min.y), polygon.bbox_max,
+                                Vector2(polygon.bbox_min.x, polygon.bbox_max.y)};
+    lo = Vector2(DBL_MAX, DBL_MAX);
+    hi = Vector2(-DBL_MAX, -DBL_MAX);
+    for (const Vector2& c : corners) {
+        const Vector2 w = polygon.to_world(c);
+        lo = Vector2(std::min(lo.x, w.x), std::min(lo.y, w.y));
+        hi = Vector2(std::max(hi.x, w.x), std::max(hi.y, w.y));
+    }
+    constexpr double margin = 1e-6;
+    lo -= Vector2(margin, margin);
+    hi += Vector2(margin, margin);
+}
+
 }  // namespace
 
 void StaticPolygon::draw_outline(bool detailed) const
@@ -105,6 +127,14 @@ void StaticPolygon::add_contact(PhysicsPolygon& body, double&, const Vector2& po
 
 void collide(StaticPolygon& wall, PhysicsPolygon& body, double& dt)
 {
+    // Shapes whose boxes do not meet have no corner inside each other: most
+    // wall and body pairs end here, with the same contacts as the full test.
+    Vector2 wall_lo, wall_hi, body_lo, body_hi;
+    world_box(wall, wall_lo, wall_hi);
+    world_box(body, body_lo, body_hi);
+    if (wall_hi.x < body_lo.x || body_hi.x < wall_lo.x || wall_hi.y < body_lo.y || body_hi.y < wall_lo.y)
+        return;
+
     // Inward normal of an edge in its own polygon's frame, turned into the world.
     const auto inward = [](const Polygon& polygon, const Edge& g) {
         const Vector2 d = unit_or_x(polygon.points[g.second] - polygon.points[g.first]);

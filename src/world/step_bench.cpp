@@ -1,0 +1,212 @@
+#include "world/step_bench.hpp"
+
+#include <algorithm>
+#include <cassert>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <iomanip>
+#include <numbers>
+
+#include "storage/memory_storage.hpp"
+#include "world/world.hpp"
+
+namespace {
+
+// Counter-clockwise corners of a regular polygon.
+std::vector<Vector2> regular(const Vector2& centre, double radius, int sides, double turn)
+{
+    std::vector<Vector2> points;
+    for (int i = 0; i < sides; ++i) {
+        const double a = turn + 2 * std::numbers::pi * i / sides;
+        points.emplace_back(centre.x + radius * std::cos(a), centre.y + radius * std::sin(a));
+    }
+    return points;
+}
+
+// A bar of the given half sizes, turned by `angle` about its centre.
+std::vector<Vector2> bar(const Vector2& centre, double half_length, double half_thickness, double angle)
+{
+    const Vector2 along(std::cos(angle), std::sin(angle));
+    const Vector2 across(-along.y, along.x);
+    const Vector2 a = along * half_length;
+    const Vector2 b = across * half_thickness;
+    return {centre - a - b, centre + a - b, centre + a + b, centre - a + b};
+}
+
+template <typename P>
+P outline(const std::vector<Vector2>& points)
+{
+    P polygon;
+    polygon.points = points;
+    const int n = static_cast<int>(points.size());
+    for (int i = 0; i < n; ++i)
+        polygon.edges.emplace(i, (i + 1) % n);
+    polygon.compute_bbox();
+    return polygon;
+}
+
+}  // namespace
+
+std::unique_ptr<World> make_stress_level()
+{
+    auto world = std::make_unique<World>();
+    world->bounds_min = Vector2(-8, -6);
+    world->bounds_max = Vector2(8, 6);
+    world->clamp_camera();
+
+    // Floor and sides, then three staggered rows of 19 pegs.
+    world->static_polygons.push_back(outline<StaticPolygon>({{-8, -6}, {8, -6}, {8, -5.6}, {-8, -5.6}}));
+    world->static_polygons.push_back(outline<StaticPolygon>({{-8, -5.6}, {-7.7, -5.6}, {-7.7, 6}, {-8, 6}}));
+    world->static_polygons.push_back(outline<StaticPolygon>({{7.7, -5.6}, {8, -5.6}, {8, 6}, {7.7, 6}}));
+    for (int row = 0; row < 3; ++row)
+        for (int i = 0; i < 19; ++i) {
+            const Vector2 centre(-7.2 + 0.8 * i + 0.4 * (row % 2), -3.8 + 1.6 * row);
+            const double tilt = (i + row) % 2 == 0 ? 0.35 : -0.35;
+            world->static_polygons.push_back(outline<StaticPolygon>(bar(centre, 0.22, 0.04, tilt)));
+        }
+
+    // Squares, triangles and hexagons in a 20 x 15 grid, soft enough for the
+    // sword to cut at a moderate speed; every fourth is a gem the goals take.
+    for (int row = 0; row < 15; ++row)
+        for (int column = 0; column < 20; ++column) {
+            const Vector2 centre(-6.65 + 0.7 * column, 1.0 + 0.32 * row);
+            const int sides[] = {4, 3, 6};
+            const int kind = (row + column) % 3;
+            PhysicsPolygon body =
+                outline<PhysicsPolygon>(regular(centre, kind == 1 ? 0.16 : 0.14, sides[kind], std::numbers::pi / 4));
+            body.toughness = 0.05;
+            body.item.name = (row * 20 + column) % 4 == 0 ? "Gem" : "Stone";
+            body.update_mass_properties();
+            body.compute_bbox();
+            world->physics_polygons.push_back(std::move(body));
+        }
+
+    // Required goals that want far more gems than there are: the level goes
+    // on, and each gem that lands in one is taken.
+    for (int j = 0; j < 10; ++j) {
+        const double x = -6.3 + 1.4 * j;
+        GoalPolygon goal = outline<GoalPolygon>({{x - 0.45, -5.6}, {x + 0.45, -5.6}, {x + 0.45, -4.9}, {x - 0.45, -4.9}});
+        goal.target.required = true;
+        GoalTargetInfoBit bit;
+        bit.name = "Gem";
+        bit.amount = 0;
+        bit.count = 1000000;
+        goal.target.bits.push_back(bit);
+        world->goals.push_back(std::move(goal));
+    }
+    return world;
+}
+
+std::vector<std::string> listed_level_files(const std::string& folder)
+{
+    std::vector<std::string> files;
+    const std::string levels = (folder == "." ? "" : folder + "/") + "levels/";
+    std::ifstream list(levels + "levels.list");
+    std::string line;
+    while (std::getline(list, line)) {
+        if (line == "---" || line.find_first_not_of(" \t\r") == std::string::npos)
+            continue;
+        files.push_back(levels + line + ".lev");
+    }
+    return files;
+}
+
+void sweep_motion(const World& world, int step, int& xrel, int& yrel)
+{
+    // A Lissajous figure over most of the level, so the sword passes through
+    // falling bodies and, low down, through those resting on the floor, fast
+    // enough to cut them.
+    const double t = step * (bench_frame_ms / 1000.0);
+    const Vector2 size = world.bounds_max - world.bounds_min;
+    const Vector2 low = world.bounds_min + Vector2(0.075 * size.x, 0.0);
+    const Vector2 span(0.85 * size.x, 0.9 * size.y);
+    const Vector2 target(low.x + span.x * (0.5 + 0.5 * std::sin(2 * std::numbers::pi * t / 6.0)),
+                         low.y + span.y * (0.5 + 0.5 * std::sin(2 * std::numbers::pi * t / 3.7)));
+    Vector2 wanted = (target - world.sword.position) * 4.0;
+    if (wanted.length() > 15)
+        wanted = wanted * (15 / wanted.length());
+    // The sword gains twice its pending motion; 384 pixels are one unit, y down.
+    const Vector2 push = (wanted - world.sword.velocity) / 2.0 * 384.0;
+    xrel = static_cast<int>(std::clamp(std::lround(push.x), -32768L, 32767L));
+    yrel = static_cast<int>(std::clamp(std::lround(-push.y), -32768L, 32767L));
+}
+
+BenchResult bench_level(const std::string& name, const World& level, int steps)
+{
+    MemoryStorage record;
+    level.save(record);
+    const auto fresh = [&record] {
+        record.rewind();
+        auto world = std::make_unique<World>(record);
+        assert(world->loaded());
+        return world;
+    };
+
+    BenchResult result;
+    result.level = name;
+    result.steps = steps;
+    std::vector<double> samples;
+    samples.reserve(static_cast<std::size_t>(steps));
+    std::unique_ptr<World> world = fresh();
+    int round_step = 0;
+    for (int i = 0; i < steps; ++i) {
+        SDL_Event motion;
+        std::memset(&motion, 0, sizeof motion);
+        motion.type = SDL_MOUSEMOTION;
+        int xrel = 0;
+        int yrel = 0;
+        sweep_motion(*world, round_step, xrel, yrel);
+        motion.motion.xrel = static_cast<Sint16>(xrel);
+        motion.motion.yrel = static_cast<Sint16>(yrel);
+        double dt = bench_frame_ms / 1000.0;
+        world->handle_event(motion, dt);
+
+        const auto start = std::chrono::steady_clock::now();
+        world->update(dt);
+        const auto stop = std::chrono::steady_clock::now();
+        samples.push_back(std::chrono::duration<double, std::micro>(stop - start).count());
+
+        ++round_step;
+        result.bodies_at_end = world->physics_polygons.size();
+        if (world->outcome != Outcome::none || world->physics_polygons.empty()) {
+            world = fresh();
+            round_step = 0;
+            ++result.restarts;
+        }
+    }
+    result.median_us = percentile(samples, 0.5);
+    result.p99_us = percentile(samples, 0.99);
+    return result;
+}
+
+double percentile(std::vector<double>& samples, double fraction)
+{
+    if (samples.empty())
+        return 0.0;
+    std::sort(samples.begin(), samples.end());
+    const double rank = std::ceil(fraction * static_cast<double>(samples.size()));
+    const std::size_t index = rank < 1 ? 0 : static_cast<std::size_t>(rank) - 1;
+    return samples[std::min(index, samples.size() - 1)];
+}
+
+void print_bench_table(std::ostream& out, const std::vector<BenchResult>& results)
+{
+    std::size_t width = 5;
+    for (const BenchResult& r : results)
+        width = std::max(width, r.level.size());
+    const auto saved_flags = out.flags();
+    const auto saved_precision = out.precision();
+    // "µs" is two bytes and one column wide: each header gets one more byte.
+    out << std::left << std::setw(static_cast<int>(width)) << "level" << std::right << std::setw(8) << "steps"
+        << std::setw(12) << "median µs" << std::setw(12) << "p99 µs" << std::setw(8) << "bodies" << std::setw(10)
+        << "restarts" << '\n';
+    out << std::fixed << std::setprecision(1);
+    for (const BenchResult& r : results)
+        out << std::left << std::setw(static_cast<int>(width)) << r.level << std::right << std::setw(8) << r.steps
+            << std::setw(11) << r.median_us << std::setw(11) << r.p99_us << std::setw(8) << r.bodies_at_end
+            << std::setw(10) << r.restarts << '\n';
+    out.flags(saved_flags);
+    out.precision(saved_precision);
+}

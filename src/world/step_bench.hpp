@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+class World;
+
+// Times the World step on a level while scripted mouse input sweeps the sword
+// through it.
+
+constexpr int bench_min_steps = 2000;
+constexpr unsigned int bench_frame_ms = 16;
+
+// A level built in code to load the step: 300 movable bodies above 60 walls
+// (a floor, two sides and rows of slanted pegs) and 10 goals on the floor
+// that take some of the bodies but can never all be completed.
+std::unique_ptr<World> make_stress_level();
+
+// The files of the levels named in "levels/levels.list" under `folder` ("."
+// for the working folder), in list order: "levels/" + name + ".lev" for every
+// line but "---" and blank lines. None when there is no list.
+std::vector<std::string> listed_level_files(const std::string& folder);
+
+// The mouse motion, in pixels, that steers the sword along a figure over the
+// level's bounds at step `step`.
+void sweep_motion(const World& world, int step, int& xrel, int& yrel);
+
+struct BenchResult {
+    std::string level;
+    int steps = 0;
+    double median_us = 0.0;
+    double p99_us = 0.0;
+    std::size_t bodies_at_end = 0;
+    // Times the level was loaded again because it ended or emptied.
+    int restarts = 0;
+};
+
+// Steps a copy of `level` `steps` times with the sweep input, timing each
+// step alone. The level starts over (untimed) whenever a step leaves an
+// outcome or no movable body is left, so every timed step does real work.
+BenchResult bench_level(const std::string& name, const World& level, int steps);
+
+// Median and 99th percentile (nearest rank) of the samples; sorts them.
+double percentile(std::vector<double>& samples, double fraction);
+
+void print_bench_table(std::ostream& out, const std::vector<BenchResult>& results);
