@@ -1,0 +1,181 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "storage/memory_storage.hpp"
+#include "support/log_capture.hpp"
+#include "world/level_text.hpp"
+#include "world/runner.hpp"
+#include "world/world.hpp"
+
+namespace {
+
+// The sources sit beside the tests in the source tree.
+const std::filesystem::path source_root = std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
+const std::filesystem::path levels_dir = source_root / "data" / "levels";
+const std::filesystem::path scripts_dir = source_root / "tests" / "levels";
+
+std::string read_text(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::vector<std::string> list_lines()
+{
+    std::vector<std::string> lines;
+    std::istringstream list(read_text(levels_dir / "levels.list"));
+    for (std::string line; std::getline(list, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+std::vector<std::string> level_names()
+{
+    std::vector<std::string> names;
+    for (const std::string& line : list_lines())
+        if (line != "---")
+            names.push_back(line);
+    return names;
+}
+
+std::unique_ptr<World> build(const std::string& name)
+{
+    auto world = std::make_unique<World>();
+    std::string error;
+    EXPECT_TRUE(build_level(read_text(levels_dir / (name + ".txt")), *world, error)) << name << ": " << error;
+    return world;
+}
+
+InputScript solution(const std::string& name)
+{
+    std::ifstream text(scripts_dir / (name + ".script"));
+    InputScript script;
+    std::string error;
+    EXPECT_TRUE(text && parse_input_script(text, script, error)) << name << ": " << error;
+    return script;
+}
+
+// What every goal of the level unlocks when it is done at a win.
+std::set<std::string> unlocked_by(const World& world)
+{
+    std::set<std::string> keys;
+    for (const GoalPolygon& goal : world.goals)
+        if (goal.done && goal.target.unlocks)
+            keys.insert(goal.target.name);
+    return keys;
+}
+
+class ShippedLevel : public testing::TestWithParam<std::string> {};
+
+}  // namespace
+
+TEST(ShippedLevels, TheListNamesEverySourceOnceWithThreeOpenLevelsFirst)
+{
+    const std::vector<std::string> lines = list_lines();
+    ASSERT_GE(lines.size(), 13u);
+    EXPECT_EQ(lines[3], "---");
+    std::set<std::string> listed;
+    for (const std::string& name : level_names()) {
+        EXPECT_TRUE(listed.insert(name).second) << name << " listed twice";
+        EXPECT_TRUE(std::filesystem::exists(scripts_dir / (name + ".script"))) << name;
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(levels_dir)) {
+        if (entry.path().extension() == ".txt") {
+            EXPECT_TRUE(listed.count(entry.path().stem().string())) << entry.path() << " is not in levels.list";
+        }
+    }
+}
+
+TEST(ShippedLevels, EveryLockedLevelIsUnlockedByAnotherLevelsGoal)
+{
+    LogCapture log;
+    std::set<std::string> unlockable;
+    for (const std::string& name : level_names()) {
+        const std::unique_ptr<World> world = build(name);
+        for (const GoalPolygon& goal : world->goals)
+            if (goal.target.unlocks && goal.target.name != name)
+                unlockable.insert(goal.target.name);
+    }
+    const std::vector<std::string> lines = list_lines();
+    for (std::size_t i = 4; i < lines.size(); ++i) {
+        if (lines[i] != "---") {
+            EXPECT_TRUE(unlockable.count(lines[i])) << lines[i] << " can never be opened";
+        }
+    }
+}
+
+TEST_P(ShippedLevel, ItsSolutionWinsAndDoingNothingDoesNot)
+{
+    LogCapture log;
+    const std::unique_ptr<World> world = build(GetParam());
+    EXPECT_FALSE(world->front_matter.empty());
+    EXPECT_FALSE(world->end_matter.empty());
+    const InputScript script = solution(GetParam());
+    ASSERT_FALSE(script.frames.empty());
+
+    const RunResult played = run_world(*world, script, RunOptions{});
+    EXPECT_EQ(played.outcome, Outcome::win) << result_line(played);
+    EXPECT_EQ(played.frames, static_cast<int>(script.frames.size())) << "the script ends with the winning frame";
+
+    RunOptions idle;
+    idle.frames = 600;
+    const RunResult nothing = run_world(*build(GetParam()), InputScript{}, idle);
+    EXPECT_NE(nothing.outcome, Outcome::win) << result_line(nothing);
+}
+
+TEST_P(ShippedLevel, TheLevelFilePlaysLikeItsSource)
+{
+    LogCapture log;
+    const std::unique_ptr<World> built = build(GetParam());
+    MemoryStorage file;
+    built->save(file);
+    World loaded(file);
+    ASSERT_TRUE(loaded.loaded());
+    const std::string text = dump_level(loaded);
+    World rebuilt;
+    std::string error;
+    ASSERT_TRUE(build_level(text, rebuilt, error)) << error;
+    MemoryStorage again;
+    rebuilt.save(again);
+    EXPECT_EQ(again.bytes(), file.bytes());
+
+    const InputScript script = solution(GetParam());
+    const RunResult from_source = run_world(*built, script, RunOptions{});
+    const RunResult from_file = run_world(loaded, script, RunOptions{});
+    EXPECT_EQ(result_line(from_file), result_line(from_source));
+    EXPECT_EQ(unlocked_by(loaded), unlocked_by(*built));
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, ShippedLevel, testing::ValuesIn(level_names()),
+                         [](const testing::TestParamInfo<std::string>& level) { return level.param; });
+
+TEST(ShippedLevels, TheGateOpensTheSecretLevelOnlyWithTheKey)
+{
+    LogCapture log;
+    const std::unique_ptr<World> world = build("Gate");
+    run_world(*world, solution("Gate"), RunOptions{});
+    ASSERT_EQ(world->outcome, Outcome::win);
+    EXPECT_EQ(unlocked_by(*world), (std::set<std::string>{"Finale", "Secret"}));
+
+    // Straight left through the wood only: a win without the key.
+    std::istringstream wood_only("16 m:-100,0\n");
+    InputScript script;
+    std::string error;
+    ASSERT_TRUE(parse_input_script(wood_only, script, error)) << error;
+    script.frames.resize(20, script.frames[0]);
+    RunOptions options;
+    options.frames = 600;
+    const std::unique_ptr<World> again = build("Gate");
+    run_world(*again, script, options);
+    ASSERT_EQ(again->outcome, Outcome::win);
+    EXPECT_EQ(unlocked_by(*again), std::set<std::string>{"Finale"});
+}

@@ -1,0 +1,78 @@
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/log.hpp"
+#include "storage/file_storage.hpp"
+#include "tool_command.hpp"
+#include "world/level_text.hpp"
+#include "world/runner.hpp"
+#include "world/world.hpp"
+
+namespace {
+
+const char usage[] =
+    "  level dump FILE.lev                  print the level as level text (docs/level_format.md)\n"
+    "  level build SRC.txt OUT.lev          make a level file from level text";
+
+int dump(const std::string& file)
+{
+    std::string reason;
+    const std::unique_ptr<World> world = load_level_quietly(file, reason);
+    if (!world) {
+        std::cerr << "level dump: " << reason << '\n';
+        return 1;
+    }
+    // Making the defaults to compare with prints font warnings.
+    set_log_streams(nullptr, nullptr);
+    const std::string text = dump_level(*world);
+    restore_log_streams();
+    std::cout << text;
+    return std::cout.flush() ? 0 : 1;
+}
+
+int build(const std::string& source, const std::string& target)
+{
+    std::ifstream in(source, std::ios::binary);
+    std::ostringstream contents;
+    if (in.is_open())
+        contents << in.rdbuf();
+    const std::string text = contents.str();
+    if (!in.is_open() || in.bad()) {
+        std::cerr << "level build: cannot read " << source << '\n';
+        return 1;
+    }
+    set_log_streams(nullptr, nullptr);
+    World world;
+    std::string error;
+    const bool built = build_level(text, world, error);
+    if (!built) {
+        restore_log_streams();
+        std::cerr << source << ": " << error << '\n';
+        return 1;
+    }
+    // finish() names the file and the reason on the error stream.
+    set_log_streams(nullptr, &std::cerr);
+    OutFileStorage out(target);
+    world.save(out);
+    const bool written = out.finish();
+    restore_log_streams();
+    return written ? 0 : 1;
+}
+
+int run(const std::vector<std::string>& args)
+{
+    if (args.size() == 2 && args[0] == "dump")
+        return dump(args[1]);
+    if (args.size() == 3 && args[0] == "build")
+        return build(args[1], args[2]);
+    std::cerr << "usage:\n" << usage << '\n';
+    return 2;
+}
+
+const ToolCommand command("level", usage, run);
+
+}  // namespace
