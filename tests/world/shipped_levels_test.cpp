@@ -64,6 +64,18 @@ InputScript solution(const std::string& name)
     return script;
 }
 
+// The result the script's "# expect: " line records, made once with the
+// release build: every build must play the game to the same bits.
+std::string expected_result(const std::string& name)
+{
+    const std::string prefix = "# expect: ";
+    std::istringstream text(read_text(scripts_dir / (name + ".script")));
+    for (std::string line; std::getline(text, line);)
+        if (line.rfind(prefix, 0) == 0)
+            return line.substr(prefix.size());
+    return {};
+}
+
 // What every goal of the level unlocks when it is done at a win.
 std::set<std::string> unlocked_by(const World& world)
 {
@@ -125,6 +137,7 @@ TEST_P(ShippedLevel, ItsSolutionWinsAndDoingNothingDoesNot)
     const RunResult played = run_world(*world, script, RunOptions{});
     EXPECT_EQ(played.outcome, Outcome::win) << result_line(played);
     EXPECT_EQ(played.frames, static_cast<int>(script.frames.size())) << "the script ends with the winning frame";
+    EXPECT_EQ(result_line(played), expected_result(GetParam()));
 
     RunOptions idle;
     idle.frames = 600;
