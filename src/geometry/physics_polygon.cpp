@@ -50,13 +50,18 @@ bool PhysicsPolygon::load(BaseStorage& storage)
         !storage.read(angular_velocity) || !storage.read(velocity) || !storage.read(torque) ||
         !storage.read(force) || !storage.read(angular_impulse) || !storage.read(impulse) || !item.load(storage))
         return false;
+    // A body turns with 1 / moment: none can have a moment of 0 or less.
+    if (!plausible(moment) || moment <= 0 || !plausible(mass) || !plausible(density) || !plausible(toughness) ||
+        !plausible(angular_velocity) || !plausible(velocity) || !plausible(torque) || !plausible(force) ||
+        !plausible(angular_impulse) || !plausible(impulse) || !plausible(item.amount))
+        return false;
     item.tag_position = world_bbox_centre();
     unsigned int count = 0;
     if (!storage.read_count(count, contact_record_bytes))
         return false;
     contacts.assign(count, Contact{});
     for (Contact& c : contacts)
-        if (!storage.read(c.point) || !storage.read(c.normal))
+        if (!storage.read(c.point) || !storage.read(c.normal) || !plausible(c.point) || !plausible(c.normal))
             return false;
     return true;
 }

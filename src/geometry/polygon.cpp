@@ -76,8 +76,7 @@ bool Polygon::load(BaseStorage& storage)
     for (Vector2& p : points) {
         if (!storage.read(p))
             return false;
-        // NaN or ±DBL_MAX leaves no bounding box, which later code relies on.
-        if (!(std::fabs(p.x) < DBL_MAX && std::fabs(p.y) < DBL_MAX))
+        if (!plausible(p))
             return false;
     }
     if (points.empty())
@@ -106,6 +105,9 @@ bool Polygon::load(BaseStorage& storage)
         !storage.read(texture_offset) || !storage.read(cut_drag))
         return false;
     rotation = {column0.x, column0.y, column1.x, column1.y};
+    if (!plausible(last_sword_pos) || !plausible(column0) || !plausible(column1) || !plausible(angle) ||
+        !plausible(position) || !plausible(texture_offset) || !plausible(cut_drag))
+        return false;
 
     trace_loops(style);
     return true;

@@ -49,9 +49,12 @@ bool Sword::load(BaseStorage& storage)
     // Every update leaves at least one entry, and the cut pass reads the newest.
     if (count == 0)
         return false;
+    if (!plausible(stored.position) || !plausible(stored.velocity) || !plausible(stored.direction) ||
+        !plausible(stored.total_drag) || !plausible(stored.cannot_cut_fade))
+        return false;
     stored.trail.resize(count);
     for (TrailEntry& entry : stored.trail)
-        if (!storage.read(entry.point) || !storage.read(entry.age))
+        if (!storage.read(entry.point) || !storage.read(entry.age) || !plausible(entry.point) || !plausible(entry.age))
             return false;
 
     position = stored.position;

@@ -19,7 +19,7 @@ void LevelTimer::save(BaseStorage& storage) const
 
 bool LevelTimer::load(BaseStorage& storage)
 {
-    return storage.read(time) && storage.read(countdown);
+    return storage.read(time) && storage.read(countdown) && plausible(time);
 }
 
 void LevelTimer::update(double dt)

@@ -79,6 +79,8 @@ bool World::load(BaseStorage& storage)
         return false;
     if (!storage.read(gravity) || !storage.read(bounds_min) || !storage.read(bounds_max) || !storage.read(camera))
         return false;
+    if (!plausible(gravity) || !plausible(bounds_min) || !plausible(bounds_max) || !plausible(camera))
+        return false;
     clamp_camera();
     if (!storage.read(front_matter) || !storage.read(end_matter))
         return false;
