@@ -6,6 +6,8 @@
 #include "app/base_world.hpp"
 #include "app/log.hpp"
 #include "app/opening_screen.hpp"
+#include "progress/high_score_table.hpp"
+#include "progress/player_info.hpp"
 #include "render/gl.hpp"
 #include "render/gl_context.hpp"
 #include "render/gl_errors.hpp"
@@ -29,6 +31,12 @@ void set_multisample(int samples)
 {
     SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, samples > 1 ? 1 : 0);
     SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, samples > 1 ? samples : 1);
+}
+
+void save_progress()
+{
+    save_high_scores();
+    save_changed_players();
 }
 
 void destroy_current_world()
@@ -164,6 +172,11 @@ int run_game(int argc, char** argv)
         quit_program(1);
     }
     std::atexit(SDL_Quit);
+    // At exit, in this order: the last screen goes, then scores and players
+    // are written, then the fonts are freed (atexit runs in reverse).
+    std::atexit(free_fonts);
+    std::atexit(save_progress);
+    load_high_scores();
 
     start_video(argc);
 

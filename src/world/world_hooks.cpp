@@ -2,6 +2,7 @@
 
 #include "app/base_world.hpp"
 #include "app/log.hpp"
+#include "progress/player_info.hpp"
 #include "world/world.hpp"
 
 bool goals_visible = false;
@@ -15,10 +16,19 @@ void open_pause_menu(World& world)
     }
 }
 
-void react_to_outcome(World&, Outcome outcome)
+void react_to_outcome(World& world, Outcome outcome)
 {
-    // Until the win and loss menus exist every screen reacts as a level
-    // replayed behind another one does: it says so and goes on.
+    // A level being played is the current screen; a replay or an edited level
+    // steps behind another one and unlocks nothing.
+    if (outcome == Outcome::win && current_world == &world) {
+        for (const GoalPolygon& goal : world.goals) {
+            if (goal.done && goal.target.unlocks) {
+                current_player_info().unlock(goal.target.name);
+                log_out() << "Unlocked: " << goal.target.name << '\n';
+            }
+        }
+    }
+    // Until the win and loss menus exist the level says how it ended and goes on.
     switch (outcome) {
     case Outcome::win:
         log_out() << "WIN!!!" << '\n';

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "progress/player_info.hpp"
 #include "progress/time_text.hpp"
 #include "storage/file_storage.hpp"
 #include "storage/memory_storage.hpp"
@@ -283,4 +284,33 @@ TEST(WorldStep, BodiesFallAndLeaveTheLevelBelowItsBounds)
     world.update(dt);
     ASSERT_EQ(world.physics_polygons.size(), 1u);
     EXPECT_DOUBLE_EQ(world.physics_polygons[0].velocity.y, -0.01) << "gravity (0, -1) for one step";
+}
+
+TEST(WorldStep, AWinInPlayUnlocksTheGoalsKeysForThePlayer)
+{
+    LogCapture log;
+    const std::string saved_name = current_player_name;
+    current_player_name = "unlock test player";
+    World* world = new World;
+    make_roomy(*world);
+    world->physics_polygons.push_back(body(-0.2, -0.2, 0.2, 0.2));
+    GoalPolygon gate = box<GoalPolygon>(-0.5, -0.5, 0.5, 0.5);
+    gate.target.required = true;
+    gate.target.unlocks = true;
+    gate.target.name = "Perfect";
+    world->goals.push_back(gate);
+    ASSERT_TRUE(current_player_info().is_locked("Perfect"));
+
+    // Behind another screen a win unlocks nothing.
+    double dt = 0.01;
+    world->update(dt);
+    EXPECT_TRUE(current_player_info().is_locked("Perfect"));
+
+    current_world = world;
+    world->update(dt);
+    current_world = nullptr;
+    EXPECT_FALSE(current_player_info().is_locked("Perfect"));
+    EXPECT_NE(log.out().find("Unlocked: Perfect\n"), std::string::npos);
+    delete world;
+    current_player_name = saved_name;
 }
