@@ -22,10 +22,6 @@ EdgeMap::iterator find_edge(EdgeMap& edges, const Polygon::Edge& edge)
     return edges.end();
 }
 
-Vector2 rotate(const Rotation& R, const Vector2& v) { return Vector2(R.m00 * v.x + R.m01 * v.y, R.m10 * v.x + R.m11 * v.y); }
-
-Vector2 rotate_back(const Rotation& R, const Vector2& v) { return Vector2(R.m00 * v.x + R.m10 * v.y, R.m01 * v.x + R.m11 * v.y); }
-
 // Puts the sword on the line through `on` (world) with unit normal Nw.
 void slide_onto_line(Sword& sword, const Vector2& Nw, const Vector2& on)
 {

@@ -17,12 +17,6 @@ namespace {
 constexpr std::size_t point_record_bytes = 16;
 constexpr std::size_t edge_record_bytes = 8;
 
-Vector2 unit_or_x(const Vector2& d)
-{
-    double length = d.length();
-    return length == 0.0 ? Vector2(1.0, 0.0) : d / length;
-}
-
 void vertex(const Vector2& p) { glVertex2d(p.x, p.y); }
 
 }  // namespace
@@ -117,7 +111,7 @@ void Polygon::shift_origin(const Vector2& v)
 {
     for (Vector2& p : points)
         p -= v;
-    position += Vector2(rotation.m00 * v.x + rotation.m01 * v.y, rotation.m10 * v.x + rotation.m11 * v.y);
+    position += rotate(rotation, v);
 }
 
 bool Polygon::sanity_check(std::string& message, Vector2& where) const
@@ -272,9 +266,7 @@ Vector2 Polygon::to_world(const Vector2& p) const
 
 Vector2 Polygon::to_local(const Vector2& p) const
 {
-    double dx = p.x - position.x;
-    double dy = p.y - position.y;
-    return Vector2(rotation.m00 * dx + rotation.m10 * dy, rotation.m01 * dx + rotation.m11 * dy);
+    return rotate_back(rotation, p - position);
 }
 
 double Polygon::signed_area() const

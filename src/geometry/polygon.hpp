@@ -19,6 +19,16 @@ struct Rotation {
     double m11 = 1.0;
 };
 
+// r·v, and its inverse rᵀ·v for a pure rotation.
+inline Vector2 rotate(const Rotation& r, const Vector2& v)
+{
+    return Vector2(r.m00 * v.x + r.m01 * v.y, r.m10 * v.x + r.m11 * v.y);
+}
+inline Vector2 rotate_back(const Rotation& r, const Vector2& v)
+{
+    return Vector2(r.m00 * v.x + r.m10 * v.y, r.m01 * v.x + r.m11 * v.y);
+}
+
 // A solid shape: points in a local frame, directed edges between them and a
 // rigid placement in the world. The boundary runs counter-clockwise, material
 // on the left. A pair of opposite edges a->b, b->a is a slit cut into the

@@ -21,17 +21,6 @@ std::vector<Edge> boundary_edges(const Polygon& polygon)
     return out;
 }
 
-Vector2 unit_or_x(const Vector2& d)
-{
-    const double length = d.length();
-    return length == 0 ? Vector2(1, 0) : d / length;
-}
-
-Vector2 rotate(const Rotation& r, const Vector2& v)
-{
-    return Vector2(r.m00 * v.x + r.m01 * v.y, r.m10 * v.x + r.m11 * v.y);
-}
-
 // The corners of `outer` that lie inside `inner`, each checked against the
 // nearest and, when close enough, the second nearest edge of `inner`. A
 // crossing of one of the corner's two edges with such an edge is a contact,

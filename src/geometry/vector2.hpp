@@ -27,5 +27,12 @@ struct Vector2 {
 
 constexpr Vector2 operator*(double s, const Vector2& v) { return {s * v.x, s * v.y}; }
 constexpr double dot(const Vector2& a, const Vector2& b) { return a.x * b.x + a.y * b.y; }
+// The unit vector along d; (1, 0) for a zero vector.
+inline Vector2 unit_or_x(const Vector2& d)
+{
+    const double length = d.length();
+    return length == 0 ? Vector2(1, 0) : d / length;
+}
+
 // z of the 3-D cross product: positive when b lies to the left of a.
 constexpr double cross(const Vector2& a, const Vector2& b) { return a.x * b.y - a.y * b.x; }

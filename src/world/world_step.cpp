@@ -5,17 +5,10 @@
 
 namespace {
 
-Vector2 to_polygon_frame(const Polygon& p, const Vector2& v)
-{
-    return Vector2(p.rotation.m00 * v.x + p.rotation.m10 * v.y, p.rotation.m01 * v.x + p.rotation.m11 * v.y);
-}
-
 // The sword's velocity at a new speed, its direction kept ((1, 0) when still).
 Vector2 with_speed(const Vector2& velocity, double speed)
 {
-    const double length = velocity.length();
-    const Vector2 direction = length == 0 ? Vector2(1, 0) : velocity / length;
-    return direction * speed;
+    return unit_or_x(velocity) * speed;
 }
 
 // The sword pulls every polygon it is inside along its move by `dist`. The
@@ -26,9 +19,9 @@ void drag_impulses(std::vector<PhysicsPolygon>& polygons, const Vector2& b, cons
     for (PhysicsPolygon& q : polygons) {
         if (!q.sword_inside)
             continue;
-        const Vector2 j = q.cut_drag * dist * to_polygon_frame(q, u);
+        const Vector2 j = q.cut_drag * dist * rotate_back(q.rotation, u);
         q.impulse += j;
-        const Vector2 r = to_polygon_frame(q, b + u * travelled - q.position);
+        const Vector2 r = rotate_back(q.rotation, b + u * travelled - q.position);
         q.angular_impulse += r.x * j.y - r.y * j.x;
     }
 }
@@ -99,7 +92,7 @@ void World::update(double& dt)
     // 3. Where this move crosses the polygons' edges.
     CutEvents events;
     for (PhysicsPolygon& p : physics_polygons)
-        p.find_crossings(to_polygon_frame(p, position - p.position), events);
+        p.find_crossings(rotate_back(p.rotation, position - p.position), events);
 
     // 4. The move.
     const Vector2 b = sword.trail.front().point;
@@ -160,7 +153,7 @@ void World::update(double& dt)
         if (&p == stopper)
             log_out() << "Parent Skip!" << '\n';
         else
-            p.finish_sword_move(to_polygon_frame(p, position - p.position), sword);
+            p.finish_sword_move(rotate_back(p.rotation, position - p.position), sword);
     }
 
     // 9. Completed cuts fall apart; worn-out bodies go.
@@ -210,8 +203,7 @@ void World::update(double& dt)
             collide(wall, p, dt);
 
     // 13. Gravity and motion; bodies that fall out of the level go.
-    const double g_length = gravity.length();
-    const Vector2 g_unit = g_length == 0 ? Vector2(1, 0) : gravity / g_length;
+    const Vector2 g_unit = unit_or_x(gravity);
     const double level_diagonal = (bounds_max - bounds_min).length_squared();
     for (std::size_t i = 0; i < physics_polygons.size();) {
         PhysicsPolygon& p = physics_polygons[i];
