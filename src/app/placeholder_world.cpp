@@ -2,9 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <numbers>
 
 #include "app/opening_screen.hpp"
+#include "menu/lockable_string_item.hpp"
+#include "menu/menu_world.hpp"
+#include "menu/scroll_gizmo.hpp"
+#include "menu/string_edit_item.hpp"
+#include "progress/player_info.hpp"
 #include "render/gl.hpp"
 #include "render/polygon_style.hpp"
 #include "render/sword_style.hpp"
@@ -44,23 +50,69 @@ std::vector<Vector2> regular(int n, double radius)
     return points;
 }
 
-}  // namespace
+// Stand-ins for the buttons of the real opening menu.
+class TestPlayButton : public StringItem {
+public:
+    TestPlayButton() : StringItem("Play", true, 0.2, Vector2(0, 0), 0.0) {}
+    bool handle_event(const SDL_Event& event, double&, bool& world_replaced) override
+    {
+        if (!is_activation(event))
+            return false;
+        pop_menu();
+        world_replaced = true;
+        return true;
+    }
+};
 
-void build_opening_screen(bool)
+class TestQuitButton : public StringItem {
+public:
+    TestQuitButton() : StringItem("Quit", true, 0.1, Vector2(0, -0.8), 0.0) {}
+    bool handle_event(const SDL_Event& event, double&, bool& world_replaced) override
+    {
+        if (!is_activation(event) && !is_key_press(event, SDLK_ESCAPE))
+            return false;
+        delete current_world;
+        current_world = nullptr;
+        world_replaced = true;
+        return true;
+    }
+};
+
+std::unique_ptr<BaseWorld> first_level()
 {
-    // Until the menus exist the game opens on the first listed level, or on a
-    // showcase of the game's art when there is none.
     const std::vector<std::string> list = read_level_list();
     for (const std::string& name : list) {
         if (name == "---")
             continue;
-        if (std::unique_ptr<World> world = load_level(level_file_name(name))) {
-            current_world = world.release();
-            return;
-        }
-        break;
+        return load_level(level_file_name(name));
     }
-    current_world = new PlaceholderWorld();
+    return nullptr;
+}
+
+}  // namespace
+
+void build_opening_screen(bool hidden)
+{
+    // Until the menu screens exist the game opens with a small menu over the
+    // first listed level, or over a showcase of the game's art when there is none.
+    std::unique_ptr<BaseWorld> background = first_level();
+    current_world = background ? background.release() : new PlaceholderWorld();
+
+    auto menu = std::make_unique<MenuWorld>(
+        hidden, true, 30.0, StringItem("Press Any Key for Menu", true, 0.1, Vector2(0, -0.95), 0.0));
+    menu->decorations.push_back(std::make_unique<StringItem>("Slivermere", true, 0.3, Vector2(0, 0.5), 0.7));
+    menu->decorations.push_back(
+        std::make_unique<StringItem>("<-- Click-drag here to scroll", false, 0.06, Vector2(-0.73203125, 0.965), 0.7));
+    menu->items.push_back(std::make_unique<StringEditItem>("Name: ", current_player_name, 0.2, 0.1, false));
+    menu->items.push_back(std::make_unique<TestPlayButton>());
+    menu->items.push_back(std::make_unique<LockableStringItem>("Perfect Mode", "Perfect", 0.15, Vector2(0, -0.19)));
+    menu->items.push_back(std::make_unique<LockableStringItem>("Level Editor", "Edit", 0.15, Vector2(0, -0.35)));
+    menu->items.push_back(std::make_unique<BoolEditItem>("Goals visible during game? ", goals_visible, -0.5, 0.1));
+    menu->items.push_back(std::make_unique<ScrollGizmo>(Vector2(-1.23203125, 0.9)));
+    // Last, so that Escape selects it and a second Escape leaves.
+    menu->items.push_back(std::make_unique<TestQuitButton>());
+    menu->selected = 1;
+    current_world = menu.release();
 }
 
 PlaceholderWorld::PlaceholderWorld()

@@ -9,8 +9,8 @@
 #include "render/gui_font.hpp"
 #include "render/particles.hpp"
 
-// Stands in for the opening menu until the menus exist: a few bodies in the
-// game's styles fall onto walls while the sword follows the mouse. Escape
+// The opening menu's background when no level can be loaded: a few bodies in
+// the game's styles fall onto walls while the sword follows the mouse. Escape
 // leaves.
 class PlaceholderWorld : public BaseWorld {
 public:

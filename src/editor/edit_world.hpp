@@ -1,0 +1,37 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/base_world.hpp"
+#include "editor/base_editable.hpp"
+#include "render/gui_font.hpp"
+
+class World;
+
+// The level editor: the level, not running, with a stack of things being
+// edited on top of it. Events go to the top of the stack first.
+class EditWorld : public BaseWorld {
+public:
+    explicit EditWorld(std::unique_ptr<World> to_edit);
+    ~EditWorld() override;
+
+    bool handle_event(const SDL_Event& event, double& dt) override;
+    void update(double& dt) override;
+    void draw() override;
+
+    // Hands the level over (a playtest starts from it); the editor is then
+    // only fit to be destroyed.
+    std::unique_ptr<World> release_world();
+
+    std::unique_ptr<World> world;
+    // Bottom: the level itself; top: what is being edited. Not owning.
+    std::vector<BaseEditable*> edit_stack;
+    GuiFont help_font{"menu.txf"};
+    double scroll = 0;
+};
+
+// The editor on a level file. Null, with one line on the error stream naming
+// the file and the reason, when the level cannot be read.
+std::unique_ptr<EditWorld> open_editor(const std::string& level_file);

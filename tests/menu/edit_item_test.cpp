@@ -1,0 +1,85 @@
+#include "menu/menu_fixture.hpp"
+#include "menu/string_edit_item.hpp"
+
+namespace {
+
+class EditItemTest : public MenuTest {
+protected:
+    bool send(BaseMenuItem& item, const SDL_Event& event)
+    {
+        bool replaced = false;
+        const bool handled = item.handle_event(event, dt_, replaced);
+        EXPECT_FALSE(replaced);
+        return handled;
+    }
+    bool type(BaseMenuItem& item, SDLKey key, int mod = KMOD_NONE) { return send(item, key_press(key, mod)); }
+};
+
+}  // namespace
+
+TEST_F(EditItemTest, ShiftRaisesLettersOnlyAndReturnNeedsAMultiLineField)
+{
+    std::string name = "Jo";
+    StringEditItem item("Name: ", name, 0.2, 0.1, false);
+    EXPECT_EQ(item.position, Vector2(0, 0.2));
+    EXPECT_TRUE(type(item, SDLK_e, KMOD_LSHIFT));
+    EXPECT_TRUE(type(item, SDLK_1, KMOD_RSHIFT));
+    EXPECT_TRUE(type(item, SDLK_SPACE));
+    EXPECT_TRUE(type(item, SDLK_y));
+    EXPECT_EQ(item.text, "Name: JoE1 y");
+    EXPECT_NEAR(item.half_width, 12 * 0.1 / 2, 1e-6);
+    EXPECT_FALSE(type(item, SDLK_RETURN));
+    EXPECT_FALSE(type(item, SDLK_ESCAPE));
+    EXPECT_FALSE(send(item, event_of(SDL_MOUSEBUTTONDOWN)));
+    EXPECT_EQ(name, "JoE1 y");
+
+    std::string notes = "a";
+    StringEditItem multi("", notes, Vector2(0.3, 0), 0.1, true);
+    EXPECT_TRUE(type(multi, SDLK_RETURN));
+    EXPECT_DOUBLE_EQ(multi.half_height, 0.1);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(type(multi, SDLK_BACKSPACE));  // the last on an empty field
+    EXPECT_EQ(notes, "");
+}
+
+TEST_F(EditItemTest, NumbersChangeOnlyWhenTheTextStartsWithOne)
+{
+    double speed = 1.5;
+    DoubleEditItem item("Speed: ", speed, 0.0, 0.1);
+    EXPECT_TRUE(type(item, SDLK_x));
+    EXPECT_EQ(item.text, "Speed: 1.5x");
+    EXPECT_EQ(speed, 1.5);
+    for (int i = 0; i < 4; ++i)
+        type(item, SDLK_BACKSPACE);
+    EXPECT_EQ(speed, 1.0);  // read from "1"; the empty buffer then reads nothing
+    type(item, SDLK_MINUS);
+    type(item, SDLK_2);
+    type(item, SDLK_e);  // "-2e" is no number at all
+    EXPECT_EQ(speed, -2.0);
+    double third = 1.0 / 3;
+    EXPECT_EQ(DoubleEditItem("", third, 0.0, 0.1).text, "0.333333");
+
+    int count = 0;
+    IntEditItem number("Count: ", count, Vector2(0, 0.5), 0.1);
+    type(number, SDLK_7);
+    type(number, SDLK_a);
+    EXPECT_EQ(count, 7);  // "07a"
+    type(number, SDLK_BACKSPACE);
+    for (int i = 0; i < 12; ++i)
+        type(number, SDLK_9);
+    EXPECT_EQ(count, 799999999);  // the last that fitted an int
+}
+
+TEST_F(EditItemTest, BoolFlipsOnActivationAndIgnoresTyping)
+{
+    bool goals = false;
+    BoolEditItem item("Goals visible during game? ", goals, -0.5, 0.1);
+    EXPECT_EQ(item.text, "Goals visible during game? no");
+    EXPECT_TRUE(send(item, key_press(SDLK_SPACE)));
+    EXPECT_EQ(item.text, "Goals visible during game? yes");
+    EXPECT_TRUE(send(item, event_of(SDL_MOUSEBUTTONDOWN)));
+    EXPECT_FALSE(type(item, SDLK_y));
+    EXPECT_FALSE(type(item, SDLK_RETURN));
+    EXPECT_FALSE(goals);
+    EXPECT_EQ(item.text, "Goals visible during game? no");
+}

@@ -1,0 +1,128 @@
+#include <memory>
+
+#include "menu/menu_fixture.hpp"
+#include "menu/menu_world.hpp"
+#include "menu/scroll_gizmo.hpp"
+#include "menu/string_list_item.hpp"
+#include "world/world.hpp"
+
+namespace {
+
+// Ten one-line entries of height 0.1 in a band from 0.5 down to -0.1: the
+// inner area (0.4 to 0) holds four of them.
+class ListTest : public MenuTest {
+protected:
+    void SetUp() override
+    {
+        MenuTest::SetUp();
+        for (int i = 0; i < 10; ++i)
+            list.entries.push_back(std::make_unique<StringItem>("entry", false, 0.1, Vector2(), 0.0));
+    }
+    bool send(const SDL_Event& event)
+    {
+        bool replaced = false;
+        return list.handle_event(event, dt_, replaced);
+    }
+    void settle()
+    {
+        bool selected = true;
+        for (int i = 0; i < 100; ++i)
+            list.update(dt_, selected);
+    }
+    // Top of the current entry below the inner area's top.
+    double current_offset() const { return 0.4 - (list.entries[list.current]->position.y + 0.05); }
+
+    StringListItem list{0.5, 0.6};
+};
+
+}  // namespace
+
+TEST_F(ListTest, KeysMoveTheFocusWhichGlidesIntoTheBandAtOneUnitPerSecond)
+{
+    settle();
+    EXPECT_EQ(list.scroll, 0);
+    EXPECT_FALSE(send(key_press(SDLK_UP)));  // the ends are left to the menu
+    for (int i = 0; i < 6; ++i)
+        EXPECT_TRUE(send(key_press(SDLK_DOWN)));
+    bool selected = true;
+    double dt = 0.05;
+    list.update(dt, selected);
+    EXPECT_DOUBLE_EQ(list.scroll, -0.05);
+    settle();
+    // Entry 6 sits on the inner area's bottom edge: scrolled by 0.3, no further.
+    EXPECT_NEAR(list.scroll, 0.4 - 0.1 - 0.6, 1e-12);
+    EXPECT_NEAR(current_offset(), 0.3, 1e-12);
+
+    for (int i = 0; i < 6; ++i)
+        send(key_press(SDLK_UP));
+    settle();
+    EXPECT_DOUBLE_EQ(list.scroll, 0);
+    list.current = 9;
+    EXPECT_FALSE(send(key_press(SDLK_DOWN)));
+    EXPECT_FALSE(send(key_press(SDLK_SPACE)));  // no arrow under the pointer
+}
+
+TEST_F(ListTest, PointerFocusesVisibleEntriesAndHoldsTheArrows)
+{
+    settle();
+    EXPECT_TRUE(list.contains(Vector2(0.1, 0.25)));  // second entry: 0.3 to 0.2
+    EXPECT_EQ(list.current, 1);
+    EXPECT_FALSE(list.contains(Vector2(0.1, -0.05)));  // bottom arrow strip, beside the arrow
+    EXPECT_FALSE(list.contains(Vector2(0.1, 0.45)));
+
+    EXPECT_TRUE(list.contains(Vector2(0, -0.05)));
+    EXPECT_TRUE(list.down_arrow_held);
+    EXPECT_TRUE(send(event_of(SDL_MOUSEBUTTONDOWN)));
+    EXPECT_EQ(list.current, 2);
+    EXPECT_TRUE(list.contains(Vector2(0.01, 0.45)));
+    EXPECT_TRUE(list.up_arrow_held);
+    EXPECT_FALSE(list.down_arrow_held);
+    EXPECT_TRUE(send(key_press(SDLK_SPACE)));
+    EXPECT_TRUE(send(key_press(SDLK_SPACE)));
+    EXPECT_TRUE(send(key_press(SDLK_SPACE)));  // already at the top: still used
+    EXPECT_EQ(list.current, 0);
+
+    // Losing the menu's selection lets go of the arrow.
+    bool selected = false;
+    list.update(dt_, selected);
+    EXPECT_FALSE(list.up_arrow_held);
+}
+
+TEST_F(MenuTest, ScrollHandleDimsTheMenuAndKeepsTheViewInsideTheLevel)
+{
+    auto* world = new World();
+    world->bounds_min = Vector2(-3, -2);
+    world->bounds_max = Vector2(3, 1.5);
+    current_world = world;
+    auto* menu = new MenuWorld(false, true, -1, StringItem("hint", true, 0.1, Vector2(), 0.0));
+    menu->items.push_back(std::make_unique<ScrollGizmo>(Vector2(-1.23203125, 0.9)));
+    current_world = menu;
+    auto& gizmo = static_cast<ScrollGizmo&>(*menu->items[0]);
+
+    menu->selected = 0;
+    EXPECT_FALSE(menu->handle_event(key_press(SDLK_a), dt_));
+    EXPECT_TRUE(menu->handle_event(event_of(SDL_MOUSEBUTTONDOWN), dt_));
+    EXPECT_TRUE(gizmo.grabbed);
+    EXPECT_NE(log_.out().find("Grabbed screen position\n"), std::string::npos);
+    EXPECT_DOUBLE_EQ(menu_alpha(), 0.1);
+
+    // Dragging right by far more than the level: the view stops at its edge.
+    menu->handle_event(mouse_move(3000, 0), dt_);
+    EXPECT_EQ(menu->pointer, saved_menu_pointer);  // the handle had the motion
+    menu->update(dt_);
+    EXPECT_DOUBLE_EQ(world->camera.x, 3 - 1.33203125);
+    menu->handle_event(mouse_move(-384, 3000), dt_);
+    menu->update(dt_);
+    EXPECT_DOUBLE_EQ(world->camera.x, 3 - 1.33203125 - 1);
+    EXPECT_DOUBLE_EQ(world->camera.y, -2 + 1.0);
+
+    // Narrower than the screen: the upper bound wins.
+    world->bounds_max.y = -0.5;
+    menu->handle_event(mouse_move(0, 1), dt_);
+    menu->update(dt_);
+    EXPECT_DOUBLE_EQ(world->camera.y, -0.5 - 1.0);
+
+    EXPECT_TRUE(menu->handle_event(event_of(SDL_MOUSEBUTTONUP), dt_));
+    EXPECT_FALSE(gizmo.grabbed);
+    EXPECT_EQ(menu_alpha(), 1.0);
+}

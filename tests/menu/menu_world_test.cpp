@@ -1,0 +1,168 @@
+#include <memory>
+
+#include "menu/menu_fixture.hpp"
+#include "menu/menu_world.hpp"
+
+namespace {
+
+class ProbeScreen : public BaseWorld {
+public:
+    explicit ProbeScreen(bool& gone) : gone_(gone) {}
+    ~ProbeScreen() override { gone_ = true; }
+    bool handle_event(const SDL_Event&, double&) override { return true; }
+    void update(double& dt) override { updated += dt; }
+    void draw() override {}
+    double updated = 0;
+
+private:
+    bool& gone_;
+};
+
+// Counts its events; the last one of a menu takes Escape and uncovers the
+// held screen, as the return buttons do.
+class ProbeItem : public StringItem {
+public:
+    ProbeItem(Vector2 at, bool takes_escape) : StringItem("item", true, 0.1, at, 0.0), takes_escape_(takes_escape) {}
+    bool handle_event(const SDL_Event& event, double&, bool& world_replaced) override
+    {
+        ++events;
+        if (!takes_escape_ || !is_key_press(event, SDLK_ESCAPE))
+            return false;
+        pop_menu();
+        world_replaced = true;
+        return true;
+    }
+    int events = 0;
+
+private:
+    bool takes_escape_;
+};
+
+class MenuWorldTest : public MenuTest {
+protected:
+    // Over a probe screen, three items 0.4 wide and 0.1 high at y = 0.5, 0, -0.5.
+    MenuWorld& make_menu()
+    {
+        current_world = new ProbeScreen(held_gone_);
+        auto* menu = new MenuWorld(false, false, 30, hint());
+        for (int i = 0; i < 3; ++i)
+            menu->items.push_back(std::make_unique<ProbeItem>(Vector2(0, 0.5 - 0.5 * i), i == 2));
+        current_world = menu;
+        return *menu;
+    }
+    static StringItem hint() { return StringItem("Press Any Key for Menu", true, 0.1, Vector2(0, -0.95), 0.0); }
+    bool send(MenuWorld& menu, const SDL_Event& event) { return menu.handle_event(event, dt_); }
+    int events(MenuWorld& menu, int i) { return static_cast<ProbeItem&>(*menu.items[i]).events; }
+
+    bool held_gone_ = false;
+};
+
+}  // namespace
+
+TEST_F(MenuWorldTest, WithoutItemsTheArrowsAndEscapeSelectNothing)
+{
+    MenuWorld menu(false, false, -1, hint());
+    for (SDLKey key : {SDLK_UP, SDLK_DOWN, SDLK_ESCAPE}) {
+        EXPECT_TRUE(send(menu, key_press(key))) << key;
+        menu.update(dt_);
+        EXPECT_EQ(menu.selected, -1);
+    }
+    EXPECT_FALSE(send(menu, key_press(SDLK_a)));
+}
+
+TEST_F(MenuWorldTest, ArrowsWrapAndEscapeSelectsTheLastItemWhichMayThenTakeIt)
+{
+    MenuWorld& menu = make_menu();
+    menu.update(dt_);
+    EXPECT_EQ(menu.selected, 0);
+    send(menu, key_press(SDLK_UP));
+    EXPECT_EQ(menu.selected, 2);
+    send(menu, key_press(SDLK_DOWN));
+    send(menu, key_press(SDLK_DOWN));
+    EXPECT_EQ(menu.selected, 1);
+    // The selected item sees every event first, even those the menu then uses.
+    EXPECT_EQ(events(menu, 0), 2);
+    EXPECT_TRUE(send(menu, key_press(SDLK_ESCAPE)));
+    EXPECT_EQ(menu.selected, 2);
+    EXPECT_EQ(current_world, &menu);
+
+    BaseWorld* held = menu.held.get();
+    EXPECT_TRUE(send(menu, key_press(SDLK_ESCAPE)));
+    EXPECT_EQ(current_world, held);
+    EXPECT_FALSE(held_gone_);
+    EXPECT_EQ(log_.out(), "MenuWorld Gets It.\n");
+}
+
+TEST_F(MenuWorldTest, PointerStopsAtTheEdgesAndSelectsWhatItCrosses)
+{
+    saved_menu_pointer = Vector2(0, 0);
+    MenuWorld& menu = make_menu();
+    menu.selected = 1;
+    EXPECT_TRUE(send(menu, mouse_move(0, -192)));  // 0.5 up, over the first item
+    EXPECT_EQ(menu.pointer.y, 0.5);
+    EXPECT_EQ(menu.selected, 0);
+    EXPECT_FALSE(send(menu, mouse_move(300, 0)));  // beside it
+    EXPECT_EQ(menu.selected, 0);
+
+    send(menu, mouse_move(30000, -30000));
+    EXPECT_EQ(menu.pointer, Vector2(1.33203125, 1.0));
+    send(menu, mouse_move(-30000, 30000));
+    EXPECT_EQ(menu.pointer, Vector2(-1.33203125, -1.0));
+
+    // The held screen goes with the menu; the next menu starts at its pointer.
+    delete current_world;
+    current_world = nullptr;
+    EXPECT_TRUE(held_gone_);
+    EXPECT_EQ(MenuWorld(false, false, -1, hint()).pointer, Vector2(-1.33203125, -1.0));
+}
+
+TEST_F(MenuWorldTest, IdleMenuHidesAndComesBackOnlyWhileStillFading)
+{
+    MenuWorld& menu = make_menu();
+    const Vector2 start = menu.pointer;
+    double elapsed = 0;
+    for (; elapsed < 30; elapsed += dt_)
+        menu.update(dt_);
+    EXPECT_FALSE(menu.hidden);
+    menu.update(dt_);
+    EXPECT_TRUE(menu.hidden);
+    EXPECT_LT(elapsed + dt_, 30.1);
+    EXPECT_DOUBLE_EQ(menu.fade, 1 - 2 * dt_);
+
+    // Partly visible: any event brings it back, and is used for that alone.
+    EXPECT_TRUE(send(menu, mouse_move(1, 1)));
+    EXPECT_FALSE(menu.hidden);
+    EXPECT_EQ(menu.idle_time, 0);
+    EXPECT_EQ(menu.pointer, start);
+    EXPECT_EQ(events(menu, 0), 0);
+
+    menu.hidden = true;
+    for (int i = 0; i < 20; ++i)
+        menu.update(dt_);
+    EXPECT_EQ(menu.fade, 0);
+    EXPECT_FALSE(send(menu, mouse_move(1, 1)));
+    EXPECT_FALSE(send(menu, event_of(SDL_MOUSEBUTTONDOWN)));
+    EXPECT_TRUE(menu.hidden);
+    EXPECT_TRUE(send(menu, key_press(SDLK_LSHIFT)));
+    EXPECT_FALSE(menu.hidden);
+}
+
+TEST_F(MenuWorldTest, AlphaFollowsTheCurrentMenuAndHeldScreenRunsUnlessFrozen)
+{
+    EXPECT_EQ(menu_alpha(), 1.0);
+    MenuWorld& menu = make_menu();
+    menu.fade = 0.5;
+    menu.opacity = 0.1;
+    EXPECT_DOUBLE_EQ(menu_alpha(), 0.05);
+
+    auto& held = static_cast<ProbeScreen&>(*menu.held);
+    menu.update(dt_);
+    menu.freeze_held = true;
+    menu.update(dt_);
+    EXPECT_EQ(held.updated, dt_);
+
+    pop_menu();
+    EXPECT_EQ(current_world, &held);
+    EXPECT_EQ(current_menu(), nullptr);
+    EXPECT_EQ(menu_alpha(), 1.0);
+}

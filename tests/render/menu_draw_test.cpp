@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+#include "app/opening_screen.hpp"
+#include "menu/lockable_string_item.hpp"
+#include "menu/menu_world.hpp"
+#include "menu/string_list_item.hpp"
+#include "progress/player_info.hpp"
+#include "render/gl.hpp"
+#include "support/gl_fixture.hpp"
+#include "support/log_capture.hpp"
+#include "world/level_list.hpp"
+#include "world/world.hpp"
+
+namespace {
+
+// Menus over the first shipped level, with the game's own fonts and pictures.
+class MenuDraw : public GlTest {
+protected:
+    void SetUp() override
+    {
+        GlTest::SetUp();
+        old_cwd_ = std::filesystem::current_path();
+        std::filesystem::current_path(SLIVERMERE_GAME_DIR);
+        old_player_ = current_player_name;
+        current_player_name = "menu draw " + std::to_string(std::rand());
+        std::unique_ptr<World> level = load_level(level_file_name(read_level_list().front()));
+        ASSERT_TRUE(level);
+        world_ = level.get();
+        current_world = level.release();
+    }
+    void TearDown() override
+    {
+        delete current_world;
+        current_world = nullptr;
+        current_player_name = old_player_;
+        std::filesystem::current_path(old_cwd_);
+    }
+
+    struct Frame {
+        std::vector<std::uint8_t> rgba;  // top row first
+        std::uint8_t channel(double ux, double uy, int c) const
+        {
+            int px = 0, py = 0;
+            to_pixel(ux, uy, px, py);
+            return rgba[(static_cast<std::size_t>(gl_test_height - 1 - py) * gl_test_width + px) * 4 + c];
+        }
+    };
+    static Frame draw(BaseWorld& screen)
+    {
+        glClear(GL_COLOR_BUFFER_BIT);
+        screen.draw();
+        int w = 0, h = 0;
+        return Frame{read_rgba(w, h)};
+    }
+    // Points of a box (screen units, stepped by about a pixel) where `b` is
+    // brighter than `a` by more than `by` in red.
+    static int brighter(const Frame& a, const Frame& b, double x0, double y0, double x1, double y1, int by = 30)
+    {
+        int count = 0;
+        for (double y = y0; y < y1; y += 2 / 768.0)
+            for (double x = x0; x < x1; x += 2 / 768.0)
+                count += b.channel(x, y, 0) > a.channel(x, y, 0) + by;
+        return count;
+    }
+    static std::string output_file(const std::string& name) { return std::string(SLIVERMERE_GAME_DIR) + "/../" + name; }
+
+    World* world_ = nullptr;
+    std::filesystem::path old_cwd_;
+    std::string old_player_;
+    LogCapture log_;
+};
+
+}  // namespace
+
+TEST_F(MenuDraw, BandAndPadlocksWhileVisibleOnlyTheHintWhileHidden)
+{
+    const Frame level = draw(*world_);
+    auto* menu = new MenuWorld(false, true, -1, StringItem("Press Any Key for Menu", true, 0.1, Vector2(0, -0.95), 0.0));
+    menu->items.push_back(std::make_unique<StringItem>("Play", true, 0.2, Vector2(0, 0.2), 0.0));
+    menu->items.push_back(std::make_unique<LockableStringItem>("Level Editor", "Edit", 0.15, Vector2(0, -0.35)));
+    menu->pointer = Vector2(1.0, 0.6);
+    current_world = menu;
+    double dt = 0.02;
+    menu->update(dt);
+    const Frame visible = draw(*menu);
+
+    // The band: black at 0.35 half way through its fading edge, nothing beyond.
+    const auto& play = static_cast<StringItem&>(*menu->items[0]);
+    const double edge = play.position.x - play.half_width - 0.05;
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_NEAR(visible.channel(edge, 0.2, c), level.channel(edge, 0.2, c) * 0.65, 3) << c;
+        EXPECT_EQ(visible.channel(edge - 0.1, 0.2, c), level.channel(edge - 0.1, 0.2, c)) << c;
+    }
+    EXPECT_GT(brighter(level, visible, -play.half_width, 0.1, play.half_width, 0.3), 200) << "the text";
+    EXPECT_GT(brighter(level, visible, 0.9, 0.5, 1.1, 0.7, 10), 5) << "the pointer";
+    EXPECT_EQ(brighter(level, visible, 1.12, 0.5, 1.2, 0.7, 2), 0) << "the pointer's reach";
+    EXPECT_EQ(brighter(level, visible, -0.6, -1.0, 0.6, -0.9, 2), 0) << "no hint";
+
+    // Padlocks on both sides of the locked item, gone once it is unlocked.
+    const auto& editor = static_cast<LockableStringItem&>(*menu->items[1]);
+    ASSERT_TRUE(editor.locked);
+    const double right = editor.position.x + editor.half_width + 0.01, size = 2 * editor.half_height;
+    const double left = editor.position.x - editor.half_width - 0.01 - size;
+    current_player_info().unlock("Edit");
+    menu->update(dt);
+    const Frame unlocked = draw(*menu);
+    EXPECT_GT(brighter(unlocked, visible, right, -0.425, right + size, -0.275), 100);
+    EXPECT_GT(brighter(unlocked, visible, left, -0.425, left + size, -0.275), 100);
+
+    // Hidden and faded: only the hint, and the level untouched elsewhere.
+    menu->hidden = true;
+    menu->fade = 0;
+    const Frame hidden = draw(*menu);
+    EXPECT_GT(brighter(level, hidden, -0.6, -1.0, 0.6, -0.9), 200) << "the hint";
+    for (int c = 0; c < 3; ++c)
+        EXPECT_EQ(hidden.channel(edge, 0.2, c), level.channel(edge, 0.2, c)) << c;
+    EXPECT_EQ(brighter(level, hidden, -0.3, 0.1, 0.3, 0.3, 2), 0) << "no item";
+    EXPECT_EQ(brighter(level, hidden, 0.9, 0.5, 1.1, 0.7, 2), 0) << "no pointer";
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(MenuDraw, OpeningMenuAndALevelListLookRight)
+{
+    // The screenshots are for looking at; the checks only make sure they show something.
+    delete current_world;
+    build_opening_screen(false);
+    MenuWorld* menu = current_menu();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_NE(dynamic_cast<World*>(menu->held.get()), nullptr);
+    double dt = 0.02;
+    for (int i = 0; i < 20; ++i)
+        menu->update(dt);
+    menu->selected = 3;  // the locked "Level Editor": its padlocks glow
+    for (int i = 0; i < 20; ++i)
+        menu->update(dt);
+    const Frame opening = draw(*menu);
+    save_screenshot(output_file("menu_opening.png"));
+    menu->hidden = true;
+    menu->fade = 0;
+    draw(*menu);
+    save_screenshot(output_file("menu_opening_hidden.png"));
+    pop_menu();
+
+    auto* list_menu = new MenuWorld(false, true, -1, StringItem("Press Any Key for Menu", true, 0.1, Vector2(0, -0.95), 0.0));
+    list_menu->decorations.push_back(std::make_unique<StringItem>("Select a Level", true, 0.2, Vector2(0, 0.6), 0.7));
+    auto list = std::make_unique<StringListItem>(0.2, 1.0);
+    for (const std::string& name : read_level_list())
+        if (name != "---")
+            list->entries.push_back(std::make_unique<LockableStringItem>(name, name, 0.1, Vector2()));
+    list->current = 4;
+    list_menu->items.push_back(std::move(list));
+    list_menu->pointer = Vector2(0.6, -0.6);
+    current_world = list_menu;
+    for (int i = 0; i < 100; ++i)
+        list_menu->update(dt);
+    const Frame listing = draw(*list_menu);
+    save_screenshot(output_file("menu_level_list.png"));
+    EXPECT_GT(brighter(opening, listing, -0.3, 0.55, 0.3, 0.65), 100) << "the title";
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
