@@ -1,7 +1,11 @@
 #include <charconv>
+#include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include "app/log.hpp"
 #include "tool_command.hpp"
@@ -12,13 +16,16 @@
 namespace {
 
 const char usage[] =
-    "  bench [--steps N] [LEVEL.lev|@stress ...]\n"
+    "  bench [--steps N] [--replay LEVEL.lev|@stress] [--replay-minutes M] [LEVEL.lev|@stress ...]\n"
     "                                       time the World step (median and 99th percentile in\n"
     "                                       microseconds) over N steps (default and minimum for a\n"
     "                                       report 2000) while mouse input sweeps the sword through\n"
     "                                       each level; without levels, those of levels/levels.list\n"
     "                                       and @stress, a built-in level of 300 bodies, 60 walls and\n"
-    "                                       10 goals";
+    "                                       10 goals. Then the replay figure: M minutes (default 10;\n"
+    "                                       0: none) of that sweep recorded on the --replay level\n"
+    "                                       (default: the slowest level timed, @stress aside),\n"
+    "                                       replayed: speed, bytes per frame, snapshot memory";
 
 int usage_error()
 {
@@ -26,16 +33,66 @@ int usage_error()
     return 2;
 }
 
+bool parse_count(const std::string& text, int low, int& value)
+{
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size() && value >= low;
+}
+
+std::unique_ptr<World> open_bench_level(const std::string& name, int& status)
+{
+    if (name == "@stress") {
+        set_log_streams(nullptr, nullptr);
+        std::unique_ptr<World> level = make_stress_level();
+        restore_log_streams();
+        return level;
+    }
+    std::string reason;
+    std::unique_ptr<World> level = load_level_quietly(name, reason);
+    if (!level) {
+        std::cerr << reason << '\n';
+        status = 1;
+    }
+    return level;
+}
+
+int replay_figure(const std::string& name, int minutes)
+{
+    int status = 0;
+    const std::unique_ptr<World> level = open_bench_level(name, status);
+    if (!level)
+        return status;
+    const std::string file =
+        (std::filesystem::temp_directory_path() / ("slivermere-bench-" + std::to_string(getpid()) + ".rec")).string();
+    ReplayBenchResult result;
+    set_log_streams(nullptr, nullptr);
+    const bool ok = bench_replay(name, *level, minutes, file, result);
+    restore_log_streams();
+    std::remove(file.c_str());
+    if (!ok) {
+        std::cerr << "bench: the replay recording " << file << " could not be written or read back\n";
+        return 1;
+    }
+    print_replay_bench(std::cout, result);
+    return 0;
+}
+
 int run(const std::vector<std::string>& args)
 {
     int steps = bench_min_steps;
+    int minutes = replay_bench_default_minutes;
+    std::string replay_level;
     std::vector<std::string> levels;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--steps" && i + 1 < args.size()) {
-            const std::string& text = args[++i];
-            const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), steps);
-            if (ec != std::errc() || end != text.data() + text.size() || steps < 1)
+        const bool has_value = i + 1 < args.size();
+        if (args[i] == "--steps" && has_value) {
+            if (!parse_count(args[++i], 1, steps))
                 return usage_error();
+        } else if (args[i] == "--replay-minutes" && has_value) {
+            if (!parse_count(args[++i], 0, minutes))
+                return usage_error();
+        } else if (args[i] == "--replay" && has_value) {
+            replay_level = args[++i];
         } else if (args[i].starts_with("--")) {
             return usage_error();
         } else {
@@ -52,19 +109,9 @@ int run(const std::vector<std::string>& args)
     int status = 0;
     std::vector<BenchResult> results;
     for (const std::string& name : levels) {
-        std::unique_ptr<World> level;
-        if (name == "@stress") {
-            set_log_streams(nullptr, nullptr);
-            level = make_stress_level();
-        } else {
-            std::string reason;
-            level = load_level_quietly(name, reason);
-            if (!level) {
-                std::cerr << reason << '\n';
-                status = 1;
-                continue;
-            }
-        }
+        const std::unique_ptr<World> level = open_bench_level(name, status);
+        if (!level)
+            continue;
         // The game's own lines would cost time and bury the table.
         set_log_streams(nullptr, nullptr);
         results.push_back(bench_level(name, *level, steps));
@@ -72,7 +119,21 @@ int run(const std::vector<std::string>& args)
     }
     if (!results.empty())
         print_bench_table(std::cout, results);
-    return status;
+
+    if (minutes == 0)
+        return status;
+    if (replay_level.empty()) {
+        double slowest = -1;
+        for (const BenchResult& r : results)
+            if (r.level != "@stress" && r.median_us > slowest) {
+                slowest = r.median_us;
+                replay_level = r.level;
+            }
+    }
+    if (replay_level.empty())
+        replay_level = "@stress";
+    const int replay_status = replay_figure(replay_level, minutes);
+    return status != 0 ? status : replay_status;
 }
 
 const ToolCommand command("bench", usage, run);

@@ -7,6 +7,7 @@
 #include "app/log.hpp"
 #include "app/shell.hpp"
 #include "tool_command.hpp"
+#include "world/recording_world.hpp"
 #include "world/runner.hpp"
 #include "world/world.hpp"
 
@@ -20,7 +21,8 @@ const char usage[] =
     "                                       1), MS ms (15-33, default 16) beyond the script; stops at\n"
     "                                       the first win, loss or time-out. Last line on standard\n"
     "                                       output: outcome=... frames=F timer=T bodies=B state=HASH.\n"
-    "                                       --quiet mutes the game's own lines";
+    "                                       --record writes the game as a recording (replay it with\n"
+    "                                       replay). --quiet mutes the game's own lines";
 
 int usage_error()
 {
@@ -38,6 +40,7 @@ int run(const std::vector<std::string>& args)
 {
     std::string level;
     std::string input;
+    std::string record;
     RunOptions options;
     bool quiet = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -61,10 +64,8 @@ int run(const std::vector<std::string>& args)
                 return 2;
             }
             options.default_ms = static_cast<unsigned int>(number);
-        } else if (arg == "--record") {
-            // Waits for the recording format.
-            std::cerr << "run: --record is not available yet\n";
-            return 2;
+        } else if (arg == "--record" && has_value) {
+            record = args[++i];
         } else if (arg.starts_with("--") || !level.empty()) {
             return usage_error();
         } else {
@@ -90,7 +91,16 @@ int run(const std::vector<std::string>& args)
 
     // The reason a level cannot be opened is shown even when quiet.
     std::string reason;
-    const std::unique_ptr<World> world = quiet ? load_level_quietly(level, reason) : load_level(level);
+    std::unique_ptr<World> world;
+    RecordingWorld* recording = nullptr;
+    if (record.empty()) {
+        world = quiet ? load_level_quietly(level, reason) : load_level(level);
+    } else {
+        std::unique_ptr<RecordingWorld> recorded =
+            quiet ? start_recording_quietly(level, record, reason) : start_recording(level, record);
+        recording = recorded.get();
+        world = std::move(recorded);
+    }
     if (!world) {
         if (quiet)
             std::cerr << reason << '\n';
@@ -100,6 +110,20 @@ int run(const std::vector<std::string>& args)
         set_log_streams(nullptr, nullptr);
     const RunResult result = run_world(*world, script, options);
     restore_log_streams();
+    // A file that cannot be written is told even when quiet.
+    if (quiet)
+        set_log_streams(nullptr, &std::cerr);
+    bool written = true;
+    if (recording) {
+        // Written here, where a failure can be told; not again when it goes.
+        written = recording->dump_recording(record);
+        recording->recording_file.clear();
+    }
+    // Its last lines come before the result.
+    world.reset();
+    restore_log_streams();
+    if (!written)
+        return 1;
     std::cout << result_line(result) << std::endl;
     return 0;
 }

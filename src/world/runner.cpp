@@ -8,7 +8,10 @@
 
 #include "app/log.hpp"
 #include "app/shell.hpp"
+#include "progress/time_text.hpp"
 #include "storage/memory_storage.hpp"
+#include "world/playback_world.hpp"
+#include "world/recording_world.hpp"
 #include "world/world.hpp"
 
 namespace {
@@ -181,11 +184,16 @@ bool parse_input_script(std::istream& text, InputScript& script, std::string& er
     return true;
 }
 
-std::unique_ptr<World> load_level_quietly(const std::string& file_name, std::string& reason)
+namespace {
+
+// Calls `open` with the game's lines muted; when it gives nothing, `reason`
+// is the one line it printed last on the error stream, naming the file and why.
+template <typename Open>
+auto quietly(Open open, std::string& reason)
 {
     std::ostringstream errors;
     set_log_streams(nullptr, &errors);
-    std::unique_ptr<World> world = load_level(file_name);
+    auto world = open();
     restore_log_streams();
     if (!world) {
         // The refusal is the last line; anything before it is the loaders' noise.
@@ -195,6 +203,24 @@ std::unique_ptr<World> load_level_quietly(const std::string& file_name, std::str
         reason = text.substr(text.rfind('\n') + 1);
     }
     return world;
+}
+
+}  // namespace
+
+std::unique_ptr<World> load_level_quietly(const std::string& file_name, std::string& reason)
+{
+    return quietly([&] { return load_level(file_name); }, reason);
+}
+
+std::unique_ptr<RecordingWorld> start_recording_quietly(const std::string& level_file,
+                                                        const std::string& recording_file, std::string& reason)
+{
+    return quietly([&] { return start_recording(level_file, recording_file); }, reason);
+}
+
+std::unique_ptr<PlaybackWorld> open_playback_quietly(const std::string& recording_file, std::string& reason)
+{
+    return quietly([&] { return open_playback(recording_file, false); }, reason);
 }
 
 RunResult run_world(World& world, const InputScript& script, const RunOptions& options)
@@ -228,6 +254,88 @@ RunResult run_world(World& world, const InputScript& script, const RunOptions& o
     result.bodies = world.physics_polygons.size();
     result.state = state_hash(world);
     return result;
+}
+
+RunResult replay_world(PlaybackWorld& playback, int max_frames)
+{
+    RunResult result;
+    playback.seek_target = -1;
+    playback.fast_forward = false;
+    while (max_frames <= 0 || result.frames < max_frames) {
+        const int before = playback.next_frame;
+        playback.paused = true;
+        playback.step_once = true;
+        double dt = 0.0;
+        playback.update(dt);
+        if (playback.next_frame == before)
+            break;
+        result.frames += 1;
+        if (playback.outcome != Outcome::none)
+            break;
+    }
+    result.outcome = playback.outcome;
+    result.timer = playback.timer.time;
+    result.bodies = playback.physics_polygons.size();
+    result.state = state_hash(playback);
+    return result;
+}
+
+bool recording_time_text(const std::string& path, std::string& time)
+{
+    const std::string_view suffix = ".rec";
+    std::string_view name = path;
+    name = name.substr(name.rfind('/') + 1);
+    if (name.size() <= suffix.size() || !name.ends_with(suffix))
+        return false;
+    name.remove_suffix(suffix.size());
+    // The time text holds the name's last point; the one before it ends the player.
+    const std::size_t point = name.rfind('.');
+    if (point == std::string_view::npos || point == 0)
+        return false;
+    const std::size_t start = name.rfind('.', point - 1);
+    if (start == std::string_view::npos || start == 0 || name.rfind('.', start - 1) == std::string_view::npos ||
+        !(name.starts_with("R-") || name.starts_with("P-")))
+        return false;
+    const std::string_view text = name.substr(start + 1);
+    const std::string_view seconds = text.substr(0, text.find('.'));
+    const std::string_view millis = text.substr(text.find('.') + 1);
+    const auto digits = [](std::string_view s) {
+        return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    const std::size_t colon = seconds.find(':');
+    const bool whole = colon == std::string_view::npos
+                           ? digits(seconds)
+                           : digits(seconds.substr(0, colon)) && seconds.size() - colon == 3 &&
+                                 digits(seconds.substr(colon + 1));
+    if (!whole || millis.size() != 3 || !digits(millis))
+        return false;
+    time = text;
+    return true;
+}
+
+bool verify_recording(const std::string& path, std::string& why)
+{
+    std::string expected;
+    if (!recording_time_text(path, expected)) {
+        why = path + ": the name is not KEY.PLAYER.TIME.rec with a time such as 5.250 or 1:15.500";
+        return false;
+    }
+    PlaybackWorld playback(path, false);
+    if (!playback.refusal().empty()) {
+        why = playback.refusal();
+        return false;
+    }
+    const RunResult result = replay_world(playback, 0);
+    if (result.outcome != Outcome::win) {
+        why = path + ": the replay does not win (" + result_line(result) + ")";
+        return false;
+    }
+    const std::string won = time_text(result.timer);
+    if (won != expected) {
+        why = path + ": the replay wins in " + won + ", the name says " + expected;
+        return false;
+    }
+    return true;
 }
 
 std::uint64_t fnv1a(const unsigned char* data, std::size_t size)

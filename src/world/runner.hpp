@@ -11,6 +11,8 @@
 
 #include "world/world_hooks.hpp"
 
+class PlaybackWorld;
+class RecordingWorld;
 class World;
 
 // Plays a level without a window: frames of scripted input, each handed to
@@ -67,10 +69,28 @@ struct RunResult {
 // load_level with the game's own lines muted; when the level cannot be
 // opened, `reason` is load_level's one line naming the file and why.
 std::unique_ptr<World> load_level_quietly(const std::string& file_name, std::string& reason);
+// start_recording and open_playback (not the opening demo) the same way.
+std::unique_ptr<RecordingWorld> start_recording_quietly(const std::string& level_file,
+                                                        const std::string& recording_file, std::string& reason);
+std::unique_ptr<PlaybackWorld> open_playback_quietly(const std::string& recording_file, std::string& reason);
 
 // Plays the frames and stops after the first step that leaves an outcome.
 // The world must not be current_world (see the definition).
 RunResult run_world(World& world, const InputScript& script, const RunOptions& options);
+
+// Replays a recording frame by frame through the playback's own stepping
+// (one single step at a time) and stops after the first frame that leaves an
+// outcome, or after `max_frames` frames when that is above 0. The playback
+// must not be current_world: that would be a take-over.
+RunResult replay_world(PlaybackWorld& playback, int max_frames);
+
+// Where a result's recording says it ended: "recordings/" + score key + "." +
+// player + "." + time text + ".rec". False when the name has no time text.
+bool recording_time_text(const std::string& path, std::string& time);
+
+// Replays a result's recording and checks that it reaches a win whose time
+// text is the one in its name. `why` tells what went wrong.
+bool verify_recording(const std::string& path, std::string& why);
 
 // 64-bit FNV-1a.
 std::uint64_t fnv1a(const unsigned char* data, std::size_t size);

@@ -9,7 +9,10 @@
 #include <iomanip>
 #include <numbers>
 
+#include "storage/event_record.hpp"
 #include "storage/memory_storage.hpp"
+#include "world/playback_world.hpp"
+#include "world/recording_world.hpp"
 #include "world/world.hpp"
 
 namespace {
@@ -133,6 +136,26 @@ void sweep_motion(const World& world, int step, int& xrel, int& yrel)
     yrel = static_cast<int>(std::clamp(std::lround(-push.y), -32768L, 32767L));
 }
 
+namespace {
+
+void sweep_event(const World& world, int step, SDL_Event& motion)
+{
+    std::memset(&motion, 0, sizeof motion);
+    motion.type = SDL_MOUSEMOTION;
+    int xrel = 0;
+    int yrel = 0;
+    sweep_motion(world, step, xrel, yrel);
+    motion.motion.xrel = static_cast<Sint16>(xrel);
+    motion.motion.yrel = static_cast<Sint16>(yrel);
+}
+
+double seconds_since(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace
+
 BenchResult bench_level(const std::string& name, const World& level, int steps)
 {
     MemoryStorage record;
@@ -153,13 +176,7 @@ BenchResult bench_level(const std::string& name, const World& level, int steps)
     int round_step = 0;
     for (int i = 0; i < steps; ++i) {
         SDL_Event motion;
-        std::memset(&motion, 0, sizeof motion);
-        motion.type = SDL_MOUSEMOTION;
-        int xrel = 0;
-        int yrel = 0;
-        sweep_motion(*world, round_step, xrel, yrel);
-        motion.motion.xrel = static_cast<Sint16>(xrel);
-        motion.motion.yrel = static_cast<Sint16>(yrel);
+        sweep_event(*world, round_step, motion);
         double dt = bench_frame_ms / 1000.0;
         world->handle_event(motion, dt);
 
@@ -207,6 +224,86 @@ void print_bench_table(std::ostream& out, const std::vector<BenchResult>& result
         out << std::left << std::setw(static_cast<int>(width)) << r.level << std::right << std::setw(8) << r.steps
             << std::setw(11) << r.median_us << std::setw(11) << r.p99_us << std::setw(8) << r.bodies_at_end
             << std::setw(10) << r.restarts << '\n';
+    out.flags(saved_flags);
+    out.precision(saved_precision);
+}
+
+bool bench_replay(const std::string& name, const World& level, int minutes, const std::string& file,
+                  ReplayBenchResult& result)
+{
+    result = ReplayBenchResult();
+    result.level = name;
+    result.frames = static_cast<int>(minutes * 60000LL / bench_frame_ms);
+    {
+        MemoryStorage record;
+        level.save(record);
+        RecordingWorld game(record, "");
+        game.file_name = name;
+        for (int i = 0; i < result.frames; ++i) {
+            SDL_Event motion;
+            sweep_event(game, i, motion);
+            double dt = bench_frame_ms / 1000.0;
+            game.handle_event(motion, dt);
+            game.update(dt);
+        }
+        if (!game.dump_recording(file))
+            return false;
+        result.game_seconds = result.frames * (bench_frame_ms / 1000.0);
+    }
+
+    auto start = std::chrono::steady_clock::now();
+    PlaybackWorld playback(file, false);
+    result.load_seconds = seconds_since(start);
+    if (!playback.refusal().empty() || static_cast<int>(playback.frames.size()) != result.frames)
+        return false;
+    std::ifstream written(file, std::ios::binary | std::ios::ate);
+    result.file_bytes = static_cast<std::size_t>(written.tellg());
+    std::size_t frame_bytes = 0;
+    for (const Frame& frame : playback.frames)
+        frame_bytes += 8 + event_record_size * frame.events.size();
+    result.head_bytes = result.file_bytes - frame_bytes;
+
+    // A second of the game per update, as the frame loop would hand it over
+    // at sixty times the speed: the stepping and snapshots are what is timed.
+    start = std::chrono::steady_clock::now();
+    while (playback.next_frame < result.frames && !playback.paused) {
+        double dt = 1.0;
+        playback.update(dt);
+    }
+    result.replay_seconds = seconds_since(start);
+
+    result.snapshots = playback.snapshots.size();
+    result.snapshot_bytes = playback.snapshots.capacity() * sizeof(Snapshot);
+    for (const Snapshot& snapshot : playback.snapshots)
+        result.snapshot_bytes += snapshot.state.bytes().capacity();
+    result.snapshot_spacing = playback.snapshot_spacing();
+    result.bodies_at_end = playback.physics_polygons.size();
+    return true;
+}
+
+void print_replay_bench(std::ostream& out, const ReplayBenchResult& r)
+{
+    const auto saved_flags = out.flags();
+    const auto saved_precision = out.precision();
+    const double frames_per_second = r.frames / r.replay_seconds;
+    const double frames_per_hour = 3600.0 * 1000.0 / bench_frame_ms;
+    const double mb = 1024.0 * 1024.0;
+    out << std::fixed << std::setprecision(1);
+    out << "replay of " << r.level << ": " << r.frames << " frames of " << bench_frame_ms << " ms ("
+        << r.game_seconds / 60 << " min of play, " << r.bodies_at_end << " bodies at the end)\n";
+    out << "  speed      " << std::setprecision(0) << frames_per_second << " frames/s, "
+        << r.game_seconds / r.replay_seconds << "x real time (" << std::setprecision(2) << r.replay_seconds
+        << " s; reading the file " << r.load_seconds << " s)\n";
+    out << "  file       " << r.file_bytes << " bytes: " << r.head_bytes << " for the level, "
+        << static_cast<double>(r.file_bytes - r.head_bytes) / r.frames << " bytes per frame\n";
+    out << "  snapshots  " << r.snapshots << " holding " << r.snapshot_bytes / mb << " MiB ("
+        << std::setprecision(0) << static_cast<double>(r.snapshot_bytes) / r.snapshots << " bytes each, every "
+        << r.snapshot_spacing << " frames); " << std::setprecision(1);
+    if (r.snapshot_spacing == snapshot_interval)
+        out << "at this rate an hour would take "
+            << static_cast<double>(r.snapshot_bytes) / r.frames * frames_per_hour / mb << " MiB\n";
+    else
+        out << "thinned to stay within " << default_snapshot_budget / mb << " MiB\n";
     out.flags(saved_flags);
     out.precision(saved_precision);
 }

@@ -47,3 +47,34 @@ BenchResult bench_level(const std::string& name, const World& level, int steps);
 double percentile(std::vector<double>& samples, double fraction);
 
 void print_bench_table(std::ostream& out, const std::vector<BenchResult>& results);
+
+// Replay speed and memory: a long game is recorded, written and replayed.
+constexpr int replay_bench_default_minutes = 10;
+
+struct ReplayBenchResult {
+    std::string level;
+    int frames = 0;
+    // The game's own time, and the wall time its replay took.
+    double game_seconds = 0.0;
+    double replay_seconds = 0.0;
+    double load_seconds = 0.0;
+    std::size_t file_bytes = 0;
+    // The level's file name and starting World record at the head of the file.
+    std::size_t head_bytes = 0;
+    std::size_t snapshots = 0;
+    // Bytes the snapshots hold on the heap (their buffers' capacity) plus
+    // their array.
+    std::size_t snapshot_bytes = 0;
+    int snapshot_spacing = 0;
+    std::size_t bodies_at_end = 0;
+};
+
+// Records `minutes` of the sweep input on a copy of `level` with a
+// RecordingWorld (it plays on through wins and losses), writes it to
+// `file`, then opens it with a PlaybackWorld and times playing it to the
+// end at normal speed settings, snapshots included. False when the file
+// could not be written or read back.
+bool bench_replay(const std::string& name, const World& level, int minutes, const std::string& file,
+                  ReplayBenchResult& result);
+
+void print_replay_bench(std::ostream& out, const ReplayBenchResult& result);

@@ -1,0 +1,99 @@
+#include "world/recording_world.hpp"
+
+#include <cassert>
+#include <cmath>
+
+#include "app/log.hpp"
+#include "storage/file_storage.hpp"
+
+RecordingWorld::RecordingWorld(const std::string& level_file, const std::string& recording_name)
+    : RecordingWorld(InFileStorage(level_file, false), level_file, recording_name)
+{
+}
+
+RecordingWorld::RecordingWorld(InFileStorage&& level, const std::string& level_file,
+                               const std::string& recording_name)
+    : RecordingWorld(static_cast<BaseStorage&>(level), recording_name)
+{
+    file_name = level_file;
+}
+
+RecordingWorld::RecordingWorld(BaseStorage& level, const std::string& recording_name)
+    : World(level), recording_file(recording_name)
+{
+    if (loaded())
+        save(recording);
+}
+
+RecordingWorld::~RecordingWorld()
+{
+    // A level that never loaded has no starting state worth a file.
+    if (loaded() && !recording_file.empty())
+        dump_recording(recording_file);
+    log_out() << "Recording done" << '\n';
+}
+
+bool RecordingWorld::handle_event(const SDL_Event& event, double& dt)
+{
+    // Key presses other than the pause keys do nothing in play; the pause
+    // keys are kept so that a replay pauses where the game did.
+    const bool other_key_press = event.type == SDL_KEYDOWN && event.key.keysym.sym != SDLK_SPACE &&
+                                 event.key.keysym.sym != SDLK_ESCAPE;
+    if (!other_key_press)
+        pending_events.push_back(event);
+    // May replace and destroy this world: nothing may follow it.
+    return World::handle_event(event, dt);
+}
+
+void RecordingWorld::update(double& time)
+{
+    // 1. The frame loop gives whole milliseconds; the file stores them, and a
+    // replay steps by ms / 1000, which is then exactly this step.
+    const double x = time * 1000;
+    double t = std::trunc(x);
+    if (t < x - 0.4)
+        t += 1;
+    if (t > x + 0.4)
+        t -= 1;
+    assert(((t - (time * 1000)) < 0.00001) && ((t - (time * 1000)) > -0.00001));
+
+    // 2. The frame goes into the recording before the step, which may end
+    // the game and replace this world.
+    recording.write(static_cast<unsigned int>(t));
+    recording.write(static_cast<unsigned int>(pending_events.size()));
+    for (const SDL_Event& event : pending_events)
+        recording.write(event);
+    pending_events.clear();
+
+    // 3.
+    World::update(time);
+}
+
+bool RecordingWorld::dump_recording(const std::string& name)
+{
+    OutFileStorage file(name);
+    file.write(file_name);
+    recording.rewind();
+    copy_rest(recording, file);
+    const bool written = file.finish();
+    log_out() << "Recording dumped to file " << name << '\n';
+    return written;
+}
+
+std::unique_ptr<RecordingWorld> start_recording(const std::string& level_file, const std::string& recording_file)
+{
+    InFileStorage storage(level_file, false);
+    if (storage.corrupt()) {
+        log_err() << "Cannot open level " << level_file << ": not a level file or missing" << '\n';
+        return nullptr;
+    }
+    auto world = std::make_unique<RecordingWorld>(storage, recording_file);
+    if (!world->loaded() || storage.bytes_left() != 0) {
+        log_err() << "Cannot open level " << level_file << ": the file is damaged" << '\n';
+        // Nothing worth keeping was recorded.
+        world->recording_file.clear();
+        return nullptr;
+    }
+    world->file_name = level_file;
+    return world;
+}

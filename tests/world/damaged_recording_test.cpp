@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <random>
+
+#include "support/log_capture.hpp"
+#include "support/test_support.hpp"
+#include "world/playback_world.hpp"
+#include "world/recording_helpers.hpp"
+
+using namespace recording_helpers;
+
+namespace {
+
+class DamagedRecording : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        const std::string text = read_text(source_root / "tests" / "levels" / "Slice.script");
+        record_game(shipped_level("Slice"), parse_script(text), dir.file("slice.rec"));
+        bytes = read_file_bytes(dir.file("slice.rec"));
+        PlaybackWorld whole(dir.file("slice.rec"), false);
+        ASSERT_EQ(whole.frames.size(), 64u);
+        frames = whole.frames;
+        head = bytes.size();
+        for (const Frame& frame : frames)
+            head -= 8 + 20 * frame.events.size();
+    }
+
+    std::string damaged(const std::vector<unsigned char>& content)
+    {
+        // A new file each time: rewriting one in place makes the file system
+        // flush it on every close.
+        std::filesystem::remove(dir.file("damaged.rec"));
+        write_file_bytes(dir.file("damaged.rec"), content);
+        return dir.file("damaged.rec");
+    }
+
+    // The game's noise about missing fonts and styles comes first.
+    static std::string last_line(std::string text)
+    {
+        if (!text.empty() && text.back() == '\n')
+            text.pop_back();
+        return text.substr(text.rfind('\n') + 1);
+    }
+
+    LogCapture log;
+    TempDir dir;
+    std::vector<unsigned char> bytes;
+    std::vector<Frame> frames;
+    std::size_t head = 0;
+};
+
+}  // namespace
+
+TEST_F(DamagedRecording, AFileThatIsNoRecordingOrHasABrokenLevelIsRefusedInOneLine)
+{
+    const std::vector<unsigned char> cut(bytes.begin(), bytes.begin() + static_cast<long>(head) - 1);
+    const std::pair<std::string, std::string> cases[] = {
+        {dir.file("missing.rec"), "cannot open the file"},
+        {damaged({'h', 'e', 'l', 'l', 'o'}), "not a recording"},
+    };
+    for (const auto& [file, reason] : cases) {
+        log.clear();
+        EXPECT_EQ(open_playback(file, false), nullptr);
+        EXPECT_EQ(last_line(log.err()), "Cannot replay " + file + ": " + reason);
+    }
+    log.clear();
+    EXPECT_EQ(open_playback(damaged(cut), false), nullptr);
+    EXPECT_EQ(last_line(log.err()), "Cannot replay " + dir.file("damaged.rec") + ": the level in it is damaged");
+
+    PlaybackWorld refused(dir.file("damaged.rec"), false);
+    EXPECT_EQ(replay_world(refused, 0).frames, 0);
+    EXPECT_FALSE(refused.dump_recording(dir.file("out.rec")));
+}
+
+TEST_F(DamagedRecording, EveryTruncationIsRefusedOrKeepsTheFramesBeforeTheCut)
+{
+    for (std::size_t size = 0; size < bytes.size(); ++size) {
+        PlaybackWorld playback(damaged({bytes.begin(), bytes.begin() + static_cast<long>(size)}), false);
+        if (size < head) {
+            EXPECT_NE(playback.refusal(), "") << size;
+            continue;
+        }
+        // A frame whose time and count were read is kept, cut short with a
+        // blank event where the cut fell.
+        std::size_t kept = 0;
+        std::size_t start = head;
+        while (kept < frames.size() && start + 8 <= size) {
+            start += 8 + 20 * frames[kept].events.size();
+            ++kept;
+        }
+        ASSERT_EQ(playback.frames.size(), kept) << size;
+        if (kept > 0 && start > size) {
+            const std::size_t whole_events = (size - (start - 20 * frames[kept - 1].events.size())) / 20;
+            ASSERT_EQ(playback.frames.back().events.size(), whole_events + 1) << size;
+            EXPECT_EQ(playback.frames.back().events.back().type, 0) << size;
+        }
+        EXPECT_EQ(replay_world(playback, 0).frames, static_cast<int>(kept));
+    }
+}
+
+TEST_F(DamagedRecording, AFrameTimeNoGameCanHaveEndsTheFrames)
+{
+    for (const unsigned int ms : {0u, max_recorded_frame_ms + 1, 0xFFFFFFFFu}) {
+        std::vector<unsigned char> content = bytes;
+        std::size_t at = head;
+        for (int i = 0; i < 5; ++i)
+            at += 8 + 20 * frames[static_cast<std::size_t>(i)].events.size();
+        std::memcpy(content.data() + at, &ms, 4);
+        log.clear();
+        PlaybackWorld playback(damaged(content), false);
+        EXPECT_EQ(playback.frames.size(), 5u) << ms;
+        EXPECT_NE(log.out().find("Recording damaged at frame 5"), std::string::npos);
+    }
+}
+
+TEST_F(DamagedRecording, RandomByteChangesAreRefusedOrReplayedWithoutHarm)
+{
+    std::mt19937 random(20240608);
+    int replayed = 0;
+    for (int trial = 0; trial < 400; ++trial) {
+        std::vector<unsigned char> content = bytes;
+        const int changes = 1 + static_cast<int>(random() % 4);
+        for (int i = 0; i < changes; ++i)
+            content[random() % content.size()] = static_cast<unsigned char>(random());
+        PlaybackWorld playback(damaged(content), false);
+        if (!playback.refusal().empty())
+            continue;
+        ++replayed;
+        replay_world(playback, 0);
+        playback.seek_target = 3;
+        double dt = 0.016;
+        playback.update(dt);
+        ASSERT_TRUE(playback.dump_recording(dir.file("again.rec")));
+        PlaybackWorld again(dir.file("again.rec"), false);
+        EXPECT_EQ(again.refusal(), "");
+        EXPECT_EQ(again.frames.size(), playback.frames.size());
+    }
+    EXPECT_GT(replayed, 100) << "most changes land in the frames and must be replayed";
+}

@@ -1,0 +1,268 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "support/log_capture.hpp"
+#include "support/test_support.hpp"
+#include "world/playback_world.hpp"
+#include "world/recording_helpers.hpp"
+
+using namespace recording_helpers;
+
+namespace {
+
+// Stands for the playback controls: a screen in front of the playback.
+class StubScreen : public BaseWorld {
+public:
+    bool handle_event(const SDL_Event&, double&) override { return false; }
+    void update(double&) override {}
+    void draw() override {}
+};
+
+SDL_Event key_press(SDLKey key)
+{
+    SDL_Event event;
+    std::memset(&event, 0, sizeof event);
+    event.type = SDL_KEYDOWN;
+    event.key.keysym.sym = key;
+    return event;
+}
+
+class Playback : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        LogCapture quiet;
+        dir = new TempDir;
+        long_states = record_game(shipped_level("Sorting"), swings(1000), dir->file("long.rec"));
+        short_states = record_game(shipped_level("Sorting"), swings(100), dir->file("short.rec"));
+    }
+    static void TearDownTestSuite() { delete dir; }
+
+    void SetUp() override { current_world = &menu; }
+    void TearDown() override { current_world = nullptr; }
+
+    static std::unique_ptr<PlaybackWorld> open(const std::string& name, bool demo = false)
+    {
+        auto playback = std::make_unique<PlaybackWorld>(dir->file(name), demo);
+        EXPECT_EQ(playback->refusal(), "");
+        return playback;
+    }
+
+    static void update(PlaybackWorld& playback, double dt = 0.016) { playback.update(dt); }
+
+    // Frame by frame, as the "f" key does.
+    static void play_to(PlaybackWorld& playback, int frame)
+    {
+        while (playback.next_frame < frame) {
+            playback.paused = true;
+            playback.step_once = true;
+            update(playback, 0);
+        }
+    }
+
+    // 16 ms updates until the playback pauses; the number of updates.
+    static int updates_until_paused(PlaybackWorld& playback)
+    {
+        int updates = 0;
+        while (!playback.paused && updates < 100000) {
+            update(playback);
+            ++updates;
+        }
+        return updates;
+    }
+
+    static inline TempDir* dir = nullptr;
+    static inline std::vector<std::vector<unsigned char>> long_states;
+    static inline std::vector<std::vector<unsigned char>> short_states;
+    LogCapture log;
+    StubScreen menu;
+};
+
+}  // namespace
+
+TEST_F(Playback, PlaysInRealTimeWithSnapshotsOnlyUpToTheFurthestFramePlayed)
+{
+    const auto playback = open("long.rec");
+    EXPECT_EQ(playback->frames.size(), 1000u);
+    EXPECT_EQ(record_of(*playback), shipped_level("Sorting"));
+    for (int i = 0; i < 100; ++i)
+        update(*playback);
+    EXPECT_EQ(playback->next_frame, 100);
+    EXPECT_EQ(record_of(*playback), long_states[99]);
+    std::vector<int> frames;
+    for (const Snapshot& snapshot : playback->snapshots)
+        frames.push_back(snapshot.frame);
+    EXPECT_EQ(frames, (std::vector<int>{0, 15, 30, 45, 60, 75, 90}));
+}
+
+TEST_F(Playback, AJumpForwardPlaysAtTenTimesTheSpeedSettingAndPausesWithTheTargetNext)
+{
+    const auto playback = open("long.rec");
+    play_to(*playback, 10);
+    ASSERT_EQ(playback->snapshots.size(), 1u);
+    playback->speed_percent = 50;
+    playback->seek_target = 700;
+    playback->paused = false;
+    update(*playback);
+    EXPECT_NEAR(playback->next_frame, 15, 1) << "on from frame 10 at five frames an update";
+    const int updates = updates_until_paused(*playback);
+    EXPECT_NEAR(updates, 137, 1);
+    EXPECT_EQ(playback->next_frame, 700);
+    EXPECT_EQ(playback->seek_target, -1);
+    EXPECT_EQ(record_of(*playback), long_states[699]);
+}
+
+TEST_F(Playback, AJumpBackLoadsTheNearestSnapshotBelowAndPlaysUpToTheTarget)
+{
+    const auto playback = open("long.rec");
+    play_to(*playback, 500);
+    playback->seek_target = 5;
+    playback->paused = false;
+    update(*playback);
+    EXPECT_TRUE(playback->paused);
+    EXPECT_EQ(playback->next_frame, 5);
+    EXPECT_EQ(record_of(*playback), long_states[4]);
+
+    // Forward again, and back to 40 from the snapshot of frame 30: ten frames.
+    play_to(*playback, 500);
+    playback->seek_target = 40;
+    playback->paused = false;
+    EXPECT_LE(updates_until_paused(*playback), 2);
+    EXPECT_EQ(playback->next_frame, 40);
+    EXPECT_EQ(record_of(*playback), long_states[39]);
+}
+
+TEST_F(Playback, TheEndPausesAndTheOpeningDemoStartsAgainEveryTime)
+{
+    const auto playback = open("short.rec");
+    updates_until_paused(*playback);
+    EXPECT_EQ(playback->next_frame, 100);
+    update(*playback);
+    EXPECT_EQ(playback->next_frame, 100);
+    EXPECT_EQ(record_of(*playback), short_states[99]);
+    EXPECT_FALSE(opening_demo_showing());
+
+    // The opening menu is not built yet: another demo in front stands for it.
+    const auto demo = open("short.rec", true);
+    const auto in_front = open("short.rec", true);
+    current_world = in_front.get();
+    EXPECT_TRUE(opening_demo_showing());
+    for (int loop = 0; loop < 3; ++loop) {
+        updates_until_paused(*demo);
+        EXPECT_EQ(demo->next_frame, 100);
+        update(*demo);
+        EXPECT_FALSE(demo->paused);
+        EXPECT_EQ(demo->next_frame, 1);
+        EXPECT_EQ(record_of(*demo), short_states[0]);
+    }
+}
+
+TEST_F(Playback, SpeedSetsTheRateAndFastForwardTimesItByTen)
+{
+    struct Case {
+        int speed;
+        bool fast;
+        int updates;
+        int frames;
+    };
+    for (const Case c : {Case{50, false, 100, 50}, Case{200, false, 40, 80}, Case{100, true, 10, 100},
+                         Case{50, true, 10, 50}}) {
+        const auto playback = open("long.rec");
+        playback->speed_percent = c.speed;
+        playback->fast_forward = c.fast;
+        for (int i = 0; i < c.updates; ++i)
+            update(*playback);
+        EXPECT_NEAR(playback->next_frame, c.frames, 1) << c.speed << (c.fast ? " fast" : "");
+    }
+}
+
+TEST_F(Playback, UnderAMenuOnlySpaceAndFAreTaken)
+{
+    const auto playback = open("short.rec");
+    double dt = 0.016;
+    EXPECT_TRUE(playback->handle_event(key_press(SDLK_SPACE), dt));
+    EXPECT_TRUE(playback->paused);
+    EXPECT_FALSE(playback->handle_event(key_press(SDLK_ESCAPE), dt));
+    EXPECT_FALSE(playback->handle_event(key_press(SDLK_a), dt));
+    SDL_Event press = key_press(SDLK_a);
+    press.type = SDL_MOUSEBUTTONDOWN;
+    press.button.button = 1;
+    EXPECT_FALSE(playback->handle_event(press, dt));
+    EXPECT_FALSE(playback->sword.cannot_cut);
+    EXPECT_TRUE(playback->captured_events.empty());
+
+    update(*playback);
+    EXPECT_EQ(playback->next_frame, 0);
+    EXPECT_TRUE(playback->handle_event(key_press(SDLK_f), dt));
+    update(*playback);
+    update(*playback);
+    EXPECT_EQ(playback->next_frame, 1) << "one frame, still paused";
+    EXPECT_TRUE(playback->handle_event(key_press(SDLK_SPACE), dt));
+    update(*playback);
+    EXPECT_EQ(playback->next_frame, 2);
+}
+
+TEST_F(Playback, ATakeOverAtFrame40Of100KeepsFrames0To39AndAppendsThePlayersFrames)
+{
+    const auto playback = open("short.rec");
+    play_to(*playback, 100);
+    playback->seek_target = 40;
+    playback->paused = false;
+    updates_until_paused(*playback);
+    ASSERT_EQ(playback->next_frame, 40);
+
+    current_world = playback.get();
+    playback->discard_future();
+    EXPECT_EQ(playback->frames.size(), 40u);
+    ASSERT_EQ(playback->snapshots.size(), 3u);
+    EXPECT_EQ(playback->snapshots.back().frame, 30);
+
+    double dt = 0.016;
+    SDL_Event motion = key_press(SDLK_a);
+    motion.type = SDL_MOUSEMOTION;
+    motion.motion.xrel = -70;
+    motion.motion.yrel = 25;
+    playback->handle_event(motion, dt);
+    playback->handle_event(key_press(SDLK_a), dt);
+    for (int i = 0; i < 5; ++i) {
+        playback->speed_percent = i < 3 ? 100 : 50;
+        playback->handle_event(motion, dt);
+        update(*playback);
+    }
+    const std::vector<unsigned char> taken = record_of(*playback);
+    EXPECT_TRUE(playback->handle_event(key_press(SDLK_ESCAPE), dt));
+    EXPECT_TRUE(playback->paused);
+    EXPECT_EQ(playback->next_frame, 45);
+    ASSERT_EQ(playback->frames.size(), 45u);
+    EXPECT_EQ(playback->frames[40].events.size(), 3u) << "the 'a' key is the player's now";
+    EXPECT_EQ(playback->frames[44].ms, 8u);
+    ASSERT_TRUE(playback->dump_recording(dir->file("taken.rec")));
+
+    current_world = &menu;
+    const auto original = open("short.rec");
+    const auto again = open("taken.rec");
+    ASSERT_EQ(again->frames.size(), 45u);
+    for (int i = 0; i < 40; ++i) {
+        EXPECT_EQ(again->frames[i].ms, original->frames[i].ms);
+        EXPECT_EQ(std::memcmp(&again->frames[i].events[0], &original->frames[i].events[0], 20), 0) << i;
+    }
+    EXPECT_EQ(replay_world(*again, 0).frames, 45);
+    EXPECT_EQ(record_of(*again), taken);
+}
+
+TEST_F(Playback, SnapshotsStayWithinTheirBudgetAndStillSeekExactly)
+{
+    const auto playback = open("long.rec");
+    playback->snapshot_budget = 4 * playback->snapshot_bytes();
+    update(*playback, 100);
+    EXPECT_EQ(playback->next_frame, 1000);
+    EXPECT_LE(playback->snapshot_bytes(), playback->snapshot_budget);
+    EXPECT_GT(playback->snapshot_spacing(), snapshot_interval);
+    EXPECT_EQ(playback->snapshots.front().frame, 0);
+    playback->seek_target = 500;
+    playback->paused = false;
+    updates_until_paused(*playback);
+    EXPECT_EQ(playback->next_frame, 500);
+    EXPECT_EQ(record_of(*playback), long_states[499]);
+}

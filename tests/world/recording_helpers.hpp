@@ -1,0 +1,96 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "storage/memory_storage.hpp"
+#include "world/level_text.hpp"
+#include "world/recording_world.hpp"
+#include "world/runner.hpp"
+#include "world/world.hpp"
+
+namespace recording_helpers {
+
+// The header is reached through "tests/.", which lexically_normal folds away.
+inline const std::filesystem::path source_root =
+    std::filesystem::path(__FILE__).lexically_normal().parent_path().parent_path().parent_path();
+
+inline std::string read_text(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A shipped level's record, built from its text.
+inline std::vector<unsigned char> shipped_level(const std::string& name)
+{
+    World world;
+    std::string error;
+    EXPECT_TRUE(build_level(read_text(source_root / "data" / "levels" / (name + ".txt")), world, error)) << error;
+    MemoryStorage record;
+    world.save(record);
+    return record.bytes();
+}
+
+inline InputScript parse_script(const std::string& text)
+{
+    std::istringstream in(text);
+    InputScript script;
+    std::string error;
+    EXPECT_TRUE(parse_input_script(in, script, error)) << error;
+    return script;
+}
+
+// A sword swinging back and forth across the level, one motion a frame.
+inline InputScript swings(int frames)
+{
+    std::string text;
+    for (int i = 0; i < frames; ++i)
+        text += "16 m:" + std::to_string(std::lround(90 * std::cos(i * 0.07))) + "," +
+                std::to_string(std::lround(60 * std::sin(i * 0.043))) + "\n";
+    return parse_script(text);
+}
+
+// Plays the script on a RecordingWorld of the level record, as the frame
+// loop would, and writes the recording to `file`. Returns the World record
+// after every frame.
+inline std::vector<std::vector<unsigned char>> record_game(const std::vector<unsigned char>& level,
+                                                           const InputScript& script, const std::string& file,
+                                                           const std::string& level_name = "levels/Test.lev")
+{
+    MemoryStorage storage;
+    storage.write_raw(level.data(), level.size());
+    RecordingWorld game(storage, file);
+    EXPECT_TRUE(game.loaded());
+    game.file_name = level_name;
+    std::vector<std::vector<unsigned char>> states;
+    for (const ScriptFrame& frame : script.frames) {
+        for (const SDL_Event& event : frame.events) {
+            double dt = frame.ms / 1000.0;
+            game.handle_event(event, dt);
+        }
+        double dt = frame.ms / 1000.0;
+        game.update(dt);
+        MemoryStorage state;
+        game.save(state);
+        states.push_back(state.bytes());
+    }
+    return states;
+}
+
+inline std::vector<unsigned char> record_of(const World& world)
+{
+    MemoryStorage state;
+    world.save(state);
+    return state.bytes();
+}
+
+}  // namespace recording_helpers

@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "storage/file_storage.hpp"
+#include "support/log_capture.hpp"
+#include "support/test_support.hpp"
+#include "world/playback_world.hpp"
+#include "world/recording_helpers.hpp"
+
+using namespace recording_helpers;
+
+TEST(RecordingWorld, AHundredFramesGiveTheStartingLevelAndAHundredFrameRecords)
+{
+    LogCapture log;
+    TempDir dir;
+    const std::vector<unsigned char> level = shipped_level("Sorting");
+    const InputScript script = swings(100);
+    record_game(level, script, dir.file("game.rec"), "levels/Sorting.lev");
+
+    // Magic, name, World record, then ms, count and one 20-byte event a frame.
+    EXPECT_EQ(read_file_bytes(dir.file("game.rec")).size(), 4 + 4 + 18 + level.size() + 100 * (4 + 4 + 20));
+    PlaybackWorld playback(dir.file("game.rec"), false);
+    EXPECT_EQ(playback.file_name, "levels/Sorting.lev");
+    EXPECT_EQ(record_of(playback), level);
+    ASSERT_EQ(playback.frames.size(), 100u);
+    for (std::size_t i = 0; i < 100; ++i) {
+        EXPECT_EQ(playback.frames[i].ms, 16u);
+        ASSERT_EQ(playback.frames[i].events.size(), 1u);
+        EXPECT_EQ(std::memcmp(&playback.frames[i].events[0], &script.frames[i].events[0], 20), 0) << i;
+    }
+}
+
+TEST(RecordingWorld, KeyPressesOtherThanSpaceAndEscapeAreNotRecorded)
+{
+    LogCapture log;
+    TempDir dir;
+    record_game(shipped_level("Slice"), parse_script("17 k:97 K:97 k:32 k:27 d:1 m:5,-5 u:1 k:102 K:102\n15\n"),
+                dir.file("keys.rec"));
+    PlaybackWorld playback(dir.file("keys.rec"), false);
+    ASSERT_EQ(playback.frames.size(), 2u);
+    EXPECT_EQ(playback.frames[0].ms, 17u);
+    EXPECT_EQ(playback.frames[1].ms, 15u);
+    EXPECT_TRUE(playback.frames[1].events.empty());
+    std::vector<int> kinds;
+    for (const SDL_Event& event : playback.frames[0].events)
+        kinds.push_back(event.type == SDL_KEYDOWN || event.type == SDL_KEYUP ? event.type * 1000 + event.key.keysym.sym
+                                                                              : event.type);
+    const std::vector<int> expected = {SDL_KEYUP * 1000 + 97, SDL_KEYDOWN * 1000 + 32, SDL_KEYDOWN * 1000 + 27,
+                                       SDL_MOUSEBUTTONDOWN,   SDL_MOUSEMOTION,         SDL_MOUSEBUTTONUP,
+                                       SDL_KEYUP * 1000 + 102};
+    EXPECT_EQ(kinds, expected);
+}
+
+TEST(RecordingWorld, ALevelFileIsRecordedAndTheRecordingWrittenWhenTheGameGoes)
+{
+    LogCapture log;
+    TempDir dir;
+    {
+        World level;
+        OutFileStorage file(dir.file("plain.lev"));
+        level.save(file);
+    }
+    {
+        RecordingWorld game(dir.file("plain.lev"), dir.file("world.rec"));
+        ASSERT_TRUE(game.loaded());
+        EXPECT_EQ(game.file_name, dir.file("plain.lev"));
+        for (int i = 0; i < 3; ++i) {
+            double dt = 0.02;
+            game.update(dt);
+        }
+        log.clear();
+    }
+    EXPECT_EQ(log.out(), "Recording dumped to file " + dir.file("world.rec") + "\nRecording done\n");
+    PlaybackWorld playback(dir.file("world.rec"), false);
+    EXPECT_EQ(playback.file_name, dir.file("plain.lev"));
+    ASSERT_EQ(playback.frames.size(), 3u);
+    EXPECT_EQ(playback.frames[2].ms, 20u);
+
+    // A level that cannot be played leaves no recording behind.
+    std::vector<unsigned char> bytes = read_file_bytes(dir.file("plain.lev"));
+    bytes.resize(bytes.size() - 3);
+    write_file_bytes(dir.file("cut.lev"), bytes);
+    for (const std::string& level : {dir.file("cut.lev"), dir.file("missing.lev")}) {
+        log.clear();
+        EXPECT_EQ(start_recording(level, dir.file("never.rec")), nullptr);
+        const std::string err = log.err();
+        EXPECT_NE(err.find("Cannot open level " + level + ": "), std::string::npos) << err;
+        EXPECT_FALSE(path_exists(dir.file("never.rec")));
+    }
+}
+
+TEST(RecordingWorld, AResultsRecordingPassesOnlyWhenItWinsInTheTimeItsNameGives)
+{
+    LogCapture log;
+    TempDir dir;
+    const std::string source = dir.file("slice.rec");
+    record_game(shipped_level("Slice"), parse_script(read_text(source_root / "tests" / "levels" / "Slice.script")),
+                source);
+    const std::vector<unsigned char> bytes = read_file_bytes(source);
+    const auto check = [&](const std::string& name, std::size_t size, std::string& why) {
+        write_file_bytes(dir.file(name), {bytes.begin(), bytes.begin() + static_cast<long>(size)});
+        return verify_recording(dir.file(name), why);
+    };
+    std::string why;
+    EXPECT_TRUE(check("R-Slice.Ann.Lee.1.024.rec", bytes.size(), why)) << why;
+    EXPECT_FALSE(check("R-Slice.Ann.1.025.rec", bytes.size(), why));
+    EXPECT_NE(why.find("wins in 1.024, the name says 1.025"), std::string::npos) << why;
+    EXPECT_FALSE(check("R-Slice.Ann.1.024.rec", bytes.size() - 28, why)) << "the last frame won";
+    EXPECT_NE(why.find("does not win"), std::string::npos) << why;
+    for (const std::string name : {"slice.rec", "R-Slice.1.024.rec", "R-Slice.Ann.1.24.rec", "X-Slice.Ann.1.024.rec",
+                                   "R-Slice.Ann.1:5.024.rec"})
+        EXPECT_FALSE(check(name, bytes.size(), why)) << name;
+
+    std::string time;
+    EXPECT_TRUE(recording_time_text("recordings/P-a.b.c.12:05.500.rec", time));
+    EXPECT_EQ(time, "12:05.500");
+}
