@@ -5,7 +5,7 @@
 
 #include "app/base_world.hpp"
 #include "app/log.hpp"
-#include "app/opening_screen.hpp"
+#include "menu/screens.hpp"
 #include "progress/high_score_table.hpp"
 #include "progress/player_info.hpp"
 #include "render/gl.hpp"
@@ -180,7 +180,7 @@ int run_game(int argc, char** argv)
 
     start_video(argc);
 
-    build_opening_screen(true);
+    build_opening_menu(true);
     std::atexit(destroy_current_world);
     gl_setup();
 

@@ -2,25 +2,33 @@
 
 #include "app/base_world.hpp"
 #include "app/log.hpp"
+#include "menu/menu_world.hpp"
+#include "menu/playback_screen.hpp"
+#include "menu/screens.hpp"
 #include "progress/player_info.hpp"
+#include "world/playback_world.hpp"
+#include "world/recording_world.hpp"
 #include "world/world.hpp"
 
 bool goals_visible = false;
 
 void open_pause_menu(World& world)
 {
-    // No pause menu yet: leaving the level ends the game.
-    if (current_world == &world) {
-        current_world = nullptr;
-        delete &world;
-    }
+    // A replay meets the pause presses it recorded; only the game being
+    // played pauses.
+    if (current_world == &world)
+        build_pause_menu();
 }
 
 void react_to_outcome(World& world, Outcome outcome)
 {
-    // A level being played is the current screen; a replay or an edited level
-    // steps behind another one and unlocks nothing.
-    if (outcome == Outcome::win && current_world == &world) {
+    // Normal play and a taken-over replay are the current screen; a world
+    // replayed or edited behind another screen only says how it ended.
+    // Perfect Mode unlocks nothing.
+    const bool current = current_world == &world;
+    const bool perfect = current && dynamic_cast<PlaybackWorld*>(&world);
+    const bool played = current && dynamic_cast<RecordingWorld*>(&world);
+    if (outcome == Outcome::win && current && !perfect) {
         for (const GoalPolygon& goal : world.goals) {
             if (goal.done && goal.target.unlocks) {
                 current_player_info().unlock(goal.target.name);
@@ -28,7 +36,13 @@ void react_to_outcome(World& world, Outcome outcome)
             }
         }
     }
-    // Until the win and loss menus exist the level says how it ended and goes on.
+    if (played || perfect) {
+        if (outcome == Outcome::win)
+            build_win_menu(perfect);
+        else if (outcome != Outcome::none)
+            build_lose_menu(outcome == Outcome::time_out, perfect);
+        return;
+    }
     switch (outcome) {
     case Outcome::win:
         log_out() << "WIN!!!" << '\n';
@@ -46,10 +60,20 @@ void react_to_outcome(World& world, Outcome outcome)
 
 bool opening_demo_showing()
 {
-    return false;
+    const BaseWorld* screen = current_world;
+    if (const MenuWorld* menu = current_menu())
+        screen = menu->held.get();
+    const auto* playback = dynamic_cast<const PlaybackWorld*>(screen);
+    return playback && playback->opening_demo;
+}
+
+void open_perfect_playback_screen(PlaybackWorld& playback)
+{
+    if (current_world == &playback)
+        build_playback_screen("", true);
 }
 
 bool menu_is_current()
 {
-    return false;
+    return current_menu() != nullptr;
 }

@@ -2,6 +2,7 @@
 
 #include <string>
 
+class PlaybackWorld;
 class World;
 
 enum class Outcome { none, win, lose, time_out };
@@ -19,6 +20,8 @@ void open_pause_menu(World& world);
 void react_to_outcome(World& world, Outcome outcome);
 // True while the opening demo is the current screen or under the current menu.
 bool opening_demo_showing();
+// A taken-over playback goes back under the playback screen in Perfect Mode.
+void open_perfect_playback_screen(PlaybackWorld& playback);
 // True while a menu is the current screen (the game paused under it).
 bool menu_is_current();
 // The "Goals visible during game?" option.

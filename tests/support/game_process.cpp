@@ -113,7 +113,9 @@ PrivateDisplay::~PrivateDisplay()
     }
 }
 
-GameProcess::GameProcess(const PrivateDisplay& display, const std::vector<std::string>& args) : display_(display)
+GameProcess::GameProcess(const PrivateDisplay& display, const std::vector<std::string>& args,
+                         const std::string& folder)
+    : display_(display)
 {
     char pattern[] = "/tmp/slivermere-e2e-XXXXXX";
     const std::string dir = mkdtemp(pattern) ? pattern : "/tmp";
@@ -121,7 +123,7 @@ GameProcess::GameProcess(const PrivateDisplay& display, const std::vector<std::s
     err_file_ = dir + "/stderr";
     pid_ = fork();
     if (pid_ == 0) {
-        if (chdir(SLIVERMERE_GAME_DIR) != 0)
+        if (chdir(folder.c_str()) != 0)
             _exit(126);
         const int out = open(out_file_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int err = open(err_file_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);

@@ -23,11 +23,12 @@ private:
     std::string name_;
 };
 
-// The real game binary, started in the game folder on a given display with its
-// output collected in files.
+// The real game binary, started in the game folder (or another folder laid
+// out like it) on a given display with its output collected in files.
 class GameProcess {
 public:
-    GameProcess(const PrivateDisplay& display, const std::vector<std::string>& args = {});
+    GameProcess(const PrivateDisplay& display, const std::vector<std::string>& args = {},
+                const std::string& folder = SLIVERMERE_GAME_DIR);
     ~GameProcess();
     GameProcess(const GameProcess&) = delete;
     GameProcess& operator=(const GameProcess&) = delete;

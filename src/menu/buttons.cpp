@@ -1,0 +1,323 @@
+#include "menu/buttons.hpp"
+
+#include <cassert>
+#include <memory>
+
+#include "app/log.hpp"
+#include "editor/edit_world.hpp"
+#include "menu/menu_world.hpp"
+#include "menu/screens.hpp"
+#include "progress/player_info.hpp"
+#include "storage/file_storage.hpp"
+#include "world/playback_world.hpp"
+#include "world/recording_world.hpp"
+#include "world/world.hpp"
+
+namespace {
+
+// Every game is recorded here; results keep a copy under "recordings/".
+constexpr const char* game_recording = "world.rec";
+
+}  // namespace
+
+PlayButton::PlayButton(std::string text_, Vector2 position_) : StringItem(std::move(text_), true, 0.2, position_, 0)
+{
+}
+
+bool PlayButton::handle_event(const SDL_Event& event, double&, bool& world_replaced)
+{
+    if (!is_activation(event))
+        return false;
+    pop_menu();
+    build_level_list(false);
+    world_replaced = true;
+    return true;
+}
+
+EditorButton::EditorButton() : LockableStringItem("Level Editor", "Edit", 0.15, Vector2(0, -0.35)) {}
+
+bool EditorButton::handle_event(const SDL_Event& event, double&, bool& world_replaced)
+{
+    // Asked afresh: `locked` is only as new as the last update.
+    if (!is_activation(event) || current_player_info().is_locked(unlock_key))
+        return false;
+    pop_menu();
+    build_level_list(true);
+    world_replaced = true;
+    return true;
+}
+
+PerfectButton::PerfectButton() : LockableStringItem("Perfect Mode", "Perfect", 0.15, Vector2(0, -0.19)) {}
+
+bool PerfectButton::handle_event(const SDL_Event& event, double&, bool& world_replaced)
+{
+    if (!is_activation(event) || current_player_info().is_locked(unlock_key))
+        return false;
+    pop_menu();
+    build_recording_list();
+    world_replaced = true;
+    return true;
+}
+
+HighScoreButton::HighScoreButton(std::string text_, bool personal_, Vector2 position_)
+    : StringItem(std::move(text_), true, 0.11, position_, 0), personal(personal_)
+{
+}
+
+bool HighScoreButton::handle_event(const SDL_Event& event, double&, bool& world_replaced)
+{
+    if (!is_activation(event))
+        return false;
+    const bool show_personal = personal;  // the button goes with its menu
+    pop_menu();
+    build_score_screen(show_personal);
+    world_replaced = true;
+    return true;
+}
+
+QuitButton::QuitButton() : StringItem("Quit", true, 0.1, Vector2(0, -0.8), 0) {}
+
+bool QuitButton::handle_event(const SDL_Event& event, double&, bool& world_replaced)
+{
+    if (!is_activation(event) && !is_key_press(event, SDLK_ESCAPE))
+        return false;
+    delete current_world;
+    current_world = nullptr;
+    world_replaced = true;
+    return true;
+}
+
+MainMenuButton::MainMenuButton(std::string text_, Vector2 position_)
+    : StringItem(std::move(text_), true, 0.1, position_, 0)
+{
+}
+
+bool MainMenuButton::handle_event(const SDL_Event& event, double&, bool& world_replaced)
+{
+    if (!is_activation(event) && !is_key_press(event, SDLK_ESCAPE))
+        return false;
+    pop_menu();
+    build_opening_menu(false);
+    world_replaced = true;
+    return true;
+}
+
+ReturnButton::ReturnButton(std::string text_, double text_height_, Vector2 position_)
+    : StringItem(std::move(text_), true, text_height_, position_, 0)
+{
+}
+
+bool ReturnButton::handle_event(const SDL_Event& event, double&, bool& world_replaced)
+{
+    if (!is_activation(event) && !is_key_press(event, SDLK_ESCAPE))
+        return false;
+    MenuWorld* menu = current_menu();
+    assert(menu && menu->held && "world");
+    if (!menu || !menu->held)
+        return false;
+    pop_menu();
+    world_replaced = true;
+    return true;
+}
+
+RestartLevelButton::RestartLevelButton(Vector2 position_) : StringItem("Restart", true, 0.15, position_, 0) {}
+
+bool RestartLevelButton::handle_event(const SDL_Event& event, double&, bool& world_replaced)
+{
+    if (!is_activation(event))
+        return false;
+    MenuWorld* menu = current_menu();
+    World* world = menu ? dynamic_cast<World*>(menu->held.get()) : nullptr;
+    assert(world && "w");
+    if (!world)
+        return false;
+    const std::string level_file = world->file_name;
+    log_out() << "File is: " << level_file << '\n';
+    // The new game is read before the old one goes: when the file has gone
+    // or is damaged (the reason is printed) the player keeps this menu.
+    std::unique_ptr<RecordingWorld> game = start_recording(level_file, game_recording);
+    if (!game)
+        return true;
+    // Destroying the old game clears the flag.
+    const bool was_playtesting = playtesting;
+    pop_menu();
+    delete current_world;
+    current_world = game.release();
+    playtesting = was_playtesting;
+    world_replaced = true;
+    return true;
+}
+
+PerfectRetryButton::PerfectRetryButton(std::string text_, Vector2 position_)
+    : StringItem(std::move(text_), true, 0.15, position_, 0)
+{
+}
+
+bool PerfectRetryButton::handle_event(const SDL_Event& event, double&, bool& world_replaced)
+{
+    if (!is_activation(event))
+        return false;
+    pop_menu();
+    auto* playback = dynamic_cast<PlaybackWorld*>(current_world);
+    assert(playback && "p");
+    if (playback)
+        playback->open_perfect_menu();
+    world_replaced = true;
+    return true;
+}
+
+EditButton::EditButton() : StringItem("Edit", true, 0.1, Vector2(0, -0.3), 0) {}
+
+bool EditButton::handle_event(const SDL_Event& event, double&, bool& world_replaced)
+{
+    if (!is_activation(event))
+        return false;
+    pop_menu();
+    world_replaced = true;
+    auto* played = dynamic_cast<World*>(current_world);
+    assert(played && "w");
+    if (!played)
+        return true;
+    std::unique_ptr<World> level;
+    if (playtest_backup.level) {
+        // The level goes back to the editor as it was before the playtest,
+        // in a plain World: the played one, with its recording, is done.
+        MemoryStorage& backup = *playtest_backup.level;
+        backup.rewind();
+        level = std::make_unique<World>();
+        const bool restored = level->load(backup);
+        assert(restored && "store");
+        (void)restored;
+        level->file_name = playtest_backup.file_name;
+        playtest_backup = PlaytestBackup{};
+        delete played;
+    } else {
+        level.reset(played);
+    }
+    current_world = nullptr;
+    current_world = new EditWorld(std::move(level));
+    return true;
+}
+
+PlaytestButton::PlaytestButton() : StringItem("Playtest", true, 0.1, Vector2(0, -0.36), 0) {}
+
+bool PlaytestButton::handle_event(const SDL_Event& event, double&, bool& world_replaced)
+{
+    if (!is_activation(event))
+        return false;
+    MenuWorld* menu = current_menu();
+    auto* editor = menu ? dynamic_cast<EditWorld*>(menu->held.get()) : nullptr;
+    assert(editor && "edit");
+    if (!editor || !editor->world)
+        return false;
+
+    // The game is started before anything is torn down: a level with a body
+    // the game refuses (left insane in the editor) keeps the editor and says so.
+    auto backup = std::make_unique<MemoryStorage>();
+    editor->world->save(*backup);
+    backup->rewind();
+    auto game = std::make_unique<RecordingWorld>(*backup, game_recording);
+    if (!game->loaded()) {
+        log_err() << "Cannot playtest " << editor->world->file_name << ": a body of the level is broken" << '\n';
+        set_text("Playtest (fix the level first)", text_height);
+        return true;
+    }
+
+    // finish() names the file and the reason when it cannot be written; the
+    // playtest itself runs from memory.
+    OutFileStorage file("playtest.lev");
+    editor->world->save(file);
+    file.finish();
+
+    playtest_backup.file_name = editor->world->file_name;
+    playtest_backup.level = std::move(backup);
+    playtest_backup.level->rewind();
+
+    // Destroying the edited level clears the playtesting flag, so it is set after.
+    pop_menu();
+    world_replaced = true;
+    delete current_world;
+    current_world = game.release();
+    playtesting = true;
+    return true;
+}
+
+SaveButton::SaveButton(World& world_) : StringItem("Save", true, 0.2, Vector2(0, -0.1), 0), world(world_) {}
+
+bool SaveButton::handle_event(const SDL_Event& event, double&, bool&)
+{
+    if (!is_activation(event))
+        return false;
+    OutFileStorage file(world.file_name);
+    world.save(file);
+    if (file.finish()) {
+        // The band keeps the size of "Save".
+        text = "Saved";
+    } else {
+        // finish() has named the file and the reason on the error stream.
+        set_text("Save failed", text_height);
+    }
+    return true;
+}
+
+NewLevelButton::NewLevelButton() : StringItem("New Level", true, 0.2, Vector2(0, 0.3), 0) {}
+
+bool NewLevelButton::handle_event(const SDL_Event& event, double&, bool& world_replaced)
+{
+    if (!is_activation(event))
+        return false;
+    delete current_world;
+    current_world = nullptr;
+    auto level = std::make_unique<World>();
+    level->file_name = "userlevels/default.lev";
+    current_world = new EditWorld(std::move(level));
+    world_replaced = true;
+    return true;
+}
+
+UnlockEverythingButton::UnlockEverythingButton() : StringItem("Unlock Everything", true, 0.1, Vector2(0, 0.8), 0)
+{
+    for (MenuColour* colour : {&selected_high, &selected_low, &idle_high, &idle_low}) {
+        (*colour)[1] = 0.1;
+        (*colour)[2] = 0.1;
+    }
+}
+
+bool UnlockEverythingButton::handle_event(const SDL_Event& event, double&, bool&)
+{
+    if (!is_key_press(event, SDLK_u))
+        return false;
+    current_player_info().unlock_everything();
+    return true;
+}
+
+LoadLevelItem::LoadLevelItem(std::string path_, std::string unlock_key_, bool for_editing_)
+    : LockableStringItem(level_name(path_), std::move(unlock_key_), 0.1, Vector2(0, 0)),
+      path(std::move(path_)),
+      for_editing(for_editing_)
+{
+}
+
+bool LoadLevelItem::handle_event(const SDL_Event& event, double&, bool& world_replaced)
+{
+    if (!is_activation(event) || current_player_info().is_locked(unlock_key))
+        return false;
+    // The level is read before the list goes: a missing or damaged file is
+    // reported (one line naming it and why) and the list stays.
+    if (for_editing) {
+        std::unique_ptr<EditWorld> editor = open_editor(path);
+        if (!editor)
+            return true;
+        delete current_world;
+        current_world = editor.release();
+    } else {
+        std::unique_ptr<RecordingWorld> game = start_recording(path, game_recording);
+        if (!game)
+            return true;
+        delete current_world;
+        current_world = game.release();
+        build_welcome_menu();
+    }
+    world_replaced = true;
+    return true;
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "menu/string_item.hpp"
+#include "storage/memory_storage.hpp"
+
+// The game's menu screens. Each builder makes a new MenuWorld over the current
+// screen (it becomes the menu's held screen), fills it and makes it current.
+
+// The main menu over the looping demo. The shell starts it hidden, so that
+// only the demo and the hint show until a key is pressed.
+void build_opening_menu(bool hidden);
+// Over the game that asked for it.
+void build_pause_menu();
+// Shipped levels (play mode only) and the user levels.
+void build_level_list(bool editor_mode);
+// The kept recordings, to be perfected.
+void build_recording_list();
+// The high-score table, or the current player's personal bests.
+void build_score_screen(bool personal);
+// Over the editor.
+void build_editor_pause_menu();
+// Over the game that was lost; scores nothing.
+void build_lose_menu(bool out_of_time, bool perfect_mode);
+// Over the game that was won: keeps its recording, submits the result.
+void build_win_menu(bool perfect_mode);
+// Over a freshly started level, frozen until "Begin".
+void build_welcome_menu();
+
+// "Press Any Key for Menu", shown while a menu is hidden.
+StringItem menu_hint();
+
+// A level file path without its folders and without a final ".lev".
+std::string level_name(const std::string& level_path);
+// What scores are kept under: "R-" + level name, "P-" in Perfect Mode.
+std::string score_key(const std::string& level_path, bool perfect_mode);
+// Where a result's recording is kept: "recordings/" + key + "." + player +
+// "." + time text + ".rec". The player's name is made safe for a file name.
+std::string result_recording_file(const std::string& key, const std::string& player, double time);
+
+// The edited level as it was when a playtest began, so that "Edit" can bring
+// it back unchanged, and the file it came from.
+struct PlaytestBackup {
+    std::unique_ptr<MemoryStorage> level;
+    std::string file_name;
+};
+extern PlaytestBackup playtest_backup;

@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/game_process.hpp"
+
+namespace {
+
+// slivermere-tool is built next to the game.
+std::string tool_path()
+{
+    return std::filesystem::path(SLIVERMERE_BINARY).parent_path() / "slivermere-tool";
+}
+
+// Runs a shell command in the game folder; its standard output, and the exit code in `rc`.
+std::string run_in_game_folder(const std::string& command, int& rc)
+{
+    const std::string line = std::string("cd ") + SLIVERMERE_GAME_DIR + " && " + command + " 2>&1";
+    FILE* pipe = popen(line.c_str(), "r");
+    std::string output;
+    char buffer[256];
+    while (pipe && std::fgets(buffer, sizeof buffer, pipe))
+        output += buffer;
+    rc = pipe ? pclose(pipe) : -1;
+    return output;
+}
+
+bool wait_for_file(const std::string& path, double seconds)
+{
+    for (int i = 0; i < seconds * 20; ++i) {
+        if (std::filesystem::exists(path))
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
+
+}  // namespace
+
+TEST(EditorEndToEnd, MakesAPolygonAndSavesALoadableLevel)
+{
+    const std::string game_dir = SLIVERMERE_GAME_DIR;
+    const std::string level = game_dir + "/userlevels/e2eeditor.lev";
+    const std::string player = game_dir + "/playerinfo/editorbot.player";
+    std::filesystem::remove(level);
+    std::filesystem::remove(player);
+
+    PrivateDisplay display;
+    ASSERT_TRUE(display.ok()) << "Xvfb did not start";
+    GameProcess game(display);
+    ASSERT_FALSE(game.wait_for_window().empty()) << game.err();
+    auto keys = [&](std::vector<std::string> names) {
+        names.insert(names.begin(), {"key", "--delay", "120"});
+        xdotool(display, names);
+    };
+
+    // Show the opening menu ("Play" selected), name a fresh player so that
+    // no one else's progress changes, and unlock the editor for it.
+    keys({"Right", "Up"});
+    keys({"BackSpace", "BackSpace", "BackSpace", "BackSpace", "BackSpace", "BackSpace"});
+    keys({"e", "d", "i", "t", "o", "r", "b", "o", "t", "Up", "u"});
+    // "Level Editor", then "New Level".
+    keys({"Down", "Down", "Down", "Down", "space", "space"});
+    // A movable square at the cursor; the file menu; the file name
+    // "userlevels/default.lev" becomes "userlevels/e2eeditor.lev"; Save.
+    keys({"p", "f"});
+    keys(std::vector<std::string>(11, "BackSpace"));
+    keys({"e", "2", "e", "e", "d", "i", "t", "o", "r", "period", "l", "e", "v", "Down", "space"});
+    EXPECT_TRUE(wait_for_file(level, 10)) << game.out() << game.err();
+
+    // Back to editing and out.
+    keys({"Escape", "Escape"});
+    xdotool(display, {"key", "alt+F4"});
+    EXPECT_EQ(game.wait_exit(), 0) << game.err();
+
+    int rc = -1;
+    const std::string dump = run_in_game_folder(tool_path() + " level dump userlevels/e2eeditor.lev", rc);
+    EXPECT_EQ(rc, 0) << dump;
+    EXPECT_NE(dump.find("body"), std::string::npos) << dump;
+    EXPECT_EQ(dump.find("wall"), std::string::npos) << dump;
+    std::filesystem::remove(level);
+    std::filesystem::remove(player);
+}

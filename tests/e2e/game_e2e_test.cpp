@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/game_process.hpp"
+#include "support/test_support.hpp"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string read_bytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Runs a shell command; its output, and its exit status in `rc`.
+std::string shell(const std::string& command, int& rc)
+{
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    std::string output;
+    char buffer[256];
+    while (pipe && std::fgets(buffer, sizeof buffer, pipe))
+        output += buffer;
+    rc = pipe ? pclose(pipe) : -1;
+    return output;
+}
+
+void pause_for(double seconds)
+{
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}
+
+// The files directly in `folder`.
+std::vector<fs::path> files_in(const fs::path& folder)
+{
+    std::vector<fs::path> found;
+    for (const auto& entry : fs::directory_iterator(folder))
+        found.push_back(entry.path());
+    return found;
+}
+
+// The personal best a player file holds for `key`: the time stored right
+// after the key's length and bytes. -1 when the key is not there.
+double personal_best_in(const std::string& player_file, const std::string& key)
+{
+    std::string needle(4, '\0');
+    const auto length = static_cast<std::uint32_t>(key.size());
+    std::memcpy(needle.data(), &length, 4);
+    needle += key;
+    const std::size_t at = player_file.find(needle);
+    if (at == std::string::npos || at + needle.size() + 8 > player_file.size())
+        return -1;
+    double time = 0;
+    std::memcpy(&time, player_file.data() + at + needle.size(), 8);
+    return time;
+}
+
+class GameEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(display.ok()) << "Xvfb did not start";
+        // A copy of the game folder, so that the scores and the player file
+        // start empty and the real folder stays as it is.
+        fs::copy(SLIVERMERE_GAME_DIR, folder.path(), fs::copy_options::recursive);
+        for (const char* sub : {"recordings", "playerinfo"}) {
+            fs::remove_all(folder.path() + "/" + sub);
+            fs::create_directory(folder.path() + "/" + sub);
+        }
+        fs::remove(folder.path() + "/highscores.list");
+    }
+
+    void keys(std::vector<std::string> names)
+    {
+        names.insert(names.begin(), {"key", "--delay", "400"});
+        xdotool(display, names);
+    }
+    // One long swing of the mouse across the screen: moves of `dx` pixels
+    // about a frame apart, so that the sword gathers speed.
+    void swing(int dx)
+    {
+        std::vector<std::string> args;
+        for (int i = 0; i < 40; ++i)
+            args.insert(args.end(), {"mousemove_relative", "--", std::to_string(dx), "0", "sleep", "0.02"});
+        xdotool(display, args);
+    }
+    // The whole X screen, into the build folder, for looking at.
+    void screenshot(const std::string& name)
+    {
+        const fs::path file = fs::path(SLIVERMERE_GAME_DIR).parent_path() / name;
+        int rc = -1;
+        const std::string output = shell("import -window root -crop 1023x768+0+0 -display " + display.name() + " " + file.string(), rc);
+        EXPECT_EQ(rc, 0) << output;
+    }
+
+    PrivateDisplay display;
+    TempDir folder;
+};
+
+}  // namespace
+
+TEST_F(GameEndToEnd, PlaysTheFirstLevelToAWinAndKeepsTheResult)
+{
+    GameProcess game(display, {}, folder.path());
+    ASSERT_FALSE(game.wait_for_window().empty()) << game.err();
+    pause_for(1.5);
+    screenshot("e2e_opening_hidden.png");
+
+    // Any key shows the opening menu, with "Play" selected.
+    keys({"Right"});
+    pause_for(1.5);
+    screenshot("e2e_opening_menu.png");
+    // Play; the first level of the list; its welcome screen.
+    keys({"space"});
+    pause_for(1.5);
+    keys({"space"});
+    pause_for(1.5);
+    ASSERT_TRUE(game.running()) << game.err();
+    screenshot("e2e_welcome.png");
+
+    // Swing through the plank's stem, back and forth, until the piece lands
+    // and the win menu keeps the game's recording. A click first: it is
+    // "Begin" while the welcome screen is up (a slow machine may still be
+    // showing it) and only blunts the sword for a moment in the game.
+    const fs::path recordings = folder.path() + "/recordings";
+    for (int attempt = 0; attempt < 10 && files_in(recordings).empty() && game.running(); ++attempt) {
+        xdotool(display, {"click", "1"});
+        swing(attempt % 2 == 0 ? 60 : -60);
+        if (attempt == 0)
+            screenshot("e2e_level.png");
+        for (int wait = 0; wait < 60 && files_in(recordings).empty(); ++wait)
+            pause_for(0.1);
+    }
+    const std::vector<fs::path> kept = files_in(recordings);
+    ASSERT_EQ(kept.size(), 1u) << game.out() << game.err();
+    const std::string name = kept[0].filename().string();
+    ASSERT_TRUE(name.starts_with("R-Slice.Player.") && name.ends_with(".rec")) << name;
+    const double time = std::stod(name.substr(std::strlen("R-Slice.Player."), name.size() - 19));
+    pause_for(1.0);
+    screenshot("e2e_win_menu.png");
+
+    // Quit to the opening menu, its high scores, the one entry: its replay,
+    // started with the play button.
+    keys({"Down", "Down", "space"});
+    pause_for(1.5);
+    keys({"Down", "Down", "Down", "space"});
+    pause_for(1.5);
+    keys({"space"});
+    pause_for(1.5);
+    keys({"Down", "Down", "Down", "Down", "space"});
+    pause_for(1.5);
+    screenshot("e2e_playback.png");
+    ASSERT_TRUE(game.running()) << game.err();
+
+    xdotool(display, {"key", "alt+F4"});
+    EXPECT_EQ(game.wait_exit(), 0) << game.err();
+    EXPECT_NE(game.out().find("Writing high scores to disk"), std::string::npos) << game.out();
+
+    const std::string scores = read_bytes(folder.path() + "/highscores.list");
+    EXPECT_NE(scores.find("R-Slice"), std::string::npos);
+    EXPECT_NE(scores.find("Player"), std::string::npos);
+    const double best = personal_best_in(read_bytes(folder.path() + "/playerinfo/Player.player"), "R-Slice");
+    EXPECT_NEAR(best, time, 0.0005);
+    // The kept recording replays to a win in the time its name gives.
+    int rc = -1;
+    const std::string tool = (fs::path(SLIVERMERE_BINARY).parent_path() / "slivermere-tool").string();
+    const std::string verify = shell("cd " + folder.path() + " && " + tool + " replay --verify recordings", rc);
+    EXPECT_EQ(rc, 0) << verify;
+}

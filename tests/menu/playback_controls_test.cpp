@@ -1,0 +1,291 @@
+#include <algorithm>
+#include <memory>
+#include <typeinfo>
+
+#include "menu/buttons.hpp"
+#include "menu/menu_fixture.hpp"
+#include "menu/menu_world.hpp"
+#include "menu/playback_controls.hpp"
+#include "menu/playback_screen.hpp"
+#include "menu/scroll_gizmo.hpp"
+#include "world/playback_world.hpp"
+#include "world/recording_helpers.hpp"
+
+using namespace recording_helpers;
+
+namespace {
+
+// The playback screen over a recording of 300 idle frames of the first level.
+class PlaybackControls : public MenuTest {
+protected:
+    void SetUp() override
+    {
+        MenuTest::SetUp();
+        std::string idle;
+        for (int i = 0; i < 300; ++i)
+            idle += "16\n";
+        record_game(shipped_level("Slice"), parse_script(idle), "game.rec");
+    }
+
+    MenuWorld& open(bool perfect_mode)
+    {
+        EXPECT_TRUE(build_playback_screen("game.rec", perfect_mode));
+        MenuWorld* menu = current_menu();
+        EXPECT_TRUE(menu);
+        return *menu;
+    }
+    PlaybackWorld& playback() { return dynamic_cast<PlaybackWorld&>(*current_menu()->held); }
+
+    template <class Item>
+    int index_of()
+    {
+        auto& items = current_menu()->items;
+        for (std::size_t i = 0; i < items.size(); ++i)
+            if (dynamic_cast<Item*>(items[i].get()))
+                return static_cast<int>(i);
+        return -1;
+    }
+    // The event as the menu gets it, with the item selected.
+    template <class Item>
+    bool send(const SDL_Event& event)
+    {
+        MenuWorld& menu = *current_menu();
+        menu.selected = index_of<Item>();
+        EXPECT_GE(menu.selected, 0) << typeid(Item).name();
+        return menu.handle_event(event, dt_);
+    }
+    void update(int frames = 1)
+    {
+        for (int i = 0; i < frames && current_world; ++i)
+            current_world->update(dt_);
+    }
+    void update_until_paused()
+    {
+        for (int i = 0; i < 1000 && !playback().paused; ++i)
+            update();
+    }
+
+    SDL_Event press_ = event_of(SDL_MOUSEBUTTONDOWN);
+    SDL_Event release_ = event_of(SDL_MOUSEBUTTONUP);
+};
+
+}  // namespace
+
+TEST_F(PlaybackControls, NewReplayStartsPausedUnderTheBarInItsOrder)
+{
+    MenuWorld& menu = open(false);
+    EXPECT_FALSE(menu.hidden);
+    EXPECT_FALSE(menu.freeze_held);
+    EXPECT_LE(menu.idle_limit, 0);
+    EXPECT_EQ(playback().frames.size(), 300u);
+    EXPECT_FALSE(playback().opening_demo);
+    EXPECT_TRUE(playback().paused);
+    update(10);
+    EXPECT_EQ(playback().next_frame, 0);
+
+    ASSERT_EQ(menu.decorations.size(), 1u);
+    EXPECT_TRUE(dynamic_cast<PlaybackMenuController*>(menu.decorations[0].get()));
+    const std::vector<int> order{index_of<ScrollGizmo>(),
+                                 index_of<PlaybackLeftEndButton>(),
+                                 index_of<PlaybackPauseButton>(),
+                                 index_of<PlaybackFrameForwardButton>(),
+                                 index_of<PlaybackPlayButton>(),
+                                 index_of<PlaybackFastForwardButton>(),
+                                 index_of<PlaybackRightEndButton>(),
+                                 index_of<PlaybackSpeedPlusButton>(),
+                                 index_of<PlaybackSpeedReadout>(),
+                                 index_of<PlaybackSpeedMinusButton>(),
+                                 index_of<MainMenuButton>(),
+                                 index_of<PlaybackTimeline>()};
+    for (int i = 0; i < static_cast<int>(order.size()); ++i)
+        EXPECT_EQ(order[i], i);
+    EXPECT_EQ(menu.items.size(), order.size());
+    EXPECT_EQ(index_of<PerfectPlayFromHereButton>(), -1);
+    // Left to right along the bottom line.
+    double x = -2;
+    for (int i = 1; i <= 9; ++i) {
+        const Vector2 p = i == 8 ? static_cast<StringItem&>(*menu.items[i]).position
+                                 : static_cast<ImageItem&>(*menu.items[i]).position;
+        EXPECT_DOUBLE_EQ(p.y, -0.875);
+        EXPECT_GT(p.x, x);
+        x = p.x;
+    }
+}
+
+TEST_F(PlaybackControls, RefusedRecordingKeepsTheScreenAndAnEmptyPathReusesThePlayback)
+{
+    auto* before = new World;
+    current_world = before;
+    write_file_bytes("bad.rec", {1, 2, 3, 4, 5});
+    EXPECT_FALSE(build_playback_screen("missing.rec", false));
+    EXPECT_FALSE(build_playback_screen("bad.rec", true));
+    EXPECT_EQ(current_world, before);
+    EXPECT_NE(log_.err().find("missing.rec"), std::string::npos) << log_.err();
+    EXPECT_NE(log_.err().find("bad.rec"), std::string::npos) << log_.err();
+
+    delete current_world;
+    PlaybackWorld* kept = open_playback("game.rec", false).release();
+    current_world = kept;
+    kept->next_frame = 7;
+    EXPECT_TRUE(build_playback_screen("", true));
+    ASSERT_TRUE(current_menu());
+    EXPECT_EQ(current_menu()->held.get(), kept);
+    EXPECT_EQ(kept->next_frame, 7);
+    EXPECT_EQ(index_of<PerfectPlayFromHereButton>(), 1);
+}
+
+TEST_F(PlaybackControls, SpeedRunsFrom10To200InTens)
+{
+    open(false);
+    update();
+    auto& readout = static_cast<StringItem&>(*current_menu()->items[index_of<PlaybackSpeedReadout>()]);
+    EXPECT_EQ(readout.text, "100%");
+    for (int i = 0; i < 12; ++i)
+        EXPECT_TRUE(send<PlaybackSpeedPlusButton>(key_press(SDLK_SPACE)));
+    EXPECT_EQ(playback().speed_percent, 200);
+    for (int i = 0; i < 25; ++i)
+        EXPECT_TRUE(send<PlaybackSpeedMinusButton>(press_));
+    EXPECT_EQ(playback().speed_percent, 10);
+    update();
+    EXPECT_EQ(readout.text, "10%");
+    EXPECT_EQ(readout.hover, 0);  // selected or not, it never lights up
+    playback().speed_percent = 195;
+    send<PlaybackSpeedPlusButton>(press_);
+    EXPECT_EQ(playback().speed_percent, 200);
+    EXPECT_FALSE(send<PlaybackSpeedPlusButton>(key_press(SDLK_RETURN)));
+}
+
+TEST_F(PlaybackControls, FastForwardLastsWhileTheButtonIsHeld)
+{
+    MenuWorld& menu = open(false);
+    EXPECT_FALSE(send<PlaybackFastForwardButton>(key_press(SDLK_SPACE)));
+    EXPECT_TRUE(playback().paused);
+    EXPECT_FALSE(playback().fast_forward);
+
+    playback().seek_target = 100;
+    EXPECT_TRUE(send<PlaybackFastForwardButton>(press_));
+    EXPECT_TRUE(playback().fast_forward);
+    EXPECT_FALSE(playback().paused);
+    EXPECT_EQ(playback().seek_target, -1);
+    // While held, motion and keys are swallowed: the pointer and the selection stay.
+    const Vector2 pointer = menu.pointer;
+    const int selected = menu.selected;
+    EXPECT_TRUE(menu.handle_event(mouse_move(200, -200), dt_));
+    EXPECT_TRUE(menu.handle_event(key_press(SDLK_DOWN), dt_));
+    EXPECT_EQ(menu.pointer, pointer);
+    EXPECT_EQ(menu.selected, selected);
+    update();
+    // Ten times 33 ms of 16 ms frames.
+    EXPECT_EQ(playback().next_frame, 21);
+
+    EXPECT_TRUE(menu.handle_event(release_, dt_));
+    EXPECT_TRUE(playback().paused);
+    EXPECT_FALSE(playback().fast_forward);
+    update(5);
+    EXPECT_EQ(playback().next_frame, 21);
+    EXPECT_FALSE(menu.handle_event(release_, dt_));
+}
+
+TEST_F(PlaybackControls, SingleStepPauseAndPlay)
+{
+    open(false);
+    EXPECT_TRUE(send<PlaybackFrameForwardButton>(key_press(SDLK_SPACE)));
+    update(3);
+    EXPECT_EQ(playback().next_frame, 1);
+    EXPECT_TRUE(playback().paused);
+
+    EXPECT_TRUE(send<PlaybackPlayButton>(press_));
+    EXPECT_FALSE(playback().paused);
+    update(2);
+    // 66 ms: a frame begun is played whole, and the excess is paid back.
+    EXPECT_EQ(playback().next_frame, 6);
+    EXPECT_TRUE(send<PlaybackPauseButton>(press_));
+    update(2);
+    EXPECT_EQ(playback().next_frame, 6);
+
+    playback().seek_target = 200;
+    send<PlaybackFrameForwardButton>(press_);
+    EXPECT_EQ(playback().seek_target, -1);
+}
+
+TEST_F(PlaybackControls, EndAndStartButtonsSeekAndPauseThere)
+{
+    open(false);
+    EXPECT_TRUE(send<PlaybackRightEndButton>(press_));
+    EXPECT_EQ(playback().seek_target, 300);
+    EXPECT_FALSE(playback().paused);
+    update_until_paused();
+    EXPECT_EQ(playback().next_frame, 300);
+
+    EXPECT_TRUE(send<PlaybackLeftEndButton>(key_press(SDLK_SPACE)));
+    EXPECT_EQ(playback().seek_target, 0);
+    EXPECT_FALSE(playback().paused);
+    update_until_paused();
+    EXPECT_EQ(playback().next_frame, 0);
+    EXPECT_EQ(playback().seek_target, -1);
+}
+
+TEST_F(PlaybackControls, TimelineClickSeeksToTheFrameUnderTheMenuPointer)
+{
+    MenuWorld& menu = open(false);
+    const int timeline = index_of<PlaybackTimeline>();
+    auto& bar = static_cast<PlaybackTimeline&>(*menu.items[timeline]);
+    EXPECT_TRUE(bar.contains(Vector2(1.2654296875, -0.75)));
+    EXPECT_FALSE(bar.contains(Vector2(1.27, -0.75)));
+    EXPECT_FALSE(bar.contains(Vector2(0, -0.72)));
+
+    // Moving onto the bar selects it; the click is left to the menu.
+    menu.pointer = Vector2(0, -0.5);
+    EXPECT_TRUE(menu.handle_event(mouse_move(0, 96), dt_));
+    EXPECT_EQ(menu.selected, timeline);
+    EXPECT_FALSE(menu.handle_event(press_, dt_));
+    EXPECT_EQ(playback().seek_target, 150);
+    EXPECT_FALSE(playback().paused);
+    update_until_paused();
+    EXPECT_EQ(playback().next_frame, 150);
+
+    // Chosen from the keyboard, the pointer can lie beside the bar.
+    menu.pointer = Vector2(-1.33203125, 0.9);
+    menu.handle_event(press_, dt_);
+    EXPECT_EQ(playback().seek_target, 0);
+    menu.pointer = Vector2(1.33203125, -1);
+    menu.handle_event(press_, dt_);
+    EXPECT_EQ(playback().seek_target, 300);
+    EXPECT_FALSE(menu.handle_event(key_press(SDLK_SPACE), dt_));
+    EXPECT_EQ(bar.target_at(0.5, 0), 0);
+}
+
+TEST_F(PlaybackControls, TakeOverDropsTheFutureAndComesBackPausedAtTheEnd)
+{
+    // Perfect Mode puts the take-over button first on the bar.
+    EXPECT_EQ(open(true).items.size(), 13u);
+    EXPECT_EQ(index_of<PerfectPlayFromHereButton>(), 1);
+    EXPECT_EQ(index_of<PlaybackLeftEndButton>(), 2);
+    // Out to frame 60 and back to 40: a snapshot stands at 45 too.
+    for (int target : {60, 40}) {
+        playback().seek_target = target;
+        playback().paused = false;
+        update_until_paused();
+    }
+    ASSERT_EQ(playback().next_frame, 40);
+    ASSERT_EQ(playback().snapshots.back().frame, 45);
+    PlaybackWorld* game = &playback();
+
+    EXPECT_TRUE(send<PerfectPlayFromHereButton>(key_press(SDLK_SPACE)));
+    ASSERT_EQ(current_world, game);
+    EXPECT_EQ(game->frames.size(), 40u);
+    EXPECT_TRUE(std::all_of(game->snapshots.begin(), game->snapshots.end(),
+                            [](const Snapshot& s) { return s.frame <= 40; }));
+
+    // The player's frames follow; Escape brings the controls back at the end.
+    for (int i = 0; i < 5; ++i)
+        current_world->update(dt_);
+    EXPECT_EQ(game->frames.size(), 45u);
+    double dt = dt_;
+    game->handle_event(key_press(SDLK_ESCAPE), dt);
+    ASSERT_TRUE(current_menu());
+    EXPECT_EQ(&playback(), game);
+    EXPECT_TRUE(game->paused);
+    EXPECT_EQ(game->next_frame, 45);
+    EXPECT_EQ(index_of<PerfectPlayFromHereButton>(), 1);
+}

@@ -1,0 +1,348 @@
+#include <filesystem>
+
+#include "editor/edit_world.hpp"
+#include "menu/buttons.hpp"
+#include "menu/score_displays.hpp"
+#include "menu/screens_fixture.hpp"
+#include "menu/string_list_item.hpp"
+#include "support/log_capture.hpp"
+#include "progress/player_info.hpp"
+#include "progress/time_text.hpp"
+#include "world/playback_world.hpp"
+#include "world/recording_world.hpp"
+
+namespace {
+
+StringListItem& list_of(MenuWorld& menu)
+{
+    for (auto& item : menu.items)
+        if (auto* list = dynamic_cast<StringListItem*>(item.get()))
+            return *list;
+    ADD_FAILURE() << "no list";
+    static StringListItem none(0, 0);
+    return none;
+}
+
+std::vector<std::string> entry_texts(MenuWorld& menu)
+{
+    std::vector<std::string> texts;
+    for (auto& entry : list_of(menu).entries)
+        texts.push_back(entry->text);
+    return texts;
+}
+
+}  // namespace
+
+TEST_F(ScreensTest, PlayFromTheOpeningMenuToAWonLevelAndOnward)
+{
+    build_opening_menu(true);
+    ASSERT_TRUE(menu().hidden);
+    EXPECT_EQ(menu().held, nullptr) << "no opening.rec, no demo";
+    EXPECT_EQ(menu().selected, 2);
+    press(SDLK_a);
+    EXPECT_FALSE(menu().hidden);
+    press(SDLK_SPACE);  // "Play"
+
+    ASSERT_TRUE(has_label("Select a Level"));
+    EXPECT_EQ(entry_texts(menu()), (std::vector<std::string>{"Slice", "Delivery", "Portions"}));
+    EXPECT_NE(log_.out().find("Level 'Portions'"), std::string::npos);
+    step();
+    press(SDLK_SPACE);  // the list's first entry
+
+    ASSERT_TRUE(has_label("Welcome to Slice"));
+    auto* game = dynamic_cast<RecordingWorld*>(menu().held.get());
+    ASSERT_NE(game, nullptr);
+    EXPECT_EQ(game->file_name, "levels/Slice.lev");
+    step();
+    press(SDLK_SPACE);  // "Begin"
+    ASSERT_EQ(current_world, game);
+
+    play("Slice");
+    ASSERT_TRUE(has_label("You Win"));
+    EXPECT_TRUE(has_label("New High Score!"));
+    EXPECT_TRUE(has_label("New Personal Best!"));
+    EXPECT_EQ(menu().held.get(), game);
+    EXPECT_TRUE(menu().freeze_held);
+    const HighScore score = high_scores().get("R-Slice");
+    EXPECT_EQ(score.player, current_player_name);
+    EXPECT_EQ(time_text(score.time), "1.024");
+    EXPECT_EQ(current_player_info().personal_best("R-Slice"), score.time);
+    const std::string kept = "recordings/R-Slice." + current_player_name + ".1.024.rec";
+    std::string why;
+    EXPECT_TRUE(verify_recording(kept, why)) << why;
+    ASSERT_NE(item<PlayButton>(0), nullptr);
+    EXPECT_EQ(item<PlayButton>(0)->text, "Onward");
+    EXPECT_NE(item<RestartLevelButton>(1), nullptr);
+    EXPECT_NE(item<MainMenuButton>(2), nullptr);
+
+    step();
+    press(SDLK_SPACE);  // "Onward"
+    EXPECT_TRUE(has_label("Select a Level"));
+    EXPECT_EQ(menu().held.get(), game) << "the won game stays under the list until a level is chosen";
+}
+
+TEST_F(ScreensTest, ASecondSlowerWinKeepsTheRecordAndShowsIt)
+{
+    high_scores().submit("R-Slice", "Ace", 0.5, false);
+    current_world = start_recording("levels/Slice.lev", "world.rec").release();
+    play("Slice");
+    ASSERT_TRUE(has_label("You Win"));
+    EXPECT_TRUE(has_label("High Score:"));
+    EXPECT_TRUE(has_label("New Personal Best!"));
+    bool shown = false;
+    for (auto& decoration : menu().decorations)
+        if (auto* display = dynamic_cast<HighScoreDisplay*>(decoration.get()))
+            shown = display->text == "Slice: 0.500 by Ace";
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(high_scores().get("R-Slice").player, "Ace");
+}
+
+TEST_F(ScreensTest, PauseRestartsFromTheFileAndKeepsTheMenuWhenTheFileIsGone)
+{
+    current_world = start_recording("levels/Slice.lev", "world.rec").release();
+    step(3);
+    press(SDLK_ESCAPE);
+    ASSERT_TRUE(has_label("Paused"));
+    EXPECT_EQ(menu().selected, 3) << "the scroll handle";
+    press(SDLK_UP);
+    press(SDLK_UP);
+    ASSERT_NE(item<RestartLevelButton>(menu().selected), nullptr);
+
+    std::filesystem::rename("levels/Slice.lev", "levels/Slice.away");
+    press(SDLK_SPACE);
+    EXPECT_TRUE(has_label("Paused")) << "no level to restart: the menu stays";
+    EXPECT_NE(log_.err().find("levels/Slice.lev"), std::string::npos);
+
+    std::filesystem::rename("levels/Slice.away", "levels/Slice.lev");
+    BaseWorld* old_game = menu().held.get();
+    press(SDLK_SPACE);
+    auto* game = dynamic_cast<RecordingWorld*>(current_world);
+    ASSERT_NE(game, nullptr);
+    EXPECT_NE(static_cast<BaseWorld*>(game), old_game);
+    EXPECT_EQ(game->file_name, "levels/Slice.lev");
+    EXPECT_NE(log_.out().find("File is: levels/Slice.lev\n"), std::string::npos);
+    EXPECT_TRUE(path_exists("world.rec")) << "the old game's recording";
+
+    // The first Escape selects the last item, "Return to the game", which takes the second.
+    press(SDLK_SPACE);
+    press(SDLK_ESCAPE);
+    press(SDLK_ESCAPE);
+    EXPECT_EQ(current_world, game);
+}
+
+TEST_F(ScreensTest, LossAndTimeOutMenus)
+{
+    // Slice's goal turned into a losing one: the winning cut now loses.
+    auto game = start_recording("levels/Slice.lev", "world.rec");
+    for (GoalPolygon& goal : game->goals)
+        goal.target.required = false, goal.target.losing = true;
+    current_world = game.release();
+    play("Slice");
+    ASSERT_TRUE(has_label("You Lose"));
+    EXPECT_FALSE(has_label("(Out of Time)"));
+    EXPECT_NE(item<RestartLevelButton>(0), nullptr);
+    EXPECT_NE(item<MainMenuButton>(1), nullptr);
+    EXPECT_TRUE(high_scores().entries().empty());
+    delete current_world;
+    current_world = nullptr;
+
+    game = start_recording("levels/Slice.lev", "world.rec");
+    game->timer.countdown = true;
+    game->timer.time = 0.01;
+    current_world = game.release();
+    step();
+    EXPECT_TRUE(has_label("You Lose"));
+    EXPECT_TRUE(has_label("(Out of Time)"));
+}
+
+TEST_F(ScreensTest, LevelListEntriesLocksAndBrokenFiles)
+{
+    write_text("levels/levels.list", "Slice\n---\nPortions\nMissing\nBroken\n");
+    write_text("levels/Broken.lev", "not a level");
+    for (const char* name : {"Mine.lev", ".lev", "notes.txt"})
+        std::filesystem::copy_file("levels/Delivery.lev", std::string("userlevels/") + name);
+
+    build_level_list(false);
+    EXPECT_EQ(entry_texts(menu()), (std::vector<std::string>{"Slice", "Portions", "Missing", "Broken", "Mine"}));
+    step();
+    StringListItem& list = list_of(menu());
+    MenuWorld* levels = &menu();
+
+    list.current = 1;  // "Portions", locked for a new player
+    press(SDLK_SPACE);
+    EXPECT_EQ(current_world, levels);
+
+    current_player_info().unlock_everything();
+    for (int entry : {2, 3}) {
+        list.current = entry;
+        log_.clear();
+        press(SDLK_SPACE);
+        EXPECT_EQ(current_world, levels) << "the list stays";
+        EXPECT_NE(log_.err().find("Cannot open level"), std::string::npos) << entry;
+    }
+    list.current = 4;
+    press(SDLK_SPACE);
+    EXPECT_TRUE(has_label("Welcome to Mine"));
+    delete current_world;
+    current_world = nullptr;
+
+    build_level_list(true);
+    EXPECT_EQ(entry_texts(menu()), (std::vector<std::string>{"Mine"}));
+    EXPECT_NE(item<NewLevelButton>(0), nullptr);
+    step();
+    select(1);
+    press(SDLK_SPACE);
+    auto* editor = dynamic_cast<EditWorld*>(current_world);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->world->file_name, "userlevels/Mine.lev");
+}
+
+TEST_F(ScreensTest, UnlockEverythingTakesOnlyTheLetterU)
+{
+    build_opening_menu(false);
+    MenuWorld* opening = &menu();
+    press(SDLK_UP);
+    press(SDLK_UP);
+    ASSERT_NE(item<UnlockEverythingButton>(menu().selected), nullptr);
+    EXPECT_DOUBLE_EQ(item<UnlockEverythingButton>(0)->idle_high[1], 0.1);
+    ASSERT_TRUE(current_player_info().is_locked("Edit"));
+
+    select(4);  // "Level Editor", locked
+    press(SDLK_SPACE);
+    EXPECT_EQ(current_world, opening);
+
+    select(0);
+    press(SDLK_SPACE);
+    send(event_of(SDL_MOUSEBUTTONDOWN));
+    EXPECT_TRUE(current_player_info().is_locked("Edit"));
+    press(SDLK_u);
+    EXPECT_EQ(current_world, opening);
+    EXPECT_TRUE(current_player_info().locked_keys().empty());
+
+    select(4);
+    press(SDLK_SPACE);
+    EXPECT_TRUE(has_label("Select a Level"));
+    EXPECT_NE(item<NewLevelButton>(0), nullptr) << "editor mode";
+}
+
+TEST_F(ScreensTest, PlaytestRestoresTheLevelAsItWasBeforeIt)
+{
+    std::filesystem::copy_file("levels/Slice.lev", "userlevels/Mine.lev");
+    current_world = open_editor("userlevels/Mine.lev").release();
+    const std::vector<unsigned char> before = recording_helpers::record_of(*static_cast<EditWorld*>(current_world)->world);
+    build_editor_pause_menu();
+    select(2);
+    ASSERT_NE(item<PlaytestButton>(2), nullptr);
+    press(SDLK_SPACE);
+
+    ASSERT_TRUE(playtesting);
+    ASSERT_NE(dynamic_cast<RecordingWorld*>(current_world), nullptr);
+    EXPECT_TRUE(path_exists("playtest.lev"));
+    play("Slice");
+    ASSERT_TRUE(has_label("You Win"));
+    EXPECT_FALSE(has_label("New High Score!"));
+    ASSERT_NE(item<EditButton>(0), nullptr);
+    step();
+    EXPECT_TRUE(high_scores().entries().empty());
+    EXPECT_TRUE(current_player_info().personal_bests().empty());
+    EXPECT_TRUE(std::filesystem::is_empty("recordings"));
+
+    press(SDLK_SPACE);  // "Edit"
+    auto* editor = dynamic_cast<EditWorld*>(current_world);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->world->file_name, "userlevels/Mine.lev");
+    EXPECT_EQ(recording_helpers::record_of(*editor->world), before);
+    EXPECT_FALSE(playtesting);
+    EXPECT_EQ(playtest_backup.level, nullptr);
+}
+
+TEST_F(ScreensTest, ALevelTheGameWouldRefuseIsNotPlaytestedAndStaysInTheEditor)
+{
+    std::filesystem::copy_file("levels/Slice.lev", "userlevels/Mine.lev");
+    current_world = open_editor("userlevels/Mine.lev").release();
+    auto* editor = static_cast<EditWorld*>(current_world);
+    ASSERT_FALSE(editor->world->physics_polygons.empty());
+    editor->world->physics_polygons[0].mass = 0;  // left insane in the editor
+    build_editor_pause_menu();
+    select(2);
+    LogCapture log;
+    press(SDLK_SPACE);
+
+    EXPECT_FALSE(playtesting);
+    EXPECT_EQ(current_menu()->held.get(), editor) << "the editor stays under its menu";
+    EXPECT_NE(log.err().find("Cannot playtest userlevels/Mine.lev"), std::string::npos);
+    EXPECT_FALSE(path_exists("playtest.lev"));
+    EXPECT_EQ(playtest_backup.level, nullptr);
+}
+
+TEST_F(ScreensTest, PauseDuringAPlaytestOffersEditAndLosesNothing)
+{
+    std::filesystem::copy_file("levels/Slice.lev", "userlevels/Mine.lev");
+    current_world = open_editor("userlevels/Mine.lev").release();
+    build_editor_pause_menu();
+    select(2);
+    press(SDLK_SPACE);
+    play("Slice");  // wins; back to the level under the menu, then pause it
+    pop_menu();
+    press(SDLK_SPACE);
+    ASSERT_TRUE(has_label("Paused"));
+    EXPECT_EQ(item<RestartLevelButton>(1), nullptr);
+    ASSERT_NE(item<EditButton>(1), nullptr);
+    select(1);
+    press(SDLK_SPACE);
+    ASSERT_NE(dynamic_cast<EditWorld*>(current_world), nullptr);
+}
+
+TEST_F(ScreensTest, ScoreScreensListResultsInKeyOrder)
+{
+    high_scores().submit("R-Slice", "Ann/B", 1.024, false);
+    high_scores().submit("P-Slice", "Ann/B", 0.9, false);
+    write_text(result_recording_file("R-Slice", "Ann/B", 1.024), "");
+    EXPECT_EQ(result_recording_file("R-Slice", "Ann/B", 1.024), "recordings/R-Slice.Ann%2FB.1.024.rec");
+
+    build_score_screen(false);
+    EXPECT_TRUE(has_label("High Scores"));
+    EXPECT_EQ(entry_texts(menu()),
+              (std::vector<std::string>{"Slice: 0.900 by Ann/B (no recording!)", "Slice: 1.024 by Ann/B"}));
+    auto& perfect = static_cast<HighScoreDisplay&>(*list_of(menu()).entries[0]);
+    EXPECT_DOUBLE_EQ(perfect.selected_high[1], 0.3);
+    EXPECT_DOUBLE_EQ(perfect.idle_low[1], 0.1);
+    EXPECT_TRUE(perfect.recording.empty());
+    delete current_world;
+    current_world = nullptr;
+
+    current_player_info().submit("R-Delivery", 3.5, false);
+    build_score_screen(true);
+    EXPECT_TRUE(has_label("Personal Bests for " + current_player_name));
+    EXPECT_EQ(entry_texts(menu()), (std::vector<std::string>{"Delivery: 3.500 (no recording!)"}));
+}
+
+TEST_F(ScreensTest, NamesOfLevelsScoresAndRecordings)
+{
+    EXPECT_EQ(level_name("levels/Slice.lev"), "Slice");
+    EXPECT_EQ(level_name("a/b/Slice.lev.lev"), "Slice.lev");
+    EXPECT_EQ(level_name("Slice"), "Slice");
+    EXPECT_EQ(level_name("userlevels/.lev"), "");
+    EXPECT_EQ(score_key("levels/Slice.lev", true), "P-Slice");
+    EXPECT_EQ(result_recording_file("P-Slice", "..", 75.5), "recordings/P-Slice.%2E%2E.1:15.500.rec");
+}
+
+TEST_F(ScreensTest, SaveButtonSaysSavedOnlyWhenTheFileWasWritten)
+{
+    World level;
+    level.file_name = "no such folder/level.lev";
+    SaveButton save(level);
+    const double width = save.half_width;
+    bool replaced = false;
+    save.handle_event(key_press(SDLK_SPACE), dt_, replaced);
+    EXPECT_EQ(save.text, "Save failed");
+    EXPECT_NE(log_.err().find("no such folder/level.lev"), std::string::npos);
+
+    level.file_name = "userlevels/saved.lev";
+    save.handle_event(key_press(SDLK_SPACE), dt_, replaced);
+    EXPECT_EQ(save.text, "Saved");
+    EXPECT_TRUE(load_level("userlevels/saved.lev"));
+    SaveButton fresh(level);
+    fresh.handle_event(key_press(SDLK_SPACE), dt_, replaced);
+    EXPECT_EQ(fresh.half_width, width) << "the band keeps the size of \"Save\"";
+}

@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "menu/menu_world.hpp"
+#include "menu/playback_controls.hpp"
+#include "menu/playback_screen.hpp"
+#include "render/gl.hpp"
+#include "support/gl_fixture.hpp"
+#include "support/log_capture.hpp"
+#include "support/test_support.hpp"
+#include "world/playback_world.hpp"
+#include "world/recording_helpers.hpp"
+
+using namespace recording_helpers;
+
+namespace {
+
+// The playback screen over recordings of the first level, drawn with the
+// game's own pictures and fonts.
+class PlaybackDraw : public GlTest {
+protected:
+    void SetUp() override
+    {
+        GlTest::SetUp();
+        old_cwd_ = std::filesystem::current_path();
+        std::filesystem::current_path(SLIVERMERE_GAME_DIR);
+    }
+    void TearDown() override
+    {
+        delete current_world;
+        current_world = nullptr;
+        std::filesystem::current_path(old_cwd_);
+    }
+
+    // The playback screen of a recording of `frames` frames of swinging.
+    PlaybackTimeline& open(int frames)
+    {
+        const std::string file = dir_.file(std::to_string(frames) + ".rec");
+        record_game(shipped_level("Slice"), swings(frames), file, "levels/Slice.lev");
+        EXPECT_TRUE(build_playback_screen(file, true));
+        MenuWorld* menu = current_menu();
+        EXPECT_TRUE(menu);
+        double dt = 0.02;
+        menu->update(dt);
+        return static_cast<PlaybackTimeline&>(*menu->items.back());
+    }
+    PlaybackWorld& playback() { return static_cast<PlaybackWorld&>(*current_menu()->held); }
+
+    // Only the bar, on black.
+    static void draw_alone(PlaybackTimeline& bar)
+    {
+        glClear(GL_COLOR_BUFFER_BIT);
+        bar.draw();
+    }
+    // The progress fill is (0.8, 0.8, 0.6) at alpha 0.9.
+    static bool filled(double ux, double uy)
+    {
+        const std::uint32_t p = pixel_at_units(ux, uy);
+        return std::abs(red_of(p) - 184) <= 3 && std::abs(green_of(p) - 184) <= 3 && std::abs(blue_of(p) - 138) <= 3;
+    }
+    static std::string output_file(const std::string& name)
+    {
+        return std::string(SLIVERMERE_GAME_DIR) + "/../" + name;
+    }
+
+    TempDir dir_;
+    std::filesystem::path old_cwd_;
+    LogCapture log_;
+};
+
+}  // namespace
+
+TEST_F(PlaybackDraw, AnEmptyRecordingShowsAFullBar)
+{
+    PlaybackTimeline& bar = open(0);
+    ASSERT_TRUE(playback().frames.empty());
+    draw_alone(bar);
+    for (double x : {-1.25, -0.6, 0.0, 0.6, 1.25})
+        EXPECT_TRUE(filled(x, -0.75)) << x;
+    EXPECT_EQ(red_of(pixel_at_units(0.3, -0.7)), 0) << "nothing above the bar";
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(PlaybackDraw, ProgressTargetAndOutline)
+{
+    PlaybackTimeline& bar = open(300);
+    draw_alone(bar);
+    EXPECT_FALSE(filled(-1.0, -0.75)) << "nothing played yet";
+    // The outline runs round the whole bar.
+    EXPECT_GT(red_of(pixel_at_units(1.2654296875 - 0.001, -0.75)), 40);
+
+    playback().seek_target = 150;
+    playback().paused = false;
+    double dt = 0.033;
+    while (!playback().paused)
+        current_world->update(dt);
+    ASSERT_EQ(playback().next_frame, 150);
+    playback().seek_target = 225;  // three quarters along
+    draw_alone(bar);
+    EXPECT_TRUE(filled(-1.0, -0.745));
+    EXPECT_TRUE(filled(-0.05, -0.745));
+    EXPECT_FALSE(filled(0.05, -0.745));
+    int x = 0, y = 0;
+    to_pixel(-1.2654296875 + 2 * 1.2654296875 * 0.75, -0.75, x, y);
+    int brightest = 0;
+    for (int dx = -1; dx <= 1; ++dx)
+        brightest = std::max<int>(brightest, red_of(pixel(x + dx, y)));
+    EXPECT_GT(brightest, 120) << "the target mark";
+
+    // The whole screen, for looking at.
+    glClear(GL_COLOR_BUFFER_BIT);
+    current_world->draw();
+    save_screenshot(output_file("playback_screen.png"));
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
