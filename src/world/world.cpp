@@ -147,11 +147,6 @@ void World::draw()
     timer.draw();
 }
 
-bool World::handle_top_event(const SDL_Event&, double&, BaseEditable*&)
-{
-    return false;
-}
-
 std::unique_ptr<World> load_level(const std::string& file_name)
 {
     InFileStorage storage(file_name, false);

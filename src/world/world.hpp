@@ -38,7 +38,16 @@ public:
     bool load(BaseStorage& storage) override;
     bool loaded() const { return loaded_; }
 
+    // Level-wide editing (world_edit.cpp): the cursor, the hover selection,
+    // new and deleted polygons, the level's menus.
+    bool handle_lower_event(const SDL_Event& event, double& dt) override;
     bool handle_top_event(const SDL_Event& event, double& dt, BaseEditable*& next) override;
+    void edit_update(double& dt, bool& is_top) override;
+    void edit_draw(bool& is_top) override;
+    std::string help_text() override;
+    // Back to the start-of-play state without moving anything: the sword at
+    // rest where it is, no cut under way, no impulse pending, no goal done.
+    void sanitize();
 
     // Moves the camera so that the visible area stays inside the bounds; when
     // the bounds are smaller than the screen the maximum side wins.

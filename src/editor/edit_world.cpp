@@ -1,0 +1,106 @@
+#include "editor/edit_world.hpp"
+
+#include <cassert>
+
+#include "menu/screens.hpp"
+#include "render/gl.hpp"
+#include "world/world.hpp"
+
+namespace {
+
+constexpr double help_height = 0.06;
+constexpr double help_y = -0.97;
+constexpr double help_gap = 0.1;  // between the end of the marquee text and its next copy
+constexpr double help_speed = 0.3;  // units per second
+
+}  // namespace
+
+EditWorld::EditWorld(std::unique_ptr<World> to_edit) : world(std::move(to_edit))
+{
+    assert(world && "to_edit");
+    edit_stack.push_back(world.get());
+}
+
+EditWorld::~EditWorld() = default;
+
+bool EditWorld::handle_event(const SDL_Event& event, double& dt)
+{
+    // 1.-2. The top first; it may push something or leave.
+    BaseEditable* top = edit_stack.back();
+    BaseEditable* next = top;
+    if (top->handle_top_event(event, dt, next)) {
+        if (!next) {
+            if (edit_stack.size() > 1)
+                edit_stack.pop_back();
+        } else if (next != top) {
+            edit_stack.push_back(next);
+        }
+        return true;
+    }
+
+    // 3. Then the entries below, nearest first.
+    for (auto it = edit_stack.rbegin() + 1; it != edit_stack.rend(); ++it)
+        if ((*it)->handle_lower_event(event, dt))
+            return true;
+
+    // 4. Nobody wanted it: Space and Escape open the editor's menu, which holds this editor.
+    if (event.type == SDL_KEYDOWN && (event.key.keysym.sym == SDLK_SPACE || event.key.keysym.sym == SDLK_ESCAPE)) {
+        build_editor_pause_menu();
+        return true;
+    }
+    return false;
+}
+
+void EditWorld::update(double& dt)
+{
+    for (std::size_t i = 0; i < edit_stack.size(); ++i) {
+        bool is_top = i + 1 == edit_stack.size();
+        edit_stack[i]->edit_update(dt, is_top);
+    }
+    scroll += dt * help_speed;
+}
+
+void EditWorld::draw()
+{
+    // 1. The level as it stands, not advanced.
+    world->draw();
+
+    // 2. The editing marks, in level units.
+    glPushMatrix();
+    world->apply_view();
+    for (std::size_t i = 0; i < edit_stack.size(); ++i) {
+        bool is_top = i + 1 == edit_stack.size();
+        edit_stack[i]->edit_draw(is_top);
+    }
+    glPopMatrix();
+
+    // 3. The help line, running as a marquee when it is wider than the screen.
+    const std::string text = edit_stack.back()->help_text();
+    const double width = help_font.text_width(text, help_height);
+    glColor3d(0.9, 0.8, 0.9);
+    if (width < 2 * view_half_width) {
+        scroll = 0;
+        help_font.draw_text(Vector2(-view_half_width, help_y), text, help_height);
+        return;
+    }
+    const double period = width + help_gap;
+    while (scroll > period)
+        scroll -= period;
+    help_font.draw_text(Vector2(-view_half_width - scroll + width + help_gap, help_y), text, help_height);
+    help_font.draw_text(Vector2(-view_half_width - scroll, help_y), text, help_height);
+}
+
+std::unique_ptr<World> EditWorld::release_world()
+{
+    edit_stack.clear();
+    return std::move(world);
+}
+
+std::unique_ptr<EditWorld> open_editor(const std::string& level_file)
+{
+    // load_level names the file and the reason when it refuses it.
+    std::unique_ptr<World> level = load_level(level_file);
+    if (!level)
+        return nullptr;
+    return std::make_unique<EditWorld>(std::move(level));
+}

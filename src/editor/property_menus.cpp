@@ -1,0 +1,95 @@
+#include "editor/property_menus.hpp"
+
+#include <memory>
+
+#include "geometry/goal_polygon.hpp"
+#include "geometry/physics_polygon.hpp"
+#include "menu/buttons.hpp"
+#include "menu/menu_world.hpp"
+#include "menu/screens.hpp"
+#include "menu/string_edit_item.hpp"
+#include "world/world.hpp"
+
+namespace {
+
+constexpr double field_height = 0.1;
+
+// A visible menu over the current screen (the editor), which keeps running.
+std::unique_ptr<MenuWorld> editor_menu()
+{
+    return std::make_unique<MenuWorld>(false, false, -1, menu_hint());
+}
+
+// Adds the way back and makes the menu current.
+void show(std::unique_ptr<MenuWorld> menu, const char* return_text)
+{
+    menu->items.push_back(std::make_unique<ReturnButton>(return_text, 0.15, Vector2(0, -0.8)));
+    current_world = menu.release();
+}
+
+template <typename Item, typename... Args>
+void add(MenuWorld& menu, Args&&... args)
+{
+    menu.items.push_back(std::make_unique<Item>(std::forward<Args>(args)...));
+}
+
+}  // namespace
+
+void open_material_menu(Polygon& polygon)
+{
+    auto menu = editor_menu();
+    add<StringEditItem>(*menu, "Style: ", polygon.style_name, 0.1, field_height, false);
+    if (auto* body = dynamic_cast<PhysicsPolygon*>(&polygon)) {
+        add<DoubleEditItem>(*menu, "Density: ", body->density, -0.1, field_height);
+        add<DoubleEditItem>(*menu, "Enter Penalty: ", body->toughness, -0.2, field_height);
+        add<DoubleEditItem>(*menu, "Cut Drag: ", body->cut_drag, -0.3, field_height);
+    }
+    show(std::move(menu), "editing");
+}
+
+void open_item_menu(PhysicsPolygon& body)
+{
+    auto menu = editor_menu();
+    add<StringEditItem>(*menu, "Type: ", body.item.name, 0.0, field_height, false);
+    add<DoubleEditItem>(*menu, "Amount: ", body.item.amount, -0.1, field_height);
+    show(std::move(menu), "editing");
+}
+
+void open_goal_menu(GoalPolygon& goal)
+{
+    auto menu = editor_menu();
+    GoalTargetInfo& target = goal.target;
+    add<BoolEditItem>(*menu, "Win: ", target.required, 0.9, field_height);
+    add<BoolEditItem>(*menu, "Lose: ", target.losing, 0.8, field_height);
+    add<BoolEditItem>(*menu, "Unlock: ", target.unlocks, 0.7, field_height);
+    add<StringEditItem>(*menu, "Unlock Key: ", target.name, 0.6, field_height, false);
+    // One row per entry, its four fields side by side.
+    constexpr double row_height = 0.08;
+    double y = 0.45;
+    for (GoalTargetInfoBit& bit : target.bits) {
+        add<StringEditItem>(*menu, "Type: ", bit.name, Vector2(-0.85, y), row_height, false);
+        add<DoubleEditItem>(*menu, "Size: ", bit.amount, Vector2(-0.05, y), row_height);
+        add<DoubleEditItem>(*menu, "Tol: ", bit.tolerance, Vector2(0.5, y), row_height);
+        add<IntEditItem>(*menu, ">: ", bit.count, Vector2(0.95, y), row_height);
+        y -= 0.1;
+    }
+    show(std::move(menu), "editing");
+}
+
+void open_level_file_menu(World& world)
+{
+    auto menu = editor_menu();
+    add<StringEditItem>(*menu, "Filename: ", world.file_name, 0.0, field_height, false);
+    add<SaveButton>(*menu, world);
+    add<StringEditItem>(*menu, "FrontMatter: ", world.front_matter, -0.5, 0.08, true);
+    add<StringEditItem>(*menu, "EndMatter: ", world.end_matter, 0.5, 0.08, true);
+    show(std::move(menu), "Back to editing");
+}
+
+void open_level_time_menu(World& world)
+{
+    auto menu = editor_menu();
+    add<BoolEditItem>(*menu, "Countdown: ", world.timer.countdown, 0.0, field_height);
+    add<DoubleEditItem>(*menu, "Starting Time: ", world.timer.time, -0.1, field_height);
+    show(std::move(menu), "Back to editing");
+}

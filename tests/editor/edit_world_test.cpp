@@ -1,0 +1,182 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "editor/point_edit_adaptor.hpp"
+#include "editor/polygon_edit_adaptor.hpp"
+#include "editor_fixture.hpp"
+#include "support/shapes.hpp"
+
+TEST_F(EditorTest, CursorStepsAreLimitedAndStayInTheWidenedBounds)
+{
+    EXPECT_TRUE(send(mouse_move(300, 0)));
+    EXPECT_NEAR(world->edit_view_centre.x, 0.25, 1e-12);
+    send(mouse_move(3, -6));
+    EXPECT_NEAR(world->edit_view_centre.x, 0.25 + 6 / 768.0, 1e-12);
+    EXPECT_NEAR(world->edit_view_centre.y, 12 / 768.0, 1e-12);
+    for (int i = 0; i < 40; ++i)
+        send(mouse_move(300, 300));
+    EXPECT_EQ(world->edit_view_centre, Vector2(world->bounds_max.x + 1, world->bounds_min.y - 1));
+
+    // The camera follows a cursor near the edge of the view.
+    world->edit_view_centre = Vector2(1.3, 0);
+    world->camera = Vector2();
+    frame();
+    EXPECT_NEAR(world->camera.x, 0.9 - (1023 / 768.0 - 1.3), 1e-12);
+    EXPECT_EQ(world->camera.y, 0);
+}
+
+TEST_F(EditorTest, NewPolygonsAreSquaresAtTheCursor)
+{
+    world->edit_view_centre = Vector2(0.3, 0.2);
+    for (SDLKey key : {SDLK_p, SDLK_p, SDLK_p, SDLK_w, SDLK_g})
+        EXPECT_TRUE(press(key));
+    ASSERT_EQ(world->physics_polygons.size(), 3u);
+    EXPECT_EQ(world->static_polygons.size(), 1u);
+    EXPECT_EQ(world->goals.size(), 1u);
+    for (const PhysicsPolygon& body : world->physics_polygons) {
+        EXPECT_EQ(body.position, Vector2(0.3, 0.2));
+        EXPECT_EQ(body.points, (std::vector<Vector2>{{-0.05, -0.05}, {0.05, -0.05}, {0.05, 0.05}, {-0.05, 0.05}}));
+        EXPECT_EQ(body.edges, (std::multimap<int, int>{{0, 1}, {1, 2}, {2, 3}, {3, 0}}));
+        EXPECT_NEAR(body.mass, 1.0, 1e-9) << "saveable at once: density 100 times the area 0.01";
+    }
+}
+
+TEST_F(EditorTest, HoverTakesTheNearestCandidateWithinReach)
+{
+    world->physics_polygons.push_back(box<PhysicsPolygon>(0.05, -0.05, 0.15, 0.05));
+    hover(Vector2(0.01, 0));
+    auto* point = dynamic_cast<PointEditAdaptor*>(world->hover_selection.get());
+    ASSERT_NE(point, nullptr);
+    EXPECT_EQ(point->pi->get(), world->sword.position);
+    hover(Vector2(0.049, 0.04));
+    auto* polygon = dynamic_cast<PolygonEditAdaptor*>(world->hover_selection.get());
+    ASSERT_NE(polygon, nullptr);
+    EXPECT_NEAR((polygon->picked_point - Vector2(0.05, 0.05)).length(), 0, 1e-12);
+    hover(Vector2(0.6, 0.5));
+    EXPECT_EQ(world->hover_selection, nullptr);
+    EXPECT_FALSE(send(click())) << "a click on nothing";
+}
+
+TEST_F(EditorTest, DeleteRemovesTheHoveredPolygonAndItsHoldOnTheSword)
+{
+    world->edit_view_centre = Vector2(1, 0.5);
+    press(SDLK_p);
+    press(SDLK_w);
+    world->physics_polygons[0].sword_inside = true;
+    world->sword.inside_count = 1;
+    world->sword.total_drag = 0.5;
+    hover(Vector2(1.04, 0.54));
+    EXPECT_TRUE(press(SDLK_d));
+    EXPECT_TRUE(world->physics_polygons.empty()) << "of equally near polygons the first is taken";
+    EXPECT_EQ(world->static_polygons.size(), 1u);
+    EXPECT_EQ(world->sword.inside_count, 0);
+    EXPECT_EQ(world->sword.total_drag, 0);
+}
+
+TEST_F(EditorTest, SanitizeResetsAPolygonThatWasMidCut)
+{
+    PhysicsPolygon body = box<PhysicsPolygon>(-0.5, -0.5, 0.5, 0.5);
+    body.position = Vector2(1, 0);
+    body.rotation = Rotation{0, 1, -1, 0};
+    body.sword_inside = true;
+    body.cut_pending = true;
+    body.impulse = Vector2(1, 1);
+    body.angular_impulse = 2;
+    body.contacts.push_back({});
+    world->physics_polygons.push_back(body);
+    GoalPolygon goal = box<GoalPolygon>(0, 0, 1, 1);
+    goal.done = true;
+    goal.target.bits.resize(2);
+    goal.target.bits[1].matched = 2;
+    world->goals.push_back(goal);
+    Sword& sword = world->sword;
+    sword.position = Vector2(1.25, 0.5);
+    sword.velocity = Vector2(3, 0);
+    sword.inside_count = 1;
+    sword.cannot_cut = true;
+    sword.trail.push_front({Vector2(9, 9), 0.2});
+
+    EXPECT_TRUE(press(SDLK_s));
+    const PhysicsPolygon& b = world->physics_polygons[0];
+    EXPECT_FALSE(b.cut_pending || b.sword_inside);
+    EXPECT_EQ(b.impulse, Vector2());
+    EXPECT_EQ(b.angular_impulse, 0);
+    EXPECT_TRUE(b.contacts.empty());
+    EXPECT_NEAR((b.last_sword_pos - Vector2(0.5, -0.25)).length(), 0, 1e-12) << "the sword in the turned frame";
+    EXPECT_EQ(b.position, Vector2(1, 0)) << "nothing moves";
+    EXPECT_FALSE(world->goals[0].done);
+    EXPECT_EQ(world->goals[0].target.bits[1].matched, 0);
+    EXPECT_EQ(sword.velocity, Vector2());
+    EXPECT_EQ(sword.inside_count, 0);
+    EXPECT_FALSE(sword.cannot_cut);
+    ASSERT_EQ(sword.trail.size(), 1u);
+    EXPECT_EQ(sword.trail[0].point, sword.position);
+}
+
+TEST_F(EditorTest, DraggingTheRotationHandleHalfATurn)
+{
+    world->edit_view_centre = Vector2(0.5, 0);
+    press(SDLK_p);
+    hover(Vector2(0.55, 0.04));
+    ASSERT_TRUE(send(click()));
+    auto* adaptor = dynamic_cast<PolygonEditAdaptor*>(top());
+    ASSERT_NE(adaptor, nullptr);
+    hover(Vector2(0.7, 0));
+    ASSERT_EQ(adaptor->child_handle, PolygonEditAdaptor::Handle::rotation);
+    ASSERT_TRUE(send(click()));
+    EXPECT_EQ(adaptor->help_text(), "Click and drag to move");
+    for (int k = 1; k <= 30; ++k) {
+        const double a = std::numbers::pi * k / 30;
+        hover(Vector2(0.5, 0) + 0.3 * Vector2(std::cos(a), std::sin(a)));
+    }
+    frame();  // the adaptor reads the handle a frame late
+    EXPECT_TRUE(send(release()));
+    frame();
+    const PhysicsPolygon& body = world->physics_polygons[0];
+    EXPECT_NEAR(std::fabs(body.angle), std::numbers::pi, 1e-9);
+    EXPECT_NEAR((adaptor->rotation_handle - body.position).length(), 0.2, 1e-12);
+    EXPECT_NEAR(body.to_world(body.points[0]).x, 0.55, 1e-9) << "the square turned with it";
+
+    EXPECT_TRUE(press(SDLK_ESCAPE));
+    EXPECT_EQ(editor->edit_stack.size(), 1u);
+    EXPECT_EQ(current_world, editor);
+}
+
+TEST_F(EditorTest, EdgesAreAddedOnceAndRemoved)
+{
+    press(SDLK_w);
+    hover(Vector2(-0.05, -0.05));
+    send(click());
+    const auto square = world->static_polygons[0].edges;
+    // 'e' twice to the same point adds one edge, 'r' removes it, a click on nowhere cancels.
+    struct Step {
+        SDLKey key;
+        Vector2 click_at;
+        bool diagonal;
+    };
+    for (const Step& step : {Step{SDLK_e, {0.08, 0.03}, true}, Step{SDLK_e, {0.08, 0.03}, true},
+                             Step{SDLK_r, {0.08, 0.03}, false}, Step{SDLK_e, {0.3, 0.3}, false}}) {
+        hover(Vector2(-0.05, -0.05));
+        EXPECT_TRUE(press(step.key));
+        ASSERT_EQ(editor->edit_stack.size(), 3u);
+        hover(step.click_at);
+        EXPECT_TRUE(send(click()));
+        EXPECT_EQ(editor->edit_stack.size(), 2u);
+        auto expected = square;
+        if (step.diagonal)
+            expected.emplace(0, 2);
+        EXPECT_EQ(world->static_polygons[0].edges, expected);
+    }
+}
+
+TEST(OpenEditor, RefusesLevelsThatCannotBeRead)
+{
+    TempDir dir;
+    LogCapture log;
+    EXPECT_EQ(open_editor(dir.file("missing.lev")), nullptr);
+    write_file_bytes(dir.file("damaged.lev"), {0xED, 0x55, 0x5E, 0x0B, 1, 2, 3});
+    EXPECT_EQ(open_editor(dir.file("damaged.lev")), nullptr);
+    EXPECT_NE(log.err().find("damaged.lev"), std::string::npos) << log.err();
+}

@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+#include "editor/edit_world.hpp"
+#include "editor/polygon_edit_adaptor.hpp"
+#include "render/gl.hpp"
+#include "support/gl_fixture.hpp"
+#include "support/log_capture.hpp"
+#include "world/world.hpp"
+
+namespace {
+
+template <typename P>
+P square(const std::string& style, Vector2 at, double half)
+{
+    P polygon;
+    polygon.points = {{-half, -half}, {half, -half}, {half, half}, {-half, half}};
+    polygon.edges = {{0, 1}, {1, 2}, {2, 3}, {3, 0}};
+    polygon.style_name = style;
+    polygon.style.load_style(style);
+    polygon.position = at;
+    polygon.trace_loops(polygon.style);
+    return polygon;
+}
+
+// The editor over a small level in the game's folder, with its art.
+class EditorDraw : public GlTest {
+protected:
+    void SetUp() override
+    {
+        GlTest::SetUp();
+        old_cwd_ = std::filesystem::current_path();
+        std::filesystem::current_path(SLIVERMERE_GAME_DIR);
+    }
+    void TearDown() override { std::filesystem::current_path(old_cwd_); }
+
+    // The brightest red, green and blue within two pixels of a point.
+    static std::array<int, 3> brightest_near(double ux, double uy)
+    {
+        int px = 0, py = 0;
+        to_pixel(ux, uy, px, py);
+        std::array<int, 3> most{};
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx) {
+                const std::uint32_t p = pixel(px + dx, py + dy);
+                most = {std::max(most[0], int(red_of(p))), std::max(most[1], int(green_of(p))),
+                        std::max(most[2], int(blue_of(p)))};
+            }
+        return most;
+    }
+
+    std::filesystem::path old_cwd_;
+};
+
+}  // namespace
+
+TEST_F(EditorDraw, SelectedPolygonWithItsMarks)
+{
+    LogCapture log;
+    auto level = std::make_unique<World>();
+    level->bounds_min = Vector2(-1.2, -0.9);
+    level->bounds_max = Vector2(1.2, 0.9);
+    level->static_polygons.push_back(square<StaticPolygon>("wall", Vector2(0, -0.7), 0.15));
+    level->goals.push_back(square<GoalPolygon>("goal", Vector2(0.8, -0.5), 0.2));
+    PhysicsPolygon body = square<PhysicsPolygon>("wood", Vector2(-0.2, 0.1), 0.25);
+    body.velocity = Vector2(0.6, 0.2);
+    body.angular_velocity = 1.5;
+    level->physics_polygons.push_back(body);
+    EditWorld editor(std::move(level));
+    double dt = 0.02;
+
+    // Select the body, then hover over its lower-right vertex.
+    editor.world->edit_view_centre = Vector2(0.03, -0.13);
+    editor.update(dt);
+    SDL_Event click;
+    std::memset(&click, 0, sizeof click);
+    click.type = SDL_MOUSEBUTTONDOWN;
+    ASSERT_TRUE(editor.handle_event(click, dt));
+    editor.world->edit_view_centre = Vector2(0.0, -0.1);
+    editor.update(dt);
+    auto* adaptor = dynamic_cast<PolygonEditAdaptor*>(editor.edit_stack.back());
+    ASSERT_NE(adaptor, nullptr);
+    ASSERT_EQ(adaptor->selected_point, 1);
+
+    editor.draw();
+    save_screenshot(std::string(SLIVERMERE_GAME_DIR) + "/../editor_selected.png");
+
+    // The level's bounds in their dim colour, as the level is not the top.
+    const auto bounds = brightest_near(-1.2, 0.3);
+    EXPECT_NEAR(bounds[0], 128, 12);
+    EXPECT_NEAR(bounds[1], 77, 12);
+    EXPECT_LT(bounds[2], bounds[1]);
+    // White octagons on the hovered vertex and on the far one.
+    for (const Vector2& corner : {Vector2(0.05, -0.15), Vector2(-0.45, 0.35)}) {
+        const auto mark = brightest_near(corner.x, corner.y);
+        EXPECT_GT(std::min({mark[0], mark[1], mark[2]}), 200) << corner.x;
+    }
+    // The help line along the bottom in its pale violet.
+    bool help_drawn = false;
+    for (double x = -1.3; x < -0.5 && !help_drawn; x += 0.01) {
+        const auto text = brightest_near(x, -0.95);
+        help_drawn = text[0] > 150 && text[2] > 150 && text[1] < text[0];
+    }
+    EXPECT_TRUE(help_drawn);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
