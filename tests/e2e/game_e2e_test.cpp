@@ -41,11 +41,13 @@ void pause_for(double seconds)
 }
 
 // The files directly in `folder`.
+// Finished files only: a file being written is "NAME.tmp" until it is complete.
 std::vector<fs::path> files_in(const fs::path& folder)
 {
     std::vector<fs::path> found;
     for (const auto& entry : fs::directory_iterator(folder))
-        found.push_back(entry.path());
+        if (entry.path().extension() != ".tmp")
+            found.push_back(entry.path());
     return found;
 }
 
