@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "menu/menu_world.hpp"
 #include "support/log_capture.hpp"
 #include "support/test_support.hpp"
 #include "world/playback_world.hpp"
@@ -232,6 +233,11 @@ TEST_F(Playback, ATakeOverAtFrame40Of100KeepsFrames0To39AndAppendsThePlayersFram
     }
     const std::vector<unsigned char> taken = record_of(*playback);
     EXPECT_TRUE(playback->handle_event(key_press(SDLK_ESCAPE), dt));
+    // The playback screen comes back over the playback, which the test owns.
+    auto* controls = dynamic_cast<MenuWorld*>(current_world);
+    ASSERT_NE(controls, nullptr);
+    EXPECT_EQ(controls->held.release(), playback.get());
+    delete controls;
     EXPECT_TRUE(playback->paused);
     EXPECT_EQ(playback->next_frame, 45);
     ASSERT_EQ(playback->frames.size(), 45u);
