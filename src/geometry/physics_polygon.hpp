@@ -15,6 +15,12 @@ struct Contact {
     Vector2 normal;
 };
 
+// The least mass and moment a stored body may have. A body moves with
+// 1 / mass and turns with 1 / moment, so values near 0 send it to infinity at
+// the first push; no body the game keeps comes near this (pieces under a mass
+// of 0.001 are removed).
+constexpr double min_body_inertia = 1e-18;
+
 // A movable rigid body: it falls, takes impulses, is stopped by walls and can
 // be cut. Bodies do not collide with each other.
 class PhysicsPolygon : public Polygon {

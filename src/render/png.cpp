@@ -19,6 +19,10 @@ namespace {
 // width * height * 4 at 1 GiB at most, far from overflow.
 constexpr png_uint_32 max_png_side = 16384;
 
+// Deflate turns at best 2 bits into a 258-byte match: no file holds a picture
+// whose filtered rows take more than this many times its own size.
+constexpr std::uint64_t max_deflate_ratio = 1032;
+
 }  // namespace
 
 bool load_png(const std::string& path, std::uint32_t& width, std::uint32_t& height,
@@ -58,10 +62,21 @@ bool load_png(const std::string& path, std::uint32_t& width, std::uint32_t& heig
         return false;
     }
     png_set_user_limits(png, max_png_side, max_png_side);
+    std::uint64_t file_size = 0;
+    if (std::fseek(file, 0, SEEK_END) == 0) {
+        const long end = std::ftell(file);
+        file_size = end > 0 ? static_cast<std::uint64_t>(end) : 0;
+    }
+    std::rewind(file);
     png_init_io(png, file);
     png_read_info(png, info);
     const png_uint_32 w = png_get_image_width(png, info);
     const png_uint_32 h = png_get_image_height(png, info);
+    // A header may claim a picture far larger than the file could ever
+    // decode to; refuse it before the pixels are allocated.
+    const std::uint64_t stored_bytes = static_cast<std::uint64_t>(h) * (png_get_rowbytes(png, info) + 1);
+    if (stored_bytes / max_deflate_ratio > file_size)
+        png_error(png, "image data too short for the picture's size");
     const int color_type = png_get_color_type(png, info);
     const int bit_depth = png_get_bit_depth(png, info);
     if (color_type == PNG_COLOR_TYPE_PALETTE)

@@ -96,10 +96,14 @@ bool BaseStorage::read(std::string& value)
 bool BaseStorage::read(SDL_Event& event)
 {
     EventRecord record{};
-    const bool ok = read_raw(record.data(), record.size());
-    if (ok)
-        event = event_from_record(record);
-    return ok;
+    if (!read_raw(record.data(), record.size()))
+        return false;
+    if (!event_record_plausible(record)) {
+        mark_corrupt();
+        return false;
+    }
+    event = event_from_record(record);
+    return true;
 }
 
 bool BaseStorage::read(double& value)

@@ -1,6 +1,7 @@
 #include "storage/event_record.hpp"
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 // The offsets the recording format relies on (the 32-bit layout).
@@ -30,4 +31,15 @@ SDL_Event event_from_record(const EventRecord& record)
     std::memset(&event, 0, sizeof event);
     std::memcpy(&event, record.data(), event_record_size);
     return event;
+}
+
+bool event_record_plausible(const EventRecord& record)
+{
+    if (record[0] != SDL_KEYDOWN && record[0] != SDL_KEYUP)
+        return true;
+    std::uint32_t sym = 0;
+    std::uint32_t mod = 0;
+    std::memcpy(&sym, record.data() + 8, sizeof sym);
+    std::memcpy(&mod, record.data() + 12, sizeof mod);
+    return sym < SDLK_LAST && mod <= 0xFFFF;
 }

@@ -16,3 +16,6 @@ using EventRecord = std::array<unsigned char, event_record_size>;
 EventRecord event_to_record(const SDL_Event& event);
 // The event is zeroed first, so bytes past the record are always 0.
 SDL_Event event_from_record(const EventRecord& record);
+// False for a key event whose key code or modifier mask SDL's enums cannot
+// hold: no SDL event has them, and reading them as those enums is undefined.
+bool event_record_plausible(const EventRecord& record);

@@ -674,9 +674,10 @@ private:
         else if (k == "points") {
             do {
                 const Vector2 point = f.vector();
-                // The loader refuses these: they leave no bounding box.
-                if (!(std::fabs(point.x) < DBL_MAX && std::fabs(point.y) < DBL_MAX))
-                    fail("points must be finite numbers");
+                // The loader refuses these, and the mass computed from huge
+                // ones is not a number, which leaves no bounding box.
+                if (!plausible(point))
+                    fail("points must be finite and below " + number_text(max_stored_magnitude) + " in size");
                 p.points.push_back(point);
             } while (f.more());
         } else if (k == "edges") {

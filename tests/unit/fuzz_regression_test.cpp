@@ -1,0 +1,157 @@
+// Inputs with which the fuzz targets (fuzz/) broke a loader, one folder per
+// target under tests/data/fuzz_regressions. Each must now be refused cleanly.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "render/png.hpp"
+#include "storage/event_record.hpp"
+#include "storage/memory_storage.hpp"
+#include "support/log_capture.hpp"
+#include "support/test_support.hpp"
+#include "world/level_text.hpp"
+#include "world/playback_world.hpp"
+#include "world/world.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path regressions = fs::path(__FILE__).parent_path().parent_path() / "data" / "fuzz_regressions";
+
+std::vector<fs::path> inputs(const std::string& target)
+{
+    std::vector<fs::path> found;
+    for (const auto& entry : fs::directory_iterator(regressions / target))
+        found.push_back(entry.path());
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+std::string text_of(const fs::path& path)
+{
+    const std::vector<unsigned char> bytes = read_file_bytes(path.string());
+    return {bytes.begin(), bytes.end()};
+}
+
+std::string build_error(const std::string& text)
+{
+    World world;
+    std::string error;
+    EXPECT_FALSE(build_level(text, world, error)) << text;
+    return error;
+}
+
+// A square body of the builder's making, then changed by `damage`, as a level record.
+template <typename Damage>
+bool loads_after(Damage damage)
+{
+    World world;
+    std::string error;
+    EXPECT_TRUE(build_level("body\n points 0 0 1 0 1 1 0 1", world, error)) << error;
+    damage(world.physics_polygons.front());
+    MemoryStorage storage;
+    world.save(storage);
+    return World(storage).loaded();
+}
+
+}  // namespace
+
+TEST(FuzzRegressions, LevelFilesAreRefusedWithTheirReason)
+{
+    const std::vector<fs::path> levels = inputs("level");
+    ASSERT_FALSE(levels.empty());
+    for (const fs::path& level : levels) {
+        LogCapture log;
+        EXPECT_EQ(load_level(level.string()), nullptr) << level.filename();
+        // Missing fonts and styles outside a game folder may come before it.
+        EXPECT_TRUE(log.err().ends_with("Cannot open level " + level.string() + ": the file is damaged\n")) << log.err();
+    }
+}
+
+TEST(FuzzRegressions, LevelTextWithHugePointsIsRefusedBeforeTheMassIsComputed)
+{
+    LogCapture log;
+    EXPECT_EQ(build_error(text_of(regressions / "level_text" / "huge_point.txt"))
+                  .rfind("line 21: points must be finite and below 1e+09 in size", 0),
+              0u);
+    EXPECT_EQ(inputs("level_text").size(), 1u);
+}
+
+TEST(FuzzRegressions, APngFarLargerThanItsFileIsRefusedBeforeAllocating)
+{
+    LogCapture log;
+    std::uint32_t width = 1;
+    std::uint32_t height = 1;
+    std::vector<std::uint32_t> pixels(1);
+    EXPECT_FALSE(load_png((regressions / "png" / "huge_header.png").string(), width, height, pixels));
+    EXPECT_EQ(width, 0u);
+    EXPECT_EQ(height, 0u);
+    EXPECT_TRUE(pixels.empty());
+}
+
+TEST(FuzzRegressions, OnlyBodiesTheStepCanCutLoad)
+{
+    LogCapture log;
+    EXPECT_TRUE(loads_after([](PhysicsPolygon&) {}));
+    EXPECT_FALSE(loads_after([](PhysicsPolygon& p) { p.edges.erase(p.edges.begin()); }));
+    EXPECT_FALSE(loads_after([](PhysicsPolygon& p) { p.mass = 0; }));
+    EXPECT_FALSE(loads_after([](PhysicsPolygon& p) { p.mass = 1e-300; }));
+    EXPECT_FALSE(loads_after([](PhysicsPolygon& p) { p.moment = 1e-311; }));
+    EXPECT_TRUE(loads_after([](PhysicsPolygon& p) { p.moment = 1e-16; }));
+    EXPECT_TRUE(loads_after([](PhysicsPolygon& p) { p.edges.emplace(0, 2); p.edges.emplace(2, 0); }));
+    EXPECT_FALSE(loads_after([](PhysicsPolygon& p) { p.edges = {{0, 2}, {2, 0}}; }));  // nothing but a slit
+    EXPECT_FALSE(loads_after([](PhysicsPolygon& p) { p.edges = {{1, 1}}; }));
+    EXPECT_TRUE(loads_after([](PhysicsPolygon& p) { p.edges.clear(); }));
+    EXPECT_FALSE(loads_after([](PhysicsPolygon& p) {
+        p.edges.clear();
+        p.cut_pending = true;
+    }));
+    // The sword inside a body sits at the body's last point.
+    EXPECT_TRUE(loads_after([](PhysicsPolygon& p) {
+        p.sword_inside = true;
+        p.last_sword_pos = p.points.back();
+    }));
+    EXPECT_FALSE(loads_after([](PhysicsPolygon& p) {
+        p.sword_inside = true;
+        p.last_sword_pos = p.points.front();
+    }));
+
+}
+
+TEST(FuzzRegressions, ARecordingWithADamagedLevelIsRefused)
+{
+    LogCapture log;
+    const std::string file = (regressions / "recording" / "denormal_moment.rec").string();
+    EXPECT_EQ(open_playback(file, false), nullptr);
+    EXPECT_TRUE(log.err().ends_with("Cannot replay " + file + ": the level in it is damaged\n")) << log.err();
+}
+
+TEST(FuzzRegressions, KeyEventsSdlCannotHoldEndTheRecording)
+{
+    LogCapture log;
+    const auto playback = open_playback((regressions / "recording" / "impossible_key_code.rec").string(), false);
+    ASSERT_NE(playback, nullptr);
+    ASSERT_FALSE(playback->frames.empty());
+    for (const Frame& frame : playback->frames)
+        for (const SDL_Event& event : frame.events)
+            EXPECT_TRUE(event_record_plausible(event_to_record(event)));
+
+    // Only key events are judged: other events carry other numbers there.
+    SDL_Event event;
+    std::memset(&event, 0, sizeof event);
+    event.type = SDL_MOUSEMOTION;
+    EventRecord bytes = event_to_record(event);
+    bytes[11] = 1;
+    MemoryStorage storage;
+    storage.write_raw(bytes.data(), bytes.size());
+    bytes[0] = SDL_KEYDOWN;
+    storage.write_raw(bytes.data(), bytes.size());
+    EXPECT_TRUE(storage.read(event));
+    EXPECT_FALSE(storage.read(event));
+    EXPECT_TRUE(storage.corrupt());
+}
