@@ -54,6 +54,8 @@ TEST(EditorEndToEnd, MakesAPolygonAndSavesALoadableLevel)
     ASSERT_TRUE(display.ok()) << "Xvfb did not start";
     GameProcess game(display);
     ASSERT_FALSE(game.wait_for_window().empty()) << game.err();
+    // Keys sent before the window has the input focus are lost.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     auto keys = [&](std::vector<std::string> names) {
         names.insert(names.begin(), {"key", "--delay", "120"});
         xdotool(display, names);
