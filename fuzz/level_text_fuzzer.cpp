@@ -20,8 +20,9 @@ std::vector<unsigned char> record(const World& world)
     return storage.bytes();
 }
 
-// The two things loading changes: a camera outside the bounds moves inside,
-// and a polygon without points gets one at its origin.
+// What loading changes: a camera outside the bounds moves inside, a polygon
+// without points gets one at its origin, and bodies and goals, which put
+// their tags at the middle of their box, compute the box afresh.
 void as_loaded(World& world)
 {
     world.clamp_camera();
@@ -29,12 +30,16 @@ void as_loaded(World& world)
         if (p.points.empty())
             p.points.emplace_back(0.0, 0.0);
     };
-    for (Polygon& p : world.physics_polygons)
+    for (Polygon& p : world.physics_polygons) {
         give_point(p);
+        p.compute_bbox();
+    }
     for (Polygon& p : world.static_polygons)
         give_point(p);
-    for (Polygon& p : world.goals)
+    for (Polygon& p : world.goals) {
         give_point(p);
+        p.compute_bbox();
+    }
 }
 
 }  // namespace

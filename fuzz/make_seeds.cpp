@@ -75,6 +75,16 @@ void levels(const fs::path& game, const fs::path& source)
         OutFileStorage out((folder("level") / "empty.lev").string());
         World().save(out);
     }
+    // The hand-made level texts as level files too.
+    std::error_code missing;
+    for (const auto& entry : fs::directory_iterator(source / "fuzz" / "seeds" / "level_text", missing)) {
+        World world;
+        std::string error;
+        if (!build_level(read_text(entry.path()), world, error))
+            continue;
+        OutFileStorage out((folder("level") / (entry.path().stem().string() + ".lev")).string());
+        world.save(out);
+    }
     // Played for a while, levels hold moving bodies and wall contacts.
     for (const auto& entry : fs::directory_iterator(source / "data" / "levels")) {
         if (entry.path().extension() != ".txt")
