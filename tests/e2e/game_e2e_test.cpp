@@ -172,9 +172,10 @@ TEST_F(GameEndToEnd, PlaysTheFirstLevelToAWinAndKeepsTheResult)
     EXPECT_NE(scores.find("R-Slice"), std::string::npos);
     EXPECT_NE(scores.find("Player"), std::string::npos);
     const double best = personal_best_in(read_bytes(folder.path() + "/playerinfo/Player.player"), "R-Slice");
-    // The name shows the time cut to whole milliseconds.
+    // The name shows the time cut to whole milliseconds; a time such as
+    // 1.442, held as 1.44199999…, is named 1.441.
     EXPECT_GE(best, time - 1e-9);
-    EXPECT_LT(best, time + 0.001);
+    EXPECT_LE(best, time + 0.001 + 1e-9);
     // The kept recording replays to a win in the time its name gives.
     int rc = -1;
     const std::string tool = (fs::path(SLIVERMERE_BINARY).parent_path() / "slivermere-tool").string();
