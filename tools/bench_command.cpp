@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include "app/log.hpp"
+#include "draw_bench.hpp"
+#include "startup_bench.hpp"
 #include "tool_command.hpp"
 #include "world/runner.hpp"
 #include "world/step_bench.hpp"
@@ -16,16 +18,26 @@
 namespace {
 
 const char usage[] =
-    "  bench [--steps N] [--replay LEVEL.lev|@stress] [--replay-minutes M] [LEVEL.lev|@stress ...]\n"
-    "                                       time the World step (median and 99th percentile in\n"
-    "                                       microseconds) over N steps (default and minimum for a\n"
-    "                                       report 2000) while mouse input sweeps the sword through\n"
+    "  bench [--steps N] [--pieces P] [--replay LEVEL.lev|@stress] [--replay-minutes M] [LEVEL.lev|@stress ...]\n"
+    "                                       time the World step (median and 99th percentile of its\n"
+    "                                       processor time in microseconds) over N steps (default and\n"
+    "                                       minimum for a report 2000) while mouse input sweeps the\n"
+    "                                       sword through\n"
     "                                       each level; without levels, those of levels/levels.list\n"
     "                                       and @stress, a built-in level of 300 bodies, 60 walls and\n"
     "                                       10 goals. Then the replay figure: M minutes (default 10;\n"
     "                                       0: none) of that sweep recorded on the --replay level\n"
     "                                       (default: the slowest level timed, @stress aside),\n"
-    "                                       replayed: speed, bytes per frame, snapshot memory";
+    "                                       replayed: speed, bytes per frame, snapshot memory\n"
+    "                                       --pieces P (default 200; 0: none): a slab cut by scripted\n"
+    "                                       strokes into P pieces, then N steps timed as they fall\n"
+    "  bench --startup [--runs N]         start the game N times (default 20), each to its first drawn\n"
+    "                                       frame, and print the median time from launch to that frame\n"
+    "  bench --draw [--frames N] [LEVEL.lev|@stress ...]\n"
+    "                                       open the game's window and time drawing (to glFinish;\n"
+    "                                       median and 99th percentile in milliseconds) over N frames\n"
+    "                                       (default 600) of each level swept by the sword, then of\n"
+    "                                       the opening menu, level list, high scores and playback";
 
 int usage_error()
 {
@@ -83,6 +95,11 @@ int run(const std::vector<std::string>& args)
     int minutes = replay_bench_default_minutes;
     std::string replay_level;
     std::vector<std::string> levels;
+    bool draw = false;
+    bool startup = false;
+    int runs = 20;
+    int pieces = 200;
+    int frames = 600;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const bool has_value = i + 1 < args.size();
         if (args[i] == "--steps" && has_value) {
@@ -90,6 +107,21 @@ int run(const std::vector<std::string>& args)
                 return usage_error();
         } else if (args[i] == "--replay-minutes" && has_value) {
             if (!parse_count(args[++i], 0, minutes))
+                return usage_error();
+        } else if (args[i] == "--pieces" && has_value) {
+            if (!parse_count(args[++i], 0, pieces))
+                return usage_error();
+        } else if (args[i] == "--startup-child") {
+            startup_child();
+        } else if (args[i] == "--runs" && has_value) {
+            if (!parse_count(args[++i], 1, runs))
+                return usage_error();
+        } else if (args[i] == "--startup") {
+            startup = true;
+        } else if (args[i] == "--draw") {
+            draw = true;
+        } else if (args[i] == "--frames" && has_value) {
+            if (!parse_count(args[++i], 1, frames))
                 return usage_error();
         } else if (args[i] == "--replay" && has_value) {
             replay_level = args[++i];
@@ -99,6 +131,10 @@ int run(const std::vector<std::string>& args)
             levels.push_back(args[i]);
         }
     }
+    if (startup)
+        return startup_bench(runs);
+    if (draw)
+        return draw_bench(levels, frames);
     if (levels.empty()) {
         levels = listed_level_files(".");
         levels.push_back("@stress");
@@ -119,6 +155,12 @@ int run(const std::vector<std::string>& args)
     }
     if (!results.empty())
         print_bench_table(std::cout, results);
+    if (pieces > 0) {
+        set_log_streams(nullptr, nullptr);
+        const CuttingBenchResult cutting = bench_cutting(static_cast<std::size_t>(pieces), steps);
+        restore_log_streams();
+        print_cutting_bench(std::cout, cutting);
+    }
 
     if (minutes == 0)
         return status;

@@ -2,15 +2,18 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "app/base_world.hpp"
 #include "app/log.hpp"
+#include "app/renderer_probe.hpp"
 #include "menu/screens.hpp"
 #include "progress/high_score_table.hpp"
 #include "progress/player_info.hpp"
 #include "render/gl.hpp"
 #include "render/gl_context.hpp"
 #include "render/gl_errors.hpp"
+#include "render/polygon_style.hpp"
 #include "render/texture_font.hpp"
 #include "render/texture_manager.hpp"
 
@@ -30,7 +33,9 @@ Uint32 video_flags()
 void set_multisample(int samples)
 {
     SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, samples > 1 ? 1 : 0);
-    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, samples > 1 ? samples : 1);
+    // Asking GLX for "at least 1" sample still hands out a multisampled visual
+    // on Mesa; 0 asks for none.
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, samples > 1 ? samples : 0);
 }
 
 void save_progress()
@@ -59,6 +64,21 @@ void toggle_full_screen()
     gl_setup();
     reload_textures();
     reload_fonts();
+}
+
+// The fallbacks every font and polygon style lean on. Without "default.txf"
+// no text can be drawn at all, so the game cannot start; a missing "default"
+// style only matters to the polygons that need it, so it is reported and the
+// game goes on.
+bool fallback_data_ready()
+{
+    if (!get_font("default.txf")) {
+        log_err() << "Cannot load the font default.txf (" << texture_font_error()
+                  << "); the game cannot start without it" << '\n';
+        return false;
+    }
+    PolygonStyle().load_style("default");
+    return true;
 }
 
 bool alt_held(const SDL_Event& event)
@@ -104,7 +124,16 @@ void open_video(bool full)
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
 
-    for (int samples = 16;; samples /= 2) {
+    // Rasterising on the processor, multisampling multiplies the cost of
+    // every pixel about four times and the game falls far below its frame
+    // rate; plain pixels keep it smooth.
+    int first_samples = 16;
+    const std::string renderer = probe_renderer();
+    if (is_software_renderer(renderer)) {
+        log_err() << "Software renderer (" << renderer << "): drawing without multisampling." << '\n';
+        first_samples = 1;
+    }
+    for (int samples = first_samples;; samples /= 2) {
         set_multisample(samples);
         video_surface = SDL_SetVideoMode(window_width, window_height, 24, video_flags());
         if (video_surface) {
@@ -164,9 +193,8 @@ void event_pass(unsigned int frame_ms)
     }
 }
 
-int run_game(int argc, char** argv)
+void start_game(int argc)
 {
-    (void)argv;
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) == -1) {
         log_err() << "Unable to init SDL: " << SDL_GetError() << '\n';
         quit_program(1);
@@ -179,11 +207,18 @@ int run_game(int argc, char** argv)
     load_high_scores();
 
     start_video(argc);
+    if (!fallback_data_ready())
+        quit_program(1);
 
     build_opening_menu(true);
     std::atexit(destroy_current_world);
     gl_setup();
+}
 
+int run_game(int argc, char** argv)
+{
+    (void)argv;
+    start_game(argc);
     Uint32 last = SDL_GetTicks();
     while (current_world) {
         const unsigned int frame_ms = wait_for_frame(last, SDL_GetTicks, SDL_Delay);

@@ -7,6 +7,11 @@
 // The process entry: SDL, the window, the frame loop. Returns the exit code.
 int run_game(int argc, char** argv);
 
+// Everything before the first frame: SDL, the scores, the window, the
+// fallback font, the opening menu over its demo, the GL state. Ends the
+// program when the game cannot start.
+void start_game(int argc);
+
 // Leaves full screen if need be, then ends the process through exit(), so that
 // the functions registered with atexit run.
 [[noreturn]] void quit_program(int code);
@@ -16,7 +21,8 @@ int run_game(int argc, char** argv);
 void gl_setup();
 
 // Opens the 1023x768 window, trying 16, 8, 4, 2 and finally 1 sample. Ends the
-// program with code 1 when even the plain mode fails.
+// program with code 1 when even the plain mode fails. A renderer that draws
+// on the processor goes straight to the plain mode.
 void open_video(bool full_screen);
 
 // The window as the command line asks: any argument means full screen;

@@ -123,6 +123,9 @@ bool Background::load(BaseStorage& storage)
 void draw_background()
 {
     const double w = 1023.0 / 768.0;
+    // Opaque: blending would only read back the pixels it covers anyway,
+    // which costs a renderer without a graphics card dearly.
+    glDisable(GL_BLEND);
     glBegin(GL_QUADS);
     glColor3d(0.05, 0.05, 0.1);
     glVertex2d(-w, -1);
@@ -131,4 +134,5 @@ void draw_background()
     glVertex2d(w, 1);
     glVertex2d(-w, 1);
     glEnd();
+    glEnable(GL_BLEND);
 }

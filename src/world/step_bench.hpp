@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "geometry/vector2.hpp"
+
 class World;
 
 // Times the World step on a level while scripted mouse input sweeps the sword
@@ -27,6 +29,9 @@ std::vector<std::string> listed_level_files(const std::string& folder);
 // The mouse motion, in pixels, that steers the sword along a figure over the
 // level's bounds at step `step`.
 void sweep_motion(const World& world, int step, int& xrel, int& yrel);
+// The mouse motion that sends the sword towards `target` at up to 15 units
+// per second.
+void steer_motion(const World& world, const Vector2& target, int& xrel, int& yrel);
 
 struct BenchResult {
     std::string level;
@@ -39,7 +44,7 @@ struct BenchResult {
 };
 
 // Steps a copy of `level` `steps` times with the sweep input, timing each
-// step alone. The level starts over (untimed) whenever a step leaves an
+// step alone in the thread's processor time. The level starts over (untimed) whenever a step leaves an
 // outcome or no movable body is left, so every timed step does real work.
 BenchResult bench_level(const std::string& name, const World& level, int steps);
 
@@ -47,6 +52,26 @@ BenchResult bench_level(const std::string& name, const World& level, int steps);
 double percentile(std::vector<double>& samples, double fraction);
 
 void print_bench_table(std::ostream& out, const std::vector<BenchResult>& results);
+
+// Cutting under load: a slab floating without gravity is cut by scripted
+// sword strokes until it lies in `pieces` pieces (or 40000 steps have
+// passed); then gravity comes on and `steps` steps are timed as the pieces
+// fall onto the floor.
+std::unique_ptr<World> make_cutting_level();
+
+struct CuttingBenchResult {
+    std::size_t pieces = 0;
+    int strokes = 0;
+    int cutting_steps = 0;
+    double cutting_median_us = 0.0;
+    double cutting_p99_us = 0.0;
+    int steps = 0;
+    double median_us = 0.0;
+    double p99_us = 0.0;
+};
+
+CuttingBenchResult bench_cutting(std::size_t pieces, int steps);
+void print_cutting_bench(std::ostream& out, const CuttingBenchResult& result);
 
 // Replay speed and memory: a long game is recorded, written and replayed.
 constexpr int replay_bench_default_minutes = 10;

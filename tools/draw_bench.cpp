@@ -1,0 +1,199 @@
+#include "draw_bench.hpp"
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <iomanip>
+#include <iostream>
+#include <memory>
+
+#include "app/base_world.hpp"
+#include "app/log.hpp"
+#include "app/shell.hpp"
+#include "menu/menu_world.hpp"
+#include "menu/playback_screen.hpp"
+#include "menu/screens.hpp"
+#include "render/gl.hpp"
+#include "render/texture_font.hpp"
+#include "world/playback_world.hpp"
+#include "world/runner.hpp"
+#include "world/step_bench.hpp"
+#include "world/world.hpp"
+
+namespace {
+
+struct DrawResult {
+    std::string scene;
+    int frames = 0;
+    double median_ms = 0.0;
+    double p99_ms = 0.0;
+    double processor_ms = 0.0;
+    std::size_t bodies = 0;
+};
+
+double process_ms()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+struct Samples {
+    std::vector<double> wall;
+    std::vector<double> processor;
+};
+
+// One frame as the shell draws it, timed from the clear to glFinish, so that
+// the time spent inside the GL (llvmpipe rasterising on the CPU) counts too.
+// The processor time of all the process's threads is the work itself, which
+// other programs on a busy machine do not inflate as they do the wall time.
+void timed_draw(BaseWorld& world, Samples& samples)
+{
+    glFinish();
+    const double processor = process_ms();
+    const auto start = std::chrono::steady_clock::now();
+    glClear(GL_COLOR_BUFFER_BIT);
+    world.draw();
+    glFinish();
+    const auto stop = std::chrono::steady_clock::now();
+    samples.processor.push_back(process_ms() - processor);
+    samples.wall.push_back(std::chrono::duration<double, std::milli>(stop - start).count());
+    SDL_GL_SwapBuffers();
+}
+
+DrawResult summarise(const std::string& scene, Samples& samples, std::size_t bodies)
+{
+    DrawResult result;
+    result.scene = scene;
+    result.frames = static_cast<int>(samples.wall.size());
+    result.median_ms = percentile(samples.wall, 0.5);
+    result.p99_ms = percentile(samples.wall, 0.99);
+    result.processor_ms = percentile(samples.processor, 0.5);
+    result.bodies = bodies;
+    return result;
+}
+
+// A level played with the bench's sweep: the sword cuts, pieces fall and
+// sparks fly, as in a busy game.
+DrawResult draw_level(const std::string& name, World& world, int frames)
+{
+    Samples samples;
+    for (int i = 0; i < frames; ++i) {
+        SDL_Event motion;
+        std::memset(&motion, 0, sizeof motion);
+        motion.type = SDL_MOUSEMOTION;
+        int xrel = 0;
+        int yrel = 0;
+        sweep_motion(world, i, xrel, yrel);
+        motion.motion.xrel = static_cast<Sint16>(xrel);
+        motion.motion.yrel = static_cast<Sint16>(yrel);
+        double dt = bench_frame_ms / 1000.0;
+        world.handle_event(motion, dt);
+        world.update(dt);
+        timed_draw(world, samples);
+    }
+    return summarise(name, samples, world.physics_polygons.size());
+}
+
+// Whatever screen is current, updated and drawn as the frame loop would.
+DrawResult draw_screen(const std::string& name, int frames)
+{
+    Samples samples;
+    for (int i = 0; i < frames && current_world; ++i) {
+        double dt = bench_frame_ms / 1000.0;
+        current_world->update(dt);
+        if (!current_world)
+            break;
+        timed_draw(*current_world, samples);
+    }
+    return summarise(name, samples, 0);
+}
+
+void clear_screens()
+{
+    delete current_world;
+    current_world = nullptr;
+}
+
+void print_draw_table(std::ostream& out, const std::vector<DrawResult>& results)
+{
+    std::size_t width = 5;
+    for (const DrawResult& r : results)
+        width = std::max(width, r.scene.size());
+    const auto saved_flags = out.flags();
+    out << std::left << std::setw(static_cast<int>(width)) << "scene" << std::right << std::setw(8) << "frames"
+        << std::setw(11) << "median ms" << std::setw(9) << "p99 ms" << std::setw(8) << "cpu ms" << std::setw(8)
+        << "bodies" << '\n';
+    out << std::fixed << std::setprecision(2);
+    for (const DrawResult& r : results)
+        out << std::left << std::setw(static_cast<int>(width)) << r.scene << std::right << std::setw(8) << r.frames
+            << std::setw(11) << r.median_ms << std::setw(9) << r.p99_ms << std::setw(8) << r.processor_ms
+            << std::setw(8) << r.bodies << '\n';
+    out.flags(saved_flags);
+}
+
+}  // namespace
+
+int draw_bench(std::vector<std::string> levels, int frames)
+{
+    // Only SDL's X11 driver gives an OpenGL window.
+    setenv("SDL_VIDEODRIVER", "x11", 0);
+    if (SDL_Init(SDL_INIT_VIDEO) == -1) {
+        std::cerr << "bench: no display: " << SDL_GetError() << '\n';
+        return 1;
+    }
+    open_video(false);
+    gl_setup();
+    GLint samples = 0;
+    glGetIntegerv(GL_SAMPLES, &samples);
+    std::cout << "window 1023x768, " << samples << " samples, " << glGetString(GL_RENDERER) << '\n';
+    if (levels.empty()) {
+        levels = listed_level_files(".");
+        levels.push_back("@stress");
+    }
+
+    int status = 0;
+    std::vector<DrawResult> results;
+    set_log_streams(nullptr, nullptr);
+    for (const std::string& name : levels) {
+        std::unique_ptr<World> world;
+        if (name == "@stress") {
+            world = make_stress_level();
+        } else {
+            std::string reason;
+            world = load_level_quietly(name, reason);
+            if (!world) {
+                std::cerr << reason << '\n';
+                status = 1;
+                continue;
+            }
+        }
+        results.push_back(draw_level(name, *world, frames));
+    }
+
+    // The menus over what they show in the game: the opening menu over its
+    // demo, the lists, and the playback screen over the demo's recording.
+    build_opening_menu(false);
+    results.push_back(draw_screen("menu: opening", frames));
+    build_level_list(false);
+    results.push_back(draw_screen("menu: levels", frames));
+    clear_screens();
+    build_score_screen(false);
+    results.push_back(draw_screen("menu: high scores", frames));
+    clear_screens();
+    if (build_playback_screen("opening.rec", false)) {
+        // Running, not paused at its first frame as a new replay opens.
+        if (auto* menu = current_menu())
+            if (auto* playback = dynamic_cast<PlaybackWorld*>(menu->held.get()))
+                playback->paused = false;
+        results.push_back(draw_screen("menu: playback", frames));
+    }
+    clear_screens();
+    restore_log_streams();
+
+    print_draw_table(std::cout, results);
+    free_fonts();
+    SDL_Quit();
+    return status;
+}
