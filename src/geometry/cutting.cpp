@@ -45,12 +45,11 @@ void PhysicsPolygon::find_crossings(const Vector2& new_pos, CutEvents& events)
     std::set<Edge> reported;
 
     // 3.
-    if (!sword_inside && contains(last_sword_pos)) {
+    Edge edge;
+    Intersection entrance;
+    if (!sword_inside && contains(last_sword_pos) && closest_boundary_point(last_sword_pos, edge, entrance.point)) {
         log_out() << "Suddenly inside.\n";
-        Intersection entrance;
         entrance.parent = this;
-        Edge edge;
-        closest_boundary_point(last_sword_pos, edge, entrance.point);
         entrance.e1_to_erase = find_edge(edges, edge);
         assert(entrance.e1_to_erase != edges.end());
         entrance.e2_to_erase = edges.end();
@@ -245,12 +244,11 @@ void PhysicsPolygon::finish_sword_move(const Vector2& new_pos, Sword& sword)
     for (auto it = first; it != last; ++it)
         if (!has_reverse(*it))
             tip_on_boundary = true;
+    Edge e;
+    Vector2 c;
     if (tip_on_boundary) {
         log_out() << "We've got an outside job on our hands\n";
-    } else {
-        Edge e;
-        Vector2 c;
-        closest_boundary_point(new_pos, e, c);
+    } else if (closest_boundary_point(new_pos, e, c)) {
         log_out() << "Missed leaving.\n";
         auto crossed = find_edge(edges, e);
         points.push_back(c);

@@ -323,7 +323,7 @@ bool Polygon::contains(const Vector2& p)
     return crossings % 2 == 1;
 }
 
-void Polygon::closest_boundary_point(const Vector2& p, Edge& edge, Vector2& point) const
+bool Polygon::closest_boundary_point(const Vector2& p, Edge& edge, Vector2& point) const
 {
     double mindis = DBL_MAX;
     for (const auto& candidate : edges) {
@@ -337,7 +337,7 @@ void Polygon::closest_boundary_point(const Vector2& p, Edge& edge, Vector2& poin
             point = c;
         }
     }
-    assert(mindis != DBL_MAX);
+    return mindis != DBL_MAX;
 }
 
 Vector2 Polygon::closest_edge_point(const Vector2& p) const

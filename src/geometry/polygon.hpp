@@ -64,9 +64,10 @@ public:
     double signed_area() const;
     Vector2 centroid() const;
     bool contains(const Vector2& p);
-    // Nearest point on the boundary (slits skipped) and its edge. The polygon
-    // must have at least one edge that is not doubled.
-    void closest_boundary_point(const Vector2& p, Edge& edge, Vector2& point) const;
+    // Nearest point on the boundary (slits skipped) and its edge. False when
+    // there is none: no edge that is not doubled, or a point that is not a
+    // number.
+    bool closest_boundary_point(const Vector2& p, Edge& edge, Vector2& point) const;
     Vector2 closest_edge_point(const Vector2& p) const;
     bool has_reverse(const Edge& edge) const;
     void trace_loops(PolygonStyle& loop_style) const;

@@ -89,13 +89,13 @@ bool Sword::handle_event(const SDL_Event& event)
 void Sword::update(double dt)
 {
     // 1. Mouse push.
-    if (!(pending_motion == Vector2(0.0, 0.0))) {
-        double m = pending_motion.length();
+    // A motion so small that its length comes out 0 has no direction.
+    if (double m = pending_motion.length(); m > 0.0) {
         const Vector2 u = pending_motion / m;
         m = std::min(m, 100.0 * dt);
         velocity += u * 2.0 * m;
-        pending_motion = Vector2(0.0, 0.0);
     }
+    pending_motion = Vector2(0.0, 0.0);
 
     // 2. The cut counters never go negative.
     if (inside_count < 0)
@@ -121,12 +121,14 @@ void Sword::update(double dt)
 
     // 7. Friction: steeper with speed up to 2, constant above; above speed 8
     // the velocity is scaled rather than capped.
+    // A velocity whose length underflows to 0 (only a level file can hold
+    // one) would divide by 0 here; friction stops it outright.
     if (!(velocity == Vector2(0.0, 0.0))) {
         const double s = velocity.length();
         const double c = std::min(s, 8.0);
         const double k = c / 2.0;
         const double a = k <= 1.0 ? (4.0 * c + 4.0) * dt : 12.0 * dt;
-        velocity = (velocity / c) * std::max(c - a, 0.0);
+        velocity = c > 0.0 ? (velocity / c) * std::max(c - a, 0.0) : Vector2(0.0, 0.0);
     }
 
     // 8. Heading from this frame's move. A move too short for its length to
