@@ -80,16 +80,8 @@ DrawResult draw_level(const std::string& name, World& world, int frames)
 {
     Samples samples;
     for (int i = 0; i < frames; ++i) {
-        SDL_Event motion;
-        std::memset(&motion, 0, sizeof motion);
-        motion.type = SDL_MOUSEMOTION;
-        int xrel = 0;
-        int yrel = 0;
-        sweep_motion(world, i, xrel, yrel);
-        motion.motion.xrel = static_cast<Sint16>(xrel);
-        motion.motion.yrel = static_cast<Sint16>(yrel);
         double dt = bench_frame_ms / 1000.0;
-        world.handle_event(motion, dt);
+        world.handle_event(sweep_event(world, i), dt);
         world.update(dt);
         timed_draw(world, samples);
     }

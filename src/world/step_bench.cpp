@@ -142,18 +142,25 @@ void steer_motion(const World& world, const Vector2& target, int& xrel, int& yre
     yrel = static_cast<int>(std::clamp(std::lround(-push.y), -32768L, 32767L));
 }
 
-namespace {
-
-void sweep_event(const World& world, int step, SDL_Event& motion)
+SDL_Event sweep_event(const World& world, int step)
 {
-    std::memset(&motion, 0, sizeof motion);
-    motion.type = SDL_MOUSEMOTION;
     int xrel = 0;
     int yrel = 0;
     sweep_motion(world, step, xrel, yrel);
+    return motion_event(xrel, yrel);
+}
+
+SDL_Event motion_event(int xrel, int yrel)
+{
+    SDL_Event motion;
+    std::memset(&motion, 0, sizeof motion);
+    motion.type = SDL_MOUSEMOTION;
     motion.motion.xrel = static_cast<Sint16>(xrel);
     motion.motion.yrel = static_cast<Sint16>(yrel);
+    return motion;
 }
+
+namespace {
 
 double seconds_since(std::chrono::steady_clock::time_point start)
 {
@@ -191,8 +198,7 @@ BenchResult bench_level(const std::string& name, const World& level, int steps)
     std::unique_ptr<World> world = fresh();
     int round_step = 0;
     for (int i = 0; i < steps; ++i) {
-        SDL_Event motion;
-        sweep_event(*world, round_step, motion);
+        SDL_Event motion = sweep_event(*world, round_step);
         double dt = bench_frame_ms / 1000.0;
         world->handle_event(motion, dt);
 
@@ -239,15 +245,10 @@ CuttingBenchResult bench_cutting(std::size_t pieces, int steps)
     const auto step = [&world](std::vector<double>& samples, const Vector2* target) {
         double dt = bench_frame_ms / 1000.0;
         if (target) {
-            SDL_Event motion;
-            std::memset(&motion, 0, sizeof motion);
-            motion.type = SDL_MOUSEMOTION;
             int xrel = 0;
             int yrel = 0;
             steer_motion(*world, *target, xrel, yrel);
-            motion.motion.xrel = static_cast<Sint16>(xrel);
-            motion.motion.yrel = static_cast<Sint16>(yrel);
-            world->handle_event(motion, dt);
+            world->handle_event(motion_event(xrel, yrel), dt);
         }
         const double start = thread_microseconds();
         world->update(dt);
@@ -343,8 +344,7 @@ bool bench_replay(const std::string& name, const World& level, int minutes, cons
         RecordingWorld game(record, "");
         game.file_name = name;
         for (int i = 0; i < result.frames; ++i) {
-            SDL_Event motion;
-            sweep_event(game, i, motion);
+            SDL_Event motion = sweep_event(game, i);
             double dt = bench_frame_ms / 1000.0;
             game.handle_event(motion, dt);
             game.update(dt);

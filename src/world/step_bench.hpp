@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <SDL/SDL.h>
+
 #include "geometry/vector2.hpp"
 
 class World;
@@ -29,6 +31,9 @@ std::vector<std::string> listed_level_files(const std::string& folder);
 // The mouse motion, in pixels, that steers the sword along a figure over the
 // level's bounds at step `step`.
 void sweep_motion(const World& world, int step, int& xrel, int& yrel);
+// The sweep's motion at `step` as the event the frame loop would hand over.
+SDL_Event sweep_event(const World& world, int step);
+SDL_Event motion_event(int xrel, int yrel);
 // The mouse motion that sends the sword towards `target` at up to 15 units
 // per second.
 void steer_motion(const World& world, const Vector2& target, int& xrel, int& yrel);
