@@ -111,6 +111,10 @@ void gl_setup()
     glEnable(GL_LINE_SMOOTH);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    // Polygons count coverage in the stencil and leave it at 0 behind them;
+    // a new context starts it there.
+    glClearStencil(0);
+    glClear(GL_STENCIL_BUFFER_BIT);
     gl_errors("init");
 }
 

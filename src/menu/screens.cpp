@@ -141,6 +141,8 @@ void build_opening_menu(bool hidden)
             // A damaged demo is reported and left out.
             if (std::unique_ptr<PlaybackWorld> demo = open_playback("opening.rec", true))
                 current_world = demo.release();
+        } else {
+            log_out() << "No opening.rec: the opening menu has no demo behind it" << '\n';
         }
     }
     auto menu = new_menu(hidden, false, 30);
@@ -198,6 +200,8 @@ void build_level_list(bool editor_mode)
     if (!editor_mode) {
         // A missing list adds nothing.
         std::ifstream level_list("levels/levels.list");
+        if (!level_list)
+            log_out() << "Cannot read levels/levels.list: no shipped levels to list" << '\n';
         std::string line;
         while (std::getline(level_list, line)) {
             if (line == "---")

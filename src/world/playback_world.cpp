@@ -32,7 +32,9 @@ PlaybackWorld::PlaybackWorld(const std::string& recording_file, bool demo) : ope
         return;
     }
     take_snapshot();
-    read_frames(file);
+    if (!read_frames(file))
+        log_out() << "Recording " << recording_file << " is cut short; playing the " << frames.size()
+                  << " frames read" << '\n';
 }
 
 PlaybackWorld::~PlaybackWorld()
@@ -40,20 +42,21 @@ PlaybackWorld::~PlaybackWorld()
     log_out() << "Farewell from the playback world." << '\n';
 }
 
-void PlaybackWorld::read_frames(BaseStorage& file)
+bool PlaybackWorld::read_frames(BaseStorage& file)
 {
     // No count and no terminator: the frames run to the first read that fails.
     for (;;) {
+        const bool between_frames = file.bytes_left() == 0;
         Frame frame;
         unsigned int count = 0;
         if (!file.read(frame.ms) || !file.read(count))
-            return;
+            return between_frames;
         // No frame of the game is that short or that long: the bytes are
         // damage, and a huge step would fling the bodies about.
         if (frame.ms < min_recorded_frame_ms || frame.ms > max_recorded_frame_ms) {
             log_out() << "Recording damaged at frame " << frames.size() << ": a frame of " << frame.ms
                       << " ms; playing the frames before it" << '\n';
-            return;
+            return true;
         }
         // The count is not trusted: events are read one by one until the
         // data ends. A frame cut short keeps what it has, the failed event
@@ -67,7 +70,7 @@ void PlaybackWorld::read_frames(BaseStorage& file)
         }
         frames.push_back(std::move(frame));
         if (cut)
-            return;
+            return false;
     }
 }
 

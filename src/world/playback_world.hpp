@@ -77,7 +77,8 @@ public:
     std::size_t snapshot_bytes() const { return snapshot_bytes_; }
 
 private:
-    void read_frames(BaseStorage& file);
+    // False when the data ends inside a frame rather than between two.
+    bool read_frames(BaseStorage& file);
     void take_snapshot();
     void load_snapshot(Snapshot& snapshot);
     void play_frame(const Frame& frame);

@@ -1,46 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "e2e/e2e_support.hpp"
 #include "support/game_process.hpp"
 
-namespace {
-
-// slivermere-tool is built next to the game.
-std::string tool_path()
-{
-    return std::filesystem::path(SLIVERMERE_BINARY).parent_path() / "slivermere-tool";
-}
-
-// Runs a shell command in the game folder; its standard output, and the exit code in `rc`.
-std::string run_in_game_folder(const std::string& command, int& rc)
-{
-    const std::string line = std::string("cd ") + SLIVERMERE_GAME_DIR + " && " + command + " 2>&1";
-    FILE* pipe = popen(line.c_str(), "r");
-    std::string output;
-    char buffer[256];
-    while (pipe && std::fgets(buffer, sizeof buffer, pipe))
-        output += buffer;
-    rc = pipe ? pclose(pipe) : -1;
-    return output;
-}
-
-bool wait_for_file(const std::string& path, double seconds)
-{
-    for (int i = 0; i < seconds * 20; ++i) {
-        if (std::filesystem::exists(path))
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
-}
-
-}  // namespace
+using namespace e2e;
 
 TEST(EditorEndToEnd, MakesAPolygonAndSavesALoadableLevel)
 {
@@ -55,11 +22,8 @@ TEST(EditorEndToEnd, MakesAPolygonAndSavesALoadableLevel)
     GameProcess game(display);
     ASSERT_FALSE(game.wait_for_window().empty()) << game.err();
     // Keys sent before the window has the input focus are lost.
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-    auto keys = [&](std::vector<std::string> names) {
-        names.insert(names.begin(), {"key", "--delay", "120"});
-        xdotool(display, names);
-    };
+    pause_for(1.5);
+    auto keys = [&](std::vector<std::string> names) { e2e::keys(display, std::move(names), 120); };
 
     // Show the opening menu ("Play" selected), name a fresh player so that
     // no one else's progress changes, and unlock the editor for it.
@@ -81,7 +45,7 @@ TEST(EditorEndToEnd, MakesAPolygonAndSavesALoadableLevel)
     EXPECT_EQ(game.wait_exit(), 0) << game.err();
 
     int rc = -1;
-    const std::string dump = run_in_game_folder(tool_path() + " level dump userlevels/e2eeditor.lev", rc);
+    const std::string dump = shell("cd " + game_dir + " && " + tool_path() + " level dump userlevels/e2eeditor.lev", rc);
     EXPECT_EQ(rc, 0) << dump;
     EXPECT_NE(dump.find("body"), std::string::npos) << dump;
     EXPECT_EQ(dump.find("wall"), std::string::npos) << dump;

@@ -1,44 +1,18 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "e2e/e2e_support.hpp"
 #include "support/game_process.hpp"
 #include "support/test_support.hpp"
 
 namespace fs = std::filesystem;
+using namespace e2e;
 
 namespace {
-
-std::string read_bytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// Runs a shell command; its output, and its exit status in `rc`.
-std::string shell(const std::string& command, int& rc)
-{
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    std::string output;
-    char buffer[256];
-    while (pipe && std::fgets(buffer, sizeof buffer, pipe))
-        output += buffer;
-    rc = pipe ? pclose(pipe) : -1;
-    return output;
-}
-
-void pause_for(double seconds)
-{
-    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-}
 
 // The files directly in `folder`.
 // Finished files only: a file being written is "NAME.tmp" until it is complete.
@@ -72,38 +46,12 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(display.ok()) << "Xvfb did not start";
-        // A copy of the game folder, so that the scores and the player file
-        // start empty and the real folder stays as it is.
-        fs::copy(SLIVERMERE_GAME_DIR, folder.path(), fs::copy_options::recursive);
-        for (const char* sub : {"recordings", "playerinfo"}) {
-            fs::remove_all(folder.path() + "/" + sub);
-            fs::create_directory(folder.path() + "/" + sub);
-        }
-        fs::remove(folder.path() + "/highscores.list");
+        copy_fresh_game(folder.path());
     }
 
-    void keys(std::vector<std::string> names)
-    {
-        names.insert(names.begin(), {"key", "--delay", "400"});
-        xdotool(display, names);
-    }
-    // One long swing of the mouse across the screen: moves of `dx` pixels
-    // about a frame apart, so that the sword gathers speed.
-    void swing(int dx)
-    {
-        std::vector<std::string> args;
-        for (int i = 0; i < 40; ++i)
-            args.insert(args.end(), {"mousemove_relative", "--", std::to_string(dx), "0", "sleep", "0.02"});
-        xdotool(display, args);
-    }
-    // The whole X screen, into the build folder, for looking at.
-    void screenshot(const std::string& name)
-    {
-        const fs::path file = fs::path(SLIVERMERE_GAME_DIR).parent_path() / name;
-        int rc = -1;
-        const std::string output = shell("import -window root -crop 1023x768+0+0 -display " + display.name() + " " + file.string(), rc);
-        EXPECT_EQ(rc, 0) << output;
-    }
+    void keys(std::vector<std::string> names) { e2e::keys(display, std::move(names)); }
+    void swing(int dx) { e2e::swing(display, dx); }
+    void screenshot(const std::string& name) { EXPECT_TRUE(e2e::screenshot(display, name)); }
 
     PrivateDisplay display;
     TempDir folder;
@@ -168,17 +116,16 @@ TEST_F(GameEndToEnd, PlaysTheFirstLevelToAWinAndKeepsTheResult)
     EXPECT_EQ(game.wait_exit(), 0) << game.err();
     EXPECT_NE(game.out().find("Writing high scores to disk"), std::string::npos) << game.out();
 
-    const std::string scores = read_bytes(folder.path() + "/highscores.list");
+    const std::string scores = read_text(folder.path() + "/highscores.list");
     EXPECT_NE(scores.find("R-Slice"), std::string::npos);
     EXPECT_NE(scores.find("Player"), std::string::npos);
-    const double best = personal_best_in(read_bytes(folder.path() + "/playerinfo/Player.player"), "R-Slice");
+    const double best = personal_best_in(read_text(folder.path() + "/playerinfo/Player.player"), "R-Slice");
     // The name shows the time cut to whole milliseconds; a time such as
     // 1.442, held as 1.44199999…, is named 1.441.
     EXPECT_GE(best, time - 1e-9);
     EXPECT_LE(best, time + 0.001 + 1e-9);
     // The kept recording replays to a win in the time its name gives.
     int rc = -1;
-    const std::string tool = (fs::path(SLIVERMERE_BINARY).parent_path() / "slivermere-tool").string();
-    const std::string verify = shell("cd " + folder.path() + " && " + tool + " replay --verify recordings", rc);
+    const std::string verify = shell("cd " + folder.path() + " && " + tool_path() + " replay --verify recordings", rc);
     EXPECT_EQ(rc, 0) << verify;
 }

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "e2e/e2e_support.hpp"
 #include "support/game_process.hpp"
 
 namespace {
@@ -70,15 +71,10 @@ TEST_F(ShellEndToEnd, FullScreenStartsAndQuitsCleanly)
 TEST(ShellWithoutDisplay, FailsWithSdlsMessage)
 {
     // An X server that is not there: the game must say why and stop, not hang.
-    const std::string command = std::string("cd ") + SLIVERMERE_GAME_DIR + " && DISPLAY=:59999 " + SLIVERMERE_BINARY +
-                                " 2>&1; echo \"rc=$?\"";
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string output;
-    char buffer[256];
-    while (std::fgets(buffer, sizeof buffer, pipe))
-        output += buffer;
-    pclose(pipe);
+    int rc = -1;
+    const std::string output = e2e::shell(std::string("cd ") + SLIVERMERE_GAME_DIR + " && DISPLAY=:59999 " +
+                                              SLIVERMERE_BINARY + "; echo \"rc=$?\"",
+                                          rc);
     EXPECT_NE(output.find("Unable to init SDL: "), std::string::npos) << output;
     EXPECT_NE(output.find("rc=1"), std::string::npos) << output;
 }

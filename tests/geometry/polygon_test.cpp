@@ -3,6 +3,7 @@
 #include "geometry/polygon.hpp"
 #include "storage/memory_storage.hpp"
 #include "support/log_capture.hpp"
+#include "support/records.hpp"
 
 namespace {
 
@@ -19,12 +20,6 @@ Polygon make_polygon(std::vector<Vector2> points, std::vector<Polygon::Edge> edg
 
 // 0 (0,0), 1 (2,0), 2 (2,2), 3 (0,2), counter-clockwise.
 Polygon square() { return make_polygon({{0, 0}, {2, 0}, {2, 2}, {0, 2}}, {{0, 1}, {1, 2}, {2, 3}, {3, 0}}); }
-
-Polygon l_shape()
-{
-    return make_polygon({{0, 0}, {2, 0}, {2, 1}, {1, 1}, {1, 2}, {0, 2}},
-                        {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 0}});
-}
 
 // 4x4 square with the unit hole [1,2]x[1,2], the hole running clockwise.
 Polygon holed_square()
@@ -47,25 +42,38 @@ Loops traced(const Polygon& polygon)
     return style.loops;
 }
 
-std::vector<unsigned char> saved(const Polygon& polygon)
-{
-    MemoryStorage storage;
-    polygon.save(storage);
-    return storage.bytes();
-}
-
-bool load_bytes(Polygon& polygon, const std::vector<unsigned char>& bytes)
-{
-    MemoryStorage storage;
-    if (!bytes.empty())
-        storage.write_raw(bytes.data(), bytes.size());
-    return polygon.load(storage);
-}
-
 }  // namespace
 
-TEST(PolygonGeometry, DoubledPairOnlyHasNoAreaNoInsideNoOutline)
+TEST(PolygonGeometry, InsideAreaCentroidAndLoops)
 {
+    struct Case {
+        const char* name;
+        Polygon polygon;
+        std::vector<Vector2> inside, outside;
+        double area;
+        double centroid;  // on both axes
+        Loops loops;
+    };
+    Case cases[] = {
+        {"L", make_polygon({{0, 0}, {2, 0}, {2, 1}, {1, 1}, {1, 2}, {0, 2}}, {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 0}}),
+         {{1.5, 0.5}, {0.5, 1.5}}, {{1.5, 1.5}, {2.5, 0.5}}, 3.0, 5.0 / 6.0, {{0, 1, 2, 3, 4, 5}}},
+        // (16 * 2 - 1 * 1.5) / 15.
+        {"holed", holed_square(), {{0.5, 0.5}, {3, 3}}, {{1.5, 1.5}, {5, 1}}, 15.0, 61.0 / 30.0, {{0, 1, 2, 3}, {4, 5, 6, 7}}},
+        {"figure eight", figure_eight(), {{0.5, 0.5}, {1.5, 1.5}}, {{1.5, 0.5}, {0.5, 1.5}}, 2.0, 1.0,
+         {{0, 1, 2, 3}, {2, 4, 5, 6}}},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const Vector2& p : c.inside)
+            EXPECT_TRUE(c.polygon.contains(p)) << p.x << "," << p.y;
+        for (const Vector2& p : c.outside)
+            EXPECT_FALSE(c.polygon.contains(p)) << p.x << "," << p.y;
+        EXPECT_DOUBLE_EQ(c.polygon.signed_area(), c.area);
+        EXPECT_DOUBLE_EQ(c.polygon.centroid().x, c.centroid);
+        EXPECT_DOUBLE_EQ(c.polygon.centroid().y, c.centroid);
+        EXPECT_EQ(traced(c.polygon), c.loops);
+    }
+
     Polygon slit = make_polygon({{1, 0}, {3, 0}}, {{0, 1}, {1, 0}});
     LogCapture log;
     EXPECT_EQ(slit.centroid(), Vector2(1, 0));
@@ -74,26 +82,22 @@ TEST(PolygonGeometry, DoubledPairOnlyHasNoAreaNoInsideNoOutline)
     EXPECT_TRUE(traced(slit).empty());
 }
 
-TEST(PolygonGeometry, ContainsCountsTheLowerEndOfEveryEdge)
+TEST(PolygonGeometry, ContainsCountsEachCrossingOnce)
 {
-    // One edge at x = 0 and a far point that only widens the box.
-    Polygon up = make_polygon({{0, 0}, {0, 2}, {4, 1}}, {{0, 1}});
-    EXPECT_TRUE(up.contains(Vector2(1, 0)));
-    EXPECT_FALSE(up.contains(Vector2(1, 2)));
-    Polygon down = make_polygon({{0, 0}, {0, 2}, {4, 1}}, {{1, 0}});
-    EXPECT_TRUE(down.contains(Vector2(1, 0)));
-    EXPECT_FALSE(down.contains(Vector2(1, 2)));
-
+    // The lower end of every edge counts: one edge at x = 0 and a far point
+    // that only widens the box, either way round.
+    for (const Polygon::Edge& edge : {Polygon::Edge(0, 1), Polygon::Edge(1, 0)}) {
+        Polygon one = make_polygon({{0, 0}, {0, 2}, {4, 1}}, {edge});
+        EXPECT_TRUE(one.contains(Vector2(1, 0)));
+        EXPECT_FALSE(one.contains(Vector2(1, 2)));
+    }
     Polygon s = square();
     EXPECT_TRUE(s.contains(Vector2(1, 0)));
     EXPECT_FALSE(s.contains(Vector2(1, 2)));
     EXPECT_TRUE(s.bbox_valid);
-}
 
-TEST(PolygonGeometry, ContainsIsRightLevelWithATopOrBottomVertex)
-{
-    // A vertex at the height of the point, to its left, where two edges meet:
-    // both or neither must count, never one.
+    // A vertex level with the point, to its left, where two edges meet: both
+    // or neither must count, never one.
     Polygon bottom = make_polygon({{0, 0}, {2, 1}, {-2, 1}}, {{0, 1}, {1, 2}, {2, 0}});
     EXPECT_FALSE(bottom.contains(Vector2(1, 0)));
     EXPECT_TRUE(bottom.contains(Vector2(0, 0.5)));
@@ -102,34 +106,7 @@ TEST(PolygonGeometry, ContainsIsRightLevelWithATopOrBottomVertex)
     EXPECT_TRUE(top.contains(Vector2(0, 0.5)));
 }
 
-TEST(PolygonGeometry, LShape)
-{
-    Polygon l = l_shape();
-    EXPECT_TRUE(l.contains(Vector2(1.5, 0.5)));
-    EXPECT_TRUE(l.contains(Vector2(0.5, 1.5)));
-    EXPECT_FALSE(l.contains(Vector2(1.5, 1.5)));
-    EXPECT_FALSE(l.contains(Vector2(2.5, 0.5)));
-    EXPECT_DOUBLE_EQ(l.signed_area(), 3.0);
-    EXPECT_DOUBLE_EQ(l.centroid().x, 5.0 / 6.0);
-    EXPECT_DOUBLE_EQ(l.centroid().y, 5.0 / 6.0);
-    EXPECT_EQ(traced(l), (Loops{{0, 1, 2, 3, 4, 5}}));
-}
-
-TEST(PolygonGeometry, SquareWithHole)
-{
-    Polygon h = holed_square();
-    EXPECT_TRUE(h.contains(Vector2(0.5, 0.5)));
-    EXPECT_TRUE(h.contains(Vector2(3, 3)));
-    EXPECT_FALSE(h.contains(Vector2(1.5, 1.5)));
-    EXPECT_FALSE(h.contains(Vector2(5, 1)));
-    EXPECT_DOUBLE_EQ(h.signed_area(), 15.0);
-    // (16 * 2 - 1 * 1.5) / 15 on both axes.
-    EXPECT_DOUBLE_EQ(h.centroid().x, 61.0 / 30.0);
-    EXPECT_DOUBLE_EQ(h.centroid().y, 61.0 / 30.0);
-    EXPECT_EQ(traced(h), (Loops{{0, 1, 2, 3}, {4, 5, 6, 7}}));
-}
-
-TEST(PolygonGeometry, BoundingBoxCentreInTheWorld)
+TEST(PolygonGeometry, WorldFrameBoxAndShiftedOrigin)
 {
     Polygon s = square();
     s.rotation = {0, 1, -1, 0};  // a quarter turn
@@ -138,11 +115,7 @@ TEST(PolygonGeometry, BoundingBoxCentreInTheWorld)
     EXPECT_EQ(s.bbox_min, Vector2(0, 0));
     EXPECT_EQ(s.bbox_max, Vector2(2, 2));
     EXPECT_EQ(Polygon().world_bbox_centre(), Vector2(0, 0));
-}
 
-TEST(PolygonGeometry, ShiftOriginKeepsTheWorldShape)
-{
-    Polygon s = square();
     s.rotation = {0.6, 0.8, -0.8, 0.6};
     s.position = Vector2(3, -1);
     Polygon shifted = s;
@@ -158,7 +131,7 @@ TEST(PolygonGeometry, ShiftOriginKeepsTheWorldShape)
 
 TEST(PolygonGeometry, NearestPoints)
 {
-    // Square with a slit from (0.5,1) to (1.5,1).
+    // Square with a slit from (0.5,1) to (1.5,1): the boundary search skips it.
     Polygon s = square();
     s.points.insert(s.points.end(), {{0.5, 1}, {1.5, 1}});
     s.edges.insert({{4, 5}, {5, 4}});
@@ -179,12 +152,7 @@ TEST(PolygonGeometry, NearestPoints)
     EXPECT_EQ(bare.closest_edge_point(Vector2(0, 0)), Vector2(3, 4));
 }
 
-TEST(PolygonLoops, TouchingSquaresSplitAtTheSharedPoint)
-{
-    EXPECT_EQ(traced(figure_eight()), (Loops{{0, 1, 2, 3}, {2, 4, 5, 6}}));
-}
-
-TEST(PolygonLoops, MostRightScoring)
+TEST(PolygonLoops, MostRightSuccessorAndOpenChains)
 {
     // Arriving at 1 along +x from 0.
     std::vector<Vector2> points{{0, 0}, {1, 0}, {1, 1}, {0, 1}, {1, -1}, {2, 0}};
@@ -196,10 +164,7 @@ TEST(PolygonLoops, MostRightScoring)
     EXPECT_EQ(most_right_successor(points, candidates, 0, 1), candidates.begin());
     candidates = {{2, 3}};
     EXPECT_EQ(most_right_successor(points, candidates, 0, 1), candidates.end());
-}
 
-TEST(PolygonLoops, OpenChainStopsWithoutSuccessor)
-{
     LogCapture log;
     EXPECT_EQ(traced(make_polygon({{0, 0}, {1, 0}, {1, 1}}, {{0, 1}, {1, 2}})), (Loops{{0, 1}}));
     EXPECT_EQ(log.out(), "Failed to find sucessor\n");
@@ -214,28 +179,25 @@ TEST(PolygonSanity, FirstFailingTestDecides)
 
     Polygon loose = square();
     loose.points.push_back(Vector2(5, 5));
-    EXPECT_FALSE(loose.sanity_check(message, where));
-    EXPECT_EQ(message, "Unused point");
-    EXPECT_EQ(where, Vector2(5, 5));
-
     Polygon dangling = square();
     dangling.edges.insert({0, 7});
-    where = Vector2(9, 9);
-    EXPECT_FALSE(dangling.sanity_check(message, where));
-    EXPECT_EQ(message, "Edges to invalid points");
-    EXPECT_EQ(where, Vector2(0, 0));
-
-    Polygon bow_tie = make_polygon({{0, 0}, {2, 2}, {2, 0}, {0, 2}}, {{0, 1}, {1, 2}, {2, 3}, {3, 0}});
-    EXPECT_FALSE(bow_tie.sanity_check(message, where));
-    EXPECT_EQ(message, "Edges intersecting");
-    EXPECT_NEAR(where.x, 1.0, 1e-12);
-    EXPECT_NEAR(where.y, 1.0, 1e-12);
-
-    Polygon clockwise = make_polygon({{0, 0}, {2, 0}, {2, 2}, {0, 2}}, {{0, 3}, {3, 2}, {2, 1}, {1, 0}});
-    where = Vector2(9, 9);
-    EXPECT_FALSE(clockwise.sanity_check(message, where));
-    EXPECT_EQ(message, "Mass is less than zero.");
-    EXPECT_EQ(where, Vector2(0, 0));
+    const struct {
+        Polygon polygon;
+        const char* message;
+        Vector2 where;
+    } cases[] = {
+        {loose, "Unused point", {5, 5}},
+        {dangling, "Edges to invalid points", {0, 0}},
+        {make_polygon({{0, 0}, {2, 2}, {2, 0}, {0, 2}}, {{0, 1}, {1, 2}, {2, 3}, {3, 0}}), "Edges intersecting", {1, 1}},
+        {make_polygon({{0, 0}, {2, 0}, {2, 2}, {0, 2}}, {{0, 3}, {3, 2}, {2, 1}, {1, 0}}), "Mass is less than zero.", {0, 0}},
+    };
+    for (const auto& c : cases) {
+        where = Vector2(9, 9);
+        EXPECT_FALSE(c.polygon.sanity_check(message, where));
+        EXPECT_EQ(message, c.message);
+        EXPECT_NEAR(where.x, c.where.x, 1e-12) << c.message;
+        EXPECT_NEAR(where.y, c.where.y, 1e-12) << c.message;
+    }
 }
 
 TEST(PolygonStorage, RoundTripIsByteForByte)
@@ -255,49 +217,31 @@ TEST(PolygonStorage, RoundTripIsByteForByte)
 
     LogCapture log;
     Polygon copy;
-    ASSERT_TRUE(load_bytes(copy, saved(original)));
-    EXPECT_EQ(saved(copy), saved(original));
+    ASSERT_TRUE(load_bytes(copy, saved_bytes(original)));
+    EXPECT_EQ(saved_bytes(copy), saved_bytes(original));
     EXPECT_EQ(copy.style.name, "wood");
     EXPECT_FALSE(copy.bbox_valid);
-    EXPECT_EQ(copy.inside_point_count, 3);
     EXPECT_EQ(copy.style.loops, (Loops{{0, 1, 2, 3}, {2, 4, 5, 6}}));
-}
 
-TEST(PolygonStorage, InsidePointCountIsStoredOnlyWhileInside)
-{
-    Polygon inside = square();
-    inside.inside_point_count = 5;
-    Polygon outside = inside;
+    // The inside point count is stored only while the sword is inside.
+    Polygon outside = square();
+    outside.inside_point_count = 5;
+    Polygon inside = outside;
     inside.sword_inside = true;
-    EXPECT_EQ(saved(inside).size(), saved(outside).size() + 4);
-
-    LogCapture log;
+    EXPECT_EQ(saved_bytes(inside).size(), saved_bytes(outside).size() + 4);
     Polygon loaded;
     loaded.inside_point_count = 7;
-    ASSERT_TRUE(load_bytes(loaded, saved(outside)));
+    ASSERT_TRUE(load_bytes(loaded, saved_bytes(outside)));
     EXPECT_EQ(loaded.inside_point_count, 0);
-}
 
-TEST(PolygonStorage, ZeroPointsLoadAsOnePointAtTheOrigin)
-{
-    LogCapture log;
-    Polygon loaded;
-    ASSERT_TRUE(load_bytes(loaded, saved(Polygon())));
-    EXPECT_EQ(loaded.points, std::vector<Vector2>{Vector2(0, 0)});
+    ASSERT_TRUE(load_bytes(loaded, saved_bytes(Polygon())));
+    EXPECT_EQ(loaded.points, std::vector<Vector2>{Vector2(0, 0)}) << "no points load as one at the origin";
     EXPECT_TRUE(loaded.edges.empty());
 }
 
-TEST(PolygonStorage, DamagedRecordsAreRefused)
+TEST(PolygonStorage, ImpossibleCountsAndEdgesAreRefused)
 {
     LogCapture log;
-    Polygon original = holed_square();
-    original.sword_inside = true;
-    std::vector<unsigned char> bytes = saved(original);
-    for (std::size_t cut = 0; cut < bytes.size(); ++cut) {
-        Polygon polygon;
-        EXPECT_FALSE(load_bytes(polygon, {bytes.begin(), bytes.begin() + cut})) << "cut at " << cut;
-    }
-
     MemoryStorage huge;
     huge.write(std::string());
     huge.write(Vector2());
@@ -312,6 +256,6 @@ TEST(PolygonStorage, DamagedRecordsAreRefused)
     for (Polygon::Edge bad : {Polygon::Edge(0, 8), Polygon::Edge(-1, 0)}) {
         Polygon broken = holed_square();
         broken.edges.insert(bad);
-        EXPECT_FALSE(load_bytes(polygon, saved(broken)));
+        EXPECT_FALSE(load_bytes(polygon, saved_bytes(broken))) << bad.first << " " << bad.second;
     }
 }

@@ -28,20 +28,7 @@ Bytes table_file(unsigned int count, const std::vector<std::string>& players, do
 
 }  // namespace
 
-TEST(HighScoreTable, WithoutAFileTheTableIsEmpty)
-{
-    TempDir dir;
-    LogCapture log;
-    HighScoreTable table;
-    EXPECT_FALSE(table.load(dir.file("highscores.list")));
-    EXPECT_NE(log.out().find("Failed to read high score list\n"), std::string::npos);
-    EXPECT_EQ(log.err(), "");
-    EXPECT_EQ(table.begin(), table.end());
-    EXPECT_EQ(table.get("R-A").player, "No Score");
-    EXPECT_EQ(table.get("R-A").time, -1);
-}
-
-TEST(HighScoreTable, SubmitKeepsTheEarlierOfEqualTimes)
+TEST(HighScoreTable, SubmitKeepsTheEarlierOfEqualTimesInKeyOrder)
 {
     LogCapture log;
     HighScoreTable table;
@@ -59,25 +46,28 @@ TEST(HighScoreTable, SubmitKeepsTheEarlierOfEqualTimes)
     EXPECT_EQ(table.get("R-B").time, 3.0);
     // The entry count after each stored result, with no line break.
     EXPECT_EQ(log.out(), "1122");
-}
 
-TEST(HighScoreTable, KeysRunInByteOrder)
-{
-    LogCapture log;
-    HighScoreTable table;
+    // Keys run in byte order.
     for (const char* key : {"R-Alpha", "P-Zeta", "R-Al", "R-alpha"})
         table.submit(key, "Ann", 1, false);
     std::vector<std::string> keys;
     for (const auto& [key, score] : table)
         keys.push_back(key);
-    EXPECT_EQ(keys, (std::vector<std::string>{"P-Zeta", "R-Al", "R-Alpha", "R-alpha"}));
+    EXPECT_EQ(keys, (std::vector<std::string>{"P-Zeta", "R-A", "R-Al", "R-Alpha", "R-B", "R-alpha"}));
 }
 
-TEST(HighScoreFile, OneWinWritesExactlyOneEntry)
+TEST(HighScoreFile, WithoutAFileTheTableIsEmptyAndOneWinWritesOneEntry)
 {
     TempDir dir;
     LogCapture log;
     HighScoreTable table;
+    EXPECT_FALSE(table.load(dir.file("highscores.list")));
+    EXPECT_NE(log.out().find("Failed to read high score list\n"), std::string::npos);
+    EXPECT_EQ(log.err(), "");
+    EXPECT_EQ(table.begin(), table.end());
+    EXPECT_EQ(table.get("R-A").player, "No Score");
+    EXPECT_EQ(table.get("R-A").time, -1);
+
     table.submit("R-First Cut", "Ann", 75.5, false);
     log.clear();
     ASSERT_TRUE(table.save(dir.file("highscores.list")));

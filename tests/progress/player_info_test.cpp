@@ -34,21 +34,15 @@ class PlayerInfoFolder : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        old_dir_ = std::filesystem::current_path();
-        std::filesystem::current_path(dir_.path());
         std::filesystem::create_directory("levels");
         write_text("levels/levels.list", "A\nB\n---\nC\nD\nE\n");
     }
-    void TearDown() override
-    {
-        restart();
-        std::filesystem::current_path(old_dir_);
-    }
+    void TearDown() override { restart(); }
     // Writes the changed records and forgets them all, as exit and start do.
     bool restart() { return save_changed_players(); }
 
     TempDir dir_;
-    std::filesystem::path old_dir_;
+    ScopedCwd in_dir_{dir_.path()};
     LogCapture log_;
 };
 

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "app/base_world.hpp"
 #include "progress/high_score_table.hpp"
@@ -10,20 +8,9 @@
 #include "support/log_capture.hpp"
 #include "support/test_support.hpp"
 #include "world/level_text.hpp"
+#include "world/recording_helpers.hpp"
 #include "world/runner.hpp"
 #include "world/world.hpp"
-
-namespace {
-
-const std::filesystem::path source_root = std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
-
-std::string read_text(const std::filesystem::path& path)
-{
-    std::ifstream in(path);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-}  // namespace
 
 // Portions is won by its script; its goal unlocks Sorting. The time goes into
 // the table and the personal bests as the win screen puts it there, the game
@@ -32,10 +19,9 @@ TEST(Progress, AWonLevelIsRememberedAcrossARestart)
 {
     LogCapture log;
     TempDir dir;
-    const std::filesystem::path old_cwd = std::filesystem::current_path();
     std::filesystem::create_directories(dir.file("levels"));
     std::filesystem::copy_file(source_root / "data/levels/levels.list", dir.file("levels/levels.list"));
-    std::filesystem::current_path(dir.path());
+    ScopedCwd in_dir(dir.path());
 
     const std::string saved_name = current_player_name;
     current_player_name = "restart";
@@ -44,11 +30,9 @@ TEST(Progress, AWonLevelIsRememberedAcrossARestart)
     World world;
     std::string error;
     ASSERT_TRUE(build_level(read_text(source_root / "data/levels/Portions.txt"), world, error)) << error;
-    std::ifstream script_text(source_root / "tests/levels/Portions.script");
-    InputScript script;
-    ASSERT_TRUE(parse_input_script(script_text, script, error)) << error;
     current_world = &world;
-    const RunResult result = run_world(world, script, RunOptions{});
+    const RunResult result = run_world(
+        world, recording_helpers::parse_script(read_text(source_root / "tests/levels/Portions.script")), RunOptions{});
     current_world = nullptr;
     ASSERT_EQ(result.outcome, Outcome::win);
     EXPECT_TRUE(high_scores().submit("R-Portions", current_player_name, world.timer));
@@ -69,5 +53,4 @@ TEST(Progress, AWonLevelIsRememberedAcrossARestart)
     high_scores().clear();
     save_changed_players();
     current_player_name = saved_name;
-    std::filesystem::current_path(old_cwd);
 }

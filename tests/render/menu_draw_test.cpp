@@ -6,8 +6,6 @@
 
 #include "menu/lockable_string_item.hpp"
 #include "menu/menu_world.hpp"
-#include "menu/screens.hpp"
-#include "menu/string_list_item.hpp"
 #include "progress/player_info.hpp"
 #include "render/gl.hpp"
 #include "support/gl_fixture.hpp"
@@ -18,13 +16,11 @@
 namespace {
 
 // Menus over the first shipped level, with the game's own fonts and pictures.
-class MenuDraw : public GlTest {
+class MenuDraw : public GameFolderGlTest {
 protected:
     void SetUp() override
     {
         GlTest::SetUp();
-        old_cwd_ = std::filesystem::current_path();
-        std::filesystem::current_path(SLIVERMERE_GAME_DIR);
         old_player_ = current_player_name;
         current_player_name = "menu draw " + std::to_string(std::rand());
         std::unique_ptr<World> level = load_level(level_file_name(read_level_list().front()));
@@ -38,7 +34,6 @@ protected:
         current_world = nullptr;
         current_player_name = old_player_;
         goals_visible = false;
-        std::filesystem::current_path(old_cwd_);
     }
 
     struct Frame {
@@ -67,10 +62,8 @@ protected:
                 count += b.channel(x, y, 0) > a.channel(x, y, 0) + by;
         return count;
     }
-    static std::string output_file(const std::string& name) { return std::string(SLIVERMERE_GAME_DIR) + "/../" + name; }
 
     World* world_ = nullptr;
-    std::filesystem::path old_cwd_;
     std::string old_player_;
     LogCapture log_;
 };
@@ -123,45 +116,5 @@ TEST_F(MenuDraw, BandAndPadlocksWhileVisibleOnlyTheHintWhileHidden)
         EXPECT_EQ(hidden.channel(edge, 0.2, c), level.channel(edge, 0.2, c)) << c;
     EXPECT_EQ(brighter(level, hidden, -0.3, 0.1, 0.3, 0.3, 2), 0) << "no item";
     EXPECT_EQ(brighter(level, hidden, 0.9, 0.5, 1.1, 0.7, 2), 0) << "no pointer";
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
-
-TEST_F(MenuDraw, OpeningMenuAndALevelListLookRight)
-{
-    // The screenshots are for looking at; the checks only make sure they show something.
-    delete current_world;
-    current_world = nullptr;
-    build_opening_menu(false);
-    MenuWorld* menu = current_menu();
-    ASSERT_NE(menu, nullptr);
-    double dt = 0.02;
-    for (int i = 0; i < 20; ++i)
-        menu->update(dt);
-    menu->selected = 4;  // the locked "Level Editor": its padlocks glow
-    for (int i = 0; i < 20; ++i)
-        menu->update(dt);
-    const Frame opening = draw(*menu);
-    save_screenshot(output_file("menu_opening.png"));
-    menu->hidden = true;
-    menu->fade = 0;
-    draw(*menu);
-    save_screenshot(output_file("menu_opening_hidden.png"));
-    pop_menu();
-
-    auto* list_menu = new MenuWorld(false, true, -1, StringItem("Press Any Key for Menu", true, 0.1, Vector2(0, -0.95), 0.0));
-    list_menu->decorations.push_back(std::make_unique<StringItem>("Select a Level", true, 0.2, Vector2(0, 0.6), 0.7));
-    auto list = std::make_unique<StringListItem>(0.2, 1.0);
-    for (const std::string& name : read_level_list())
-        if (name != "---")
-            list->entries.push_back(std::make_unique<LockableStringItem>(name, name, 0.1, Vector2()));
-    list->current = 4;
-    list_menu->items.push_back(std::move(list));
-    list_menu->pointer = Vector2(0.6, -0.6);
-    current_world = list_menu;
-    for (int i = 0; i < 100; ++i)
-        list_menu->update(dt);
-    const Frame listing = draw(*list_menu);
-    save_screenshot(output_file("menu_level_list.png"));
-    EXPECT_GT(brighter(opening, listing, -0.3, 0.55, 0.3, 0.65), 100) << "the title";
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }

@@ -19,13 +19,10 @@ protected:
         GlTest::SetUp();
         std::filesystem::create_directories(dir.file("textures"));
         ASSERT_TRUE(save_png(dir.file("textures/basic_particle.png"), 8, 8, std::vector<std::uint8_t>(8 * 8 * 4, 255)));
-        old_cwd = std::filesystem::current_path();
-        std::filesystem::current_path(dir.path());
     }
-    void TearDown() override { std::filesystem::current_path(old_cwd); }
 
     TempDir dir;
-    std::filesystem::path old_cwd;
+    ScopedCwd in_dir{dir.path()};
 };
 
 }  // namespace

@@ -19,19 +19,12 @@ namespace {
 
 // The playback screen over recordings of the first level, drawn with the
 // game's own pictures and fonts.
-class PlaybackDraw : public GlTest {
+class PlaybackDraw : public GameFolderGlTest {
 protected:
-    void SetUp() override
-    {
-        GlTest::SetUp();
-        old_cwd_ = std::filesystem::current_path();
-        std::filesystem::current_path(SLIVERMERE_GAME_DIR);
-    }
     void TearDown() override
     {
         delete current_world;
         current_world = nullptr;
-        std::filesystem::current_path(old_cwd_);
     }
 
     // The playback screen of a recording of `frames` frames of swinging.
@@ -60,13 +53,7 @@ protected:
         const std::uint32_t p = pixel_at_units(ux, uy);
         return std::abs(red_of(p) - 184) <= 3 && std::abs(green_of(p) - 184) <= 3 && std::abs(blue_of(p) - 138) <= 3;
     }
-    static std::string output_file(const std::string& name)
-    {
-        return std::string(SLIVERMERE_GAME_DIR) + "/../" + name;
-    }
-
     TempDir dir_;
-    std::filesystem::path old_cwd_;
     LogCapture log_;
 };
 
@@ -112,6 +99,6 @@ TEST_F(PlaybackDraw, ProgressTargetAndOutline)
     // The whole screen, for looking at.
     glClear(GL_COLOR_BUFFER_BIT);
     current_world->draw();
-    save_screenshot(output_file("playback_screen.png"));
+    save_screenshot(build_file("playback_screen.png"));
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }

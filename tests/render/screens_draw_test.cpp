@@ -19,13 +19,11 @@ namespace {
 
 // The real screens in the game folder, drawn for looking at: the opening
 // menu, the level list of a new player and a win.
-class ScreensDraw : public GlTest {
+class ScreensDraw : public GameFolderGlTest {
 protected:
     void SetUp() override
     {
         GlTest::SetUp();
-        old_cwd_ = std::filesystem::current_path();
-        std::filesystem::current_path(SLIVERMERE_GAME_DIR);
         old_player_ = current_player_name;
         current_player_name = "Screenshots";
     }
@@ -35,7 +33,6 @@ protected:
         current_world = nullptr;
         current_player_name = old_player_;
         high_scores().clear();
-        std::filesystem::current_path(old_cwd_);
     }
     // Lets the menu fade in and its pulses settle, then draws it.
     static void settle_and_draw(int frames = 60)
@@ -56,9 +53,7 @@ protected:
                 count += red_of(pixel_at_units(x, y)) > 150;
         return count;
     }
-    static std::string output_file(const std::string& name) { return std::string(SLIVERMERE_GAME_DIR) + "/../" + name; }
 
-    std::filesystem::path old_cwd_;
     std::string old_player_;
     LogCapture log_;
 };
@@ -69,7 +64,7 @@ TEST_F(ScreensDraw, OpeningMenuLevelListAndWinMenu)
 {
     build_opening_menu(false);
     settle_and_draw();
-    save_screenshot(output_file("screens_opening.png"));
+    save_screenshot(build_file("screens_opening.png"));
     EXPECT_GT(lit(-0.6, 0.4, 0.6, 0.6), 200) << "the title";
     EXPECT_GT(lit(-0.2, -0.05, 0.2, 0.05), 50) << "Play";
 
@@ -78,14 +73,14 @@ TEST_F(ScreensDraw, OpeningMenuLevelListAndWinMenu)
     auto& list = static_cast<StringListItem&>(*current_menu()->items[0]);
     list.current = 3;  // a locked level: its padlocks glow
     settle_and_draw(120);
-    save_screenshot(output_file("screens_level_list.png"));
+    save_screenshot(build_file("screens_level_list.png"));
     EXPECT_GT(lit(-0.6, 0.5, 0.6, 0.7), 200) << "the title";
     delete current_world;
     current_world = nullptr;
 
     current_world = start_recording("levels/Slice.lev", "").release();
     ASSERT_NE(current_world, nullptr);
-    std::ifstream text(std::filesystem::path(__FILE__).parent_path().parent_path() / "levels/Slice.script");
+    std::ifstream text(source_root / "tests/levels/Slice.script");
     InputScript script;
     std::string error;
     ASSERT_TRUE(parse_input_script(text, script, error)) << error;
@@ -99,7 +94,7 @@ TEST_F(ScreensDraw, OpeningMenuLevelListAndWinMenu)
     }
     ASSERT_NE(current_menu(), nullptr) << "the win menu";
     settle_and_draw();
-    save_screenshot(output_file("screens_win.png"));
+    save_screenshot(build_file("screens_win.png"));
     EXPECT_GT(lit(-0.6, 0.6, 0.6, 0.8), 200) << "You Win";
     std::remove(result_recording_file("R-Slice", "Screenshots", 1.024).c_str());
 }

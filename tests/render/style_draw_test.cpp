@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
@@ -9,8 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include "geometry/goal_polygon.hpp"
 #include "geometry/polygon.hpp"
 #include "geometry/sword.hpp"
+#include "render/font_maker.hpp"
 #include "render/gl.hpp"
 #include "render/png.hpp"
 #include "render/polygon_style.hpp"
@@ -100,8 +103,7 @@ protected:
     static void SetUpTestSuite()
     {
         folder = new TempDir;
-        old_folder = new std::filesystem::path(std::filesystem::current_path());
-        std::filesystem::current_path(folder->path());
+        in_folder = new ScopedCwd(folder->path());
 
         polygon_style("default", "0.1 0.1 1 0 0", red, green, blue, clear);
         polygon_style("flat", "0.1 0.1 1 0 0", red, clear, clear, clear);
@@ -115,40 +117,21 @@ protected:
         polygon_style("striped", "0.1 0.1 1 0.5 0", black, clear, clear, clear);
         picture("styles/polygon/striped/main.png", 64, 64, [](int x, int) { return x < 32 ? green : blue; });
 
-        polygon_style("stone", "0.04 0.12 4 0 0", black, clear, clear, clear);
-        picture("styles/polygon/stone/main.png", 64, 64, [](int x, int y) {
-            const std::uint8_t v = ((x / 16 + y / 16) % 2) ? 120 : 150;
-            return Rgba{v, v, static_cast<std::uint8_t>(v + 20), 255};
-        });
-        picture("styles/polygon/stone/edge.png", 40, 8, [](int x, int y) {
-            return Rgba{60, 50, static_cast<std::uint8_t>(40 + 4 * x), static_cast<std::uint8_t>(255 - 20 * y)};
-        });
-        flat("styles/polygon/stone/cut.png", Rgba{255, 250, 200, 255});
-        picture("styles/polygon/stone/light.png", 64, 16, [](int x, int y) {
-            const std::uint8_t lit = static_cast<std::uint8_t>(x < 32 ? 255 - 6 * x : 63 + 6 * (x - 32));
-            return Rgba{lit, lit, 255, static_cast<std::uint8_t>(12 * y)};
-        });
-        polygon_style("wood", "0.06 0.08 2 0.1 0", black, clear, clear, clear);
-        picture("styles/polygon/wood/main.png", 64, 64, [](int, int y) {
-            const std::uint8_t v = static_cast<std::uint8_t>(110 + 30 * std::sin(y * 0.6));
-            return Rgba{v, static_cast<std::uint8_t>(v * 2 / 3), 40, 255};
-        });
-        flat("styles/polygon/wood/edge.png", Rgba{70, 40, 20, 255});
-        flat("styles/polygon/wood/cut.png", Rgba{250, 220, 160, 255});
-        picture("styles/polygon/wood/light.png", 64, 16, [](int x, int y) {
-            return Rgba{255, 240, 200, static_cast<std::uint8_t>(x < 32 ? 14 * y : 0)};
-        });
-
         // A thin blade: the picture is 4 times as high as wide, so the half-width is a quarter of the size.
         std::filesystem::create_directories("styles/sword/default");
         picture("styles/sword/default/sword.png", 16, 64, [](int, int) { return yellow; });
         flat("styles/sword/default/tail.png", white);
+
+        std::string error;
+        const auto font = make_texture_font("/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf", 32, error);
+        ASSERT_TRUE(font) << error;
+        ASSERT_TRUE(save_texture_font("tag.txf", *font));
     }
 
     static void TearDownTestSuite()
     {
-        std::filesystem::current_path(*old_folder);
-        delete old_folder;
+        free_fonts();
+        delete in_folder;
         delete folder;
     }
 
@@ -169,8 +152,25 @@ protected:
         EXPECT_NEAR(c.b, expected.b, 3) << "at " << x << ", " << y;
     }
 
+    // Largest red and green over the window pixels of a box in screen units.
+    static void brightest(double x0, double y0, double x1, double y1, int& max_red, int& max_green)
+    {
+        int width = 0, height = 0;
+        const std::vector<std::uint8_t> rgba = read_rgba(width, height);
+        int px0 = 0, py0 = 0, px1 = 0, py1 = 0;
+        to_pixel(x0, y0, px0, py0);
+        to_pixel(x1, y1, px1, py1);
+        max_red = max_green = 0;
+        for (int y = py0; y <= py1; ++y)
+            for (int x = px0; x <= px1; ++x) {
+                const std::size_t at = (static_cast<std::size_t>(height - 1 - y) * width + x) * 4;
+                max_red = std::max<int>(max_red, rgba[at]);
+                max_green = std::max<int>(max_green, rgba[at + 1]);
+            }
+    }
+
     static inline TempDir* folder = nullptr;
-    static inline std::filesystem::path* old_folder = nullptr;
+    static inline ScopedCwd* in_folder = nullptr;
 };
 
 }  // namespace
@@ -192,7 +192,7 @@ TEST_F(StyleDraw, LShapeFillsItsMaterialOnly)
     EXPECT_EQ(glIsEnabled(GL_TEXTURE_2D), GL_FALSE);
 }
 
-TEST_F(StyleDraw, HoleStaysEmptyAndAlphaScalesTheColour)
+TEST_F(StyleDraw, HolesStayEmptyAndAlphaScalesTheColour)
 {
     // The hole runs clockwise; its outline is a second loop.
     Polygon holed = make_polygon({{-0.8, -0.8}, {0.8, -0.8}, {0.8, 0.8}, {-0.8, 0.8},
@@ -205,16 +205,13 @@ TEST_F(StyleDraw, HoleStaysEmptyAndAlphaScalesTheColour)
     expect_colour(0.5, 0.0, {128, 0, 0, 255});
     expect_colour(-0.5, 0.6, {128, 0, 0, 255});
     expect_colour(0.9, 0.0, black);
-}
 
-TEST_F(StyleDraw, StaleOutlineIsRetracedForTheDraw)
-{
-    Polygon holed = make_polygon({{-0.8, -0.8}, {0.8, -0.8}, {0.8, 0.8}, {-0.8, 0.8},
-                                  {-0.3, -0.3}, {-0.3, 0.3}, {0.3, 0.3}, {0.3, -0.3}},
-                                 {{0, 1}, {1, 2}, {2, 3}, {3, 0}}, "flat");
-    holed.edges.insert({{4, 5}, {5, 6}, {6, 7}, {7, 4}});
-    holed.bbox_valid = false;
-    holed.draw();
+    // Edges added after the outline was traced are traced again for the draw.
+    Polygon stale = make_polygon(holed.points, {{0, 1}, {1, 2}, {2, 3}, {3, 0}}, "flat");
+    stale.edges.insert({{4, 5}, {5, 6}, {6, 7}, {7, 4}});
+    stale.bbox_valid = false;
+    glClear(GL_COLOR_BUFFER_BIT);
+    stale.draw();
     expect_colour(0.0, 0.0, black);
     expect_colour(0.5, 0.0, red);
 }
@@ -254,18 +251,14 @@ TEST_F(StyleDraw, BandPictureRunsOnFromOneEdgeToTheNext)
     EXPECT_NEAR(red_at(0.45, -0.8), 255 * (1.5 - 1), 5);   // second, 0.2 along
     EXPECT_NEAR(red_at(0.45, -0.4), 255 * (1.9 - 1), 5);   // second, 0.6 along
     EXPECT_NEAR(red_at(0.2, 0.95), 255 * (3.8 - 3), 5);    // third, 0.3 along
-}
 
-TEST_F(StyleDraw, ZeroLengthEdgeAddsOnlyTwiceTheWidth)
-{
-    Polygon tall = make_polygon({{0, 0}, {1, 0}, {1, 0}, {1, 2}, {0, 2}}, {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 0}},
-                                "ramp", {-0.5, -1});
-    tall.draw();
-    // The long edge now starts at 1.2 + 0.2.
+    // A zero-length edge adds only twice the width: the long edge now starts at 1.2 + 0.2.
+    glClear(GL_COLOR_BUFFER_BIT);
+    make_polygon({{0, 0}, {1, 0}, {1, 0}, {1, 2}, {0, 2}}, {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 0}}, "ramp", {-0.5, -1})
+        .draw();
     EXPECT_NEAR(red_at(0.45, -0.8), 255 * (1.7 - 1), 5);
     EXPECT_NEAR(red_at(0.45, -0.6), 255 * (1.9 - 1), 5);
     expect_colour(0.55, -0.95, black);
-    expect_colour(0.6, -1.0 + 0.01, black);
 }
 
 TEST_F(StyleDraw, SlitEdgesTakeTheCutPicture)
@@ -297,13 +290,6 @@ TEST_F(StyleDraw, InteriorScrollWrapsAroundThePicture)
     plate.draw();
     expect_colour(-0.25, 0.0, blue);
     expect_colour(0.25, 0.0, green);
-
-    glClear(GL_COLOR_BUFFER_BIT);
-    plate.style.animate_style(1.0);
-    EXPECT_EQ(plate.style.shift_s, 0.0);
-    plate.draw();
-    expect_colour(-0.25, 0.0, green);
-    expect_colour(0.25, 0.0, blue);
 }
 
 TEST_F(StyleDraw, HalfTurnMovesTheLightBandByHalf)
@@ -344,7 +330,7 @@ TEST_F(StyleDraw, LightBandShowsTheNearestOutlineInSharpCorners)
     EXPECT_NEAR(red_at(1.0 / 3.0, 0.04), upper, 5);
 }
 
-TEST_F(StyleDraw, BladeLiesAlongTheHeadingWhenSharp)
+TEST_F(StyleDraw, BladeLiesAlongTheHeadingWhenSharpAndAcrossItWhenBlunt)
 {
     sword_info("0.2 0.05 0.05 0.05 0.05 0.5 1 0");
     Sword sword;
@@ -358,22 +344,18 @@ TEST_F(StyleDraw, BladeLiesAlongTheHeadingWhenSharp)
     expect_colour(0.05, 0.0, black);
     expect_colour(0.0, 0.15, black);
     EXPECT_EQ(glIsEnabled(GL_TEXTURE_2D), GL_FALSE);
-}
 
-TEST_F(StyleDraw, BladeTurnsAQuarterWhenBlunt)
-{
-    sword_info("0.2 0.05 0.05 0.05 0.05 0.5 1 0");
-    Sword sword;
+    // Blunt, it turns a quarter: centred on the point, along (0, 1).
+    glClear(GL_COLOR_BUFFER_BIT);
     sword.cannot_cut_fade = 1.0;
     draw_sword(sword.style, sword);
-    // Centred on the point, along (0, 1).
     expect_colour(0.0, 0.15, yellow);
     expect_colour(0.0, -0.15, yellow);
     expect_colour(-0.2, 0.0, black);
     expect_colour(0.0, 0.25, black);
 }
 
-TEST_F(StyleDraw, TrailNeedsMoreThanTwoEntries)
+TEST_F(StyleDraw, TrailNeedsThreeEntriesAndFadesWithSpeed)
 {
     sword_info("0.05 0.05 0.05 0.05 0.05 0.5 0.0001 0");
     Sword sword;
@@ -388,60 +370,71 @@ TEST_F(StyleDraw, TrailNeedsMoreThanTwoEntries)
     draw_sword(sword.style, sword);
     expect_colour(-0.5, 0.5, white);
     expect_colour(-0.5, 0.58, black);
-}
 
-TEST_F(StyleDraw, EqualAgesCountAsOneSecond)
-{
-    // Opaque from speed 1: segments 0.5 long take one second, so alpha 0.5.
+    // Opaque from speed 1: segments 0.5 long whose ages are equal count as
+    // taking one second, so alpha 0.5.
     sword_info("0.05 0.05 0.05 0.05 0.05 0.5 0.0001 1");
-    Sword sword;
+    sword = Sword();
     sword.position = Vector2(1, -0.8);
     sword.trail = {{{0, 0.5}, 0.25}, {{-0.5, 0.5}, 0.25}, {{-1, 0.5}, 0.25}};
+    glClear(GL_COLOR_BUFFER_BIT);
     draw_sword(sword.style, sword);
     EXPECT_NEAR(red_at(-0.75, 0.5), 128, 3);
     EXPECT_NEAR(red_at(-0.25, 0.5), 128, 3);
-
-    glClear(GL_COLOR_BUFFER_BIT);
     sword.trail = {{{0, 0.5}, 0.0}, {{-0.5, 0.5}, 0.25}, {{-1, 0.5}, 0.5}};
+    glClear(GL_COLOR_BUFFER_BIT);
     draw_sword(sword.style, sword);
     EXPECT_EQ(red_at(-0.75, 0.5), 255);
 }
 
-TEST_F(StyleDraw, SceneScreenshot)
+TEST_F(StyleDraw, GoalFadesAwayAndItsTagHoldsOneLinePerBit)
 {
-    sword_info("0.12 0.05 0.03 0.025 0.0 0.4 2 0");
-    std::vector<Polygon> scene;
-    scene.push_back(make_polygon({{-1.25, -0.95}, {1.25, -0.95}, {1.25, -0.7}, {-1.25, -0.7}},
-                                 {{0, 1}, {1, 2}, {2, 3}, {3, 0}}, "stone"));
-    scene.push_back(make_polygon({{-1.1, -0.6}, {-0.3, -0.6}, {-0.3, -0.3}, {-0.7, -0.3}, {-0.7, 0.2}, {-1.1, 0.2}},
-                                 {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 0}}, "wood"));
-    Polygon ring = make_polygon({{-0.4, -0.4}, {0.4, -0.4}, {0.4, 0.4}, {-0.4, 0.4},
-                                 {-0.15, -0.15}, {-0.15, 0.15}, {0.15, 0.15}, {0.15, -0.15}},
-                                {{0, 1}, {1, 2}, {2, 3}, {3, 0}, {4, 5}, {5, 6}, {6, 7}, {7, 4}}, "stone", {0.3, 0.2});
-    ring.angle = 0.3;
-    ring.rotation = {std::cos(0.3), std::sin(0.3), -std::sin(0.3), std::cos(0.3)};
-    scene.push_back(ring);
-    // A plank with a slit cut halfway into it.
-    Polygon plank = make_polygon({{0, 0}, {0.6, 0}, {0.6, 0.9}, {0, 0.9}}, {{0, 1}, {1, 2}, {2, 3}, {3, 0}}, "wood",
-                                 {0.65, -0.55});
-    plank.points.insert(plank.points.end(), {{0.1, 0.45}, {0.3, 0.5}, {0.45, 0.4}});
-    plank.edges.insert({{4, 5}, {5, 4}, {5, 6}, {6, 5}});
-    plank.trace_loops(plank.style);
-    scene.push_back(plank);
-    for (const Polygon& polygon : scene)
-        polygon.draw();
+    LogCapture log;
+    GoalPolygon g;
+    g.points = {{-0.3, -0.3}, {0.3, -0.3}, {0.3, 0.3}, {-0.3, 0.3}};
+    g.edges = {{0, 1}, {1, 2}, {2, 3}, {3, 0}};
+    g.style_name = "flat";
+    g.style.load_style("flat");
+    g.trace_loops(g.style);
+    g.fade = 1.0;
+    g.draw();
+    EXPECT_EQ(red_at(0, 0), 0) << "a done goal that has faded out";
+    g.fade = 0.75;
+    g.draw();
+    EXPECT_NEAR(red_at(0, 0), 64, 2);
 
-    Sword sword;
-    sword.position = Vector2(0.1, 0.75);
-    sword.direction = Vector2(0.8, 0.6);
-    sword.trail.clear();
-    for (int i = 0; i <= 12; ++i)
-        sword.trail.push_back({Vector2(0.1 - 0.09 * i, 0.75 - 0.02 * i * i / 6.0), 0.016 * i});
-    draw_sword(sword.style, sword);
+    glClearColor(1, 1, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    GoalTargetInfoBit done_bit;
+    done_bit.count = 0;
+    done_bit.matched = 1;
+    done_bit.name = "Gold";
+    GoalTargetInfoBit open_bit;
+    open_bit.name = "Ore";
+    open_bit.amount = 2;
+    open_bit.tolerance = 0.5;
+    g.target.bits = {done_bit, open_bit};
+    g.target.tag_position = Vector2(0.2, 0.1);
+    g.target.draw_tag();
 
-    save_screenshot((*old_folder / "style_scene.png").string());
-    EXPECT_TRUE(path_exists((*old_folder / "style_scene.png").string()));
-    // The slit shows its light cut picture inside the dark plank edge.
-    const Rgba slit = colour_at(0.65 + 0.3, -0.55 + 0.5 - 0.02);
-    EXPECT_GT(slit.r, 200);
+    const double half_w = std::max(g.target.tag_font.text_width(done_bit.describe(), 0.07),
+                                   g.target.tag_font.text_width(open_bit.describe(), 0.07)) / 2;
+    ASSERT_GT(half_w, 0.1) << "the font measures text";
+    // Two lines of 0.07 and a margin of 0.02: half a height of 0.09, black at 0.7 over white.
+    for (const double dy : {0.085, -0.085})
+        EXPECT_NEAR(red_at(0.2, 0.1 + dy), 77, 2) << dy;
+    for (const double dy : {0.095, -0.095})
+        EXPECT_EQ(red_at(0.2, 0.1 + dy), 255) << dy;
+    for (const double dx : {-half_w - 0.015, half_w + 0.015})
+        EXPECT_NEAR(red_at(0.2 + dx, 0.18), 77, 2) << dx;
+    for (const double dx : {-half_w - 0.025, half_w + 0.025})
+        EXPECT_EQ(red_at(0.2 + dx, 0.18), 255) << dx;
+
+    int red = 0, green = 0;
+    brightest(0.2 - half_w, 0.1 + 0.005, 0.2 + half_w, 0.1 + 0.065, red, green);
+    EXPECT_GT(green, 220) << "the satisfied first line is green";
+    EXPECT_LT(red, 150);
+    brightest(0.2 - half_w, 0.1 - 0.065, 0.2 + half_w, 0.1 - 0.005, red, green);
+    EXPECT_NEAR(red, 127, 4) << "the open second line is grey";
+    EXPECT_NEAR(green, 127, 4);
 }

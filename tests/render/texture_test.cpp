@@ -102,16 +102,6 @@ protected:
     TempDir dir;
 };
 
-TEST_F(TextureTest, TopRowOfThePictureIsDrawnAtTheTop)
-{
-    LogCapture quiet;
-    double aspect = 0;
-    const GLuint texture = load_texture_file(write_picture("rows.png", 3, 5, picture).c_str(), aspect, 0);
-    ASSERT_NE(texture, 0u);
-    draw_picture(texture);
-    expect_drawn_picture();
-}
-
 TEST_F(TextureTest, LoadTextureFileUploadsMipmappedTopRowFirst)
 {
     const std::string path = write_picture("rows.png", 3, 5, picture);
@@ -139,21 +129,6 @@ TEST_F(TextureTest, LoadTextureFileUploadsMipmappedTopRowFirst)
     EXPECT_EQ(texture_words(texture, width, height), row);
 }
 
-TEST_F(TextureTest, LoadTextureFileFailureLeavesAspectAlone)
-{
-    write_file_bytes(dir.file("broken.png"), {0x89, 'P', 'N', 'G'});
-    for (const auto& [name, reason] : {std::pair{"missing.png", "  cannot open file.\n"},
-                                       std::pair{"broken.png", "  png interal error.\n"}}) {
-        const std::string path = dir.file(name);
-        LogCapture log;
-        double aspect = 2.5;
-        EXPECT_EQ(load_texture_file(path.c_str(), aspect, 0), 0u);
-        EXPECT_EQ(aspect, 2.5);
-        EXPECT_EQ(log.out(), reason);
-        EXPECT_EQ(log.err(), "We're trying to load " + path + "\nDidn't work.\n");
-    }
-}
-
 TEST_F(TextureTest, CacheLoadsEachPathOnceAndKeepsTheFirstWrapModes)
 {
     const std::string path = write_picture("cached.png", 3, 5, picture);
@@ -174,11 +149,18 @@ TEST_F(TextureTest, CacheLoadsEachPathOnceAndKeepsTheFirstWrapModes)
     EXPECT_EQ(parameter(texture, GL_TEXTURE_WRAP_T), GL_REPEAT);
 }
 
-TEST_F(TextureTest, MissingFileIsCachedAsZeroWithoutRetrying)
+TEST_F(TextureTest, FailuresLeaveTheAspectAndAreCachedAsZeroWithoutRetrying)
 {
-    const std::string path = dir.file("late.png");
+    write_file_bytes(dir.file("broken.png"), {0x89, 'P', 'N', 'G'});
     LogCapture log;
     double aspect = 2.5;
+    EXPECT_EQ(load_texture_file(dir.file("broken.png").c_str(), aspect, 0), 0u);
+    EXPECT_EQ(aspect, 2.5);
+    EXPECT_EQ(log.out(), "  png interal error.\n");
+    EXPECT_EQ(log.err(), "We're trying to load " + dir.file("broken.png") + "\nDidn't work.\n");
+
+    const std::string path = dir.file("late.png");
+    log.clear();
     EXPECT_EQ(get_texture(path, aspect, GL_CLAMP, GL_CLAMP), 0u);
     EXPECT_EQ(aspect, 2.5);
     EXPECT_EQ(log.out(), "  cannot open file.\n");
@@ -215,21 +197,15 @@ TEST_F(TextureTest, ReloadRestoresEveryPictureUnderItsName)
     EXPECT_EQ(texture_words(texture, width, height), picture);
     EXPECT_EQ(parameter(texture, GL_TEXTURE_WRAP_S), GL_CLAMP);
     EXPECT_EQ(parameter(texture, GL_TEXTURE_WRAP_T), GL_REPEAT);
+    // The top row of the picture is drawn at the top.
     draw_picture(texture);
     expect_drawn_picture();
-}
 
-TEST_F(TextureTest, ReloadReadsTheFileAgainAndRewritesTheAspect)
-{
-    const std::string path = write_picture("changing.png", 3, 5, picture);
-    LogCapture quiet;
-    double aspect = 0;
-    const GLuint texture = get_texture(path, aspect, GL_CLAMP, GL_CLAMP);
-    write_picture("changing.png", 6, 5, std::vector<std::uint32_t>(30, blue));
+    // The file is read again, with its new aspect.
+    write_picture("lost.png", 6, 5, std::vector<std::uint32_t>(30, blue));
     reload_textures();
-    EXPECT_EQ(get_texture(path, aspect, GL_CLAMP, GL_CLAMP), texture);
+    EXPECT_EQ(get_texture(dir.file("lost.png"), aspect, GL_CLAMP, GL_CLAMP), texture);
     EXPECT_DOUBLE_EQ(aspect, 1.2);
-    GLint width = 0, height = 0;
     EXPECT_EQ(texture_words(texture, width, height), std::vector<std::uint32_t>(30, blue));
 }
 

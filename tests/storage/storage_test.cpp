@@ -57,69 +57,43 @@ TEST(StorageEncoding, ValuesReadBackAsWritten)
     LogCapture log;
     MemoryStorage m;
     m.write(std::string("Hello, level"));
+    m.write(std::string());
     m.write(-123456);
     m.write(3.25);
     m.write(Vector2(-1.5, 1e300));
-    m.write(true);
+    const unsigned char bools[] = {2, 1, 0, 0xFF};
+    m.write_raw(bools, 4);
 
-    std::string s;
+    std::string s, empty = "old";
     int i = 0;
     double d = 0;
     Vector2 v;
-    bool b = false;
-    ASSERT_TRUE(m.read(s));
-    ASSERT_TRUE(m.read(i));
-    ASSERT_TRUE(m.read(d));
-    ASSERT_TRUE(m.read(v));
-    ASSERT_TRUE(m.read(b));
+    ASSERT_TRUE(m.read(s) && m.read(empty) && m.read(i) && m.read(d) && m.read(v));
     EXPECT_EQ(s, "Hello, level");
+    EXPECT_EQ(empty, "");
     EXPECT_EQ(i, -123456);
     EXPECT_EQ(d, 3.25);
     EXPECT_EQ(v, Vector2(-1.5, 1e300));
-    EXPECT_TRUE(b);
-    EXPECT_EQ(log.out(), "Got string size: 12\nRead string: Hello, level\n");
-    EXPECT_FALSE(m.read(b)) << "nothing left";
-}
-
-TEST(StorageEncoding, OnlyTheByteOneIsTrue)
-{
-    MemoryStorage m = memory_with({2, 1, 0, 0xFF});
+    EXPECT_EQ(log.out(), "Got string size: 12\nRead string: Hello, level\nGot string size: 0\nRead string: \n");
+    // Only the byte 1 is true.
+    for (const bool expected : {false, true, false, false}) {
+        bool b = !expected;
+        ASSERT_TRUE(m.read(b));
+        EXPECT_EQ(b, expected);
+    }
     bool b = true;
-    ASSERT_TRUE(m.read(b));
-    EXPECT_FALSE(b);
-    ASSERT_TRUE(m.read(b));
-    EXPECT_TRUE(b);
-    ASSERT_TRUE(m.read(b));
-    EXPECT_FALSE(b);
-    b = true;
-    ASSERT_TRUE(m.read(b));
-    EXPECT_FALSE(b);
-    b = true;
-    EXPECT_FALSE(m.read(b));
-    EXPECT_TRUE(b) << "a failed bool read leaves the target alone";
+    EXPECT_FALSE(m.read(b)) << "nothing left";
+    EXPECT_TRUE(b) << "a failed read leaves the target alone";
 }
 
-TEST(StorageEncoding, EmptyStringIsFourZeroBytesAndPrintsBothLines)
+TEST(StorageShortReads, ReadsPastTheEnd)
 {
-    LogCapture log;
-    MemoryStorage m = memory_with({0, 0, 0, 0});
-    std::string s = "old";
-    ASSERT_TRUE(m.read(s));
-    EXPECT_EQ(s, "");
-    EXPECT_EQ(log.out(), "Got string size: 0\nRead string: \n");
-}
-
-TEST(StorageShortReads, Vector2WithEightBytesLeftFailsAfterAssigningX)
-{
-    MemoryStorage m;
-    m.write(7.5);
+    MemoryStorage eight;
+    eight.write(7.5);
     Vector2 v(1, 2);
-    EXPECT_FALSE(m.read(v));
-    EXPECT_EQ(v.x, 7.5);
-}
+    EXPECT_FALSE(eight.read(v));
+    EXPECT_EQ(v.x, 7.5) << "x was read before y failed";
 
-TEST(StorageShortReads, MemoryReadPastTheEndChangesNothing)
-{
     MemoryStorage m = memory_with({1, 2, 3});
     unsigned int u = 99;
     EXPECT_FALSE(m.read(u));
@@ -128,14 +102,11 @@ TEST(StorageShortReads, MemoryReadPastTheEndChangesNothing)
     unsigned char two[2] = {};
     EXPECT_TRUE(m.read_raw(two, 2)) << "a memory storage may be read on after a short read";
     EXPECT_EQ(two[1], 2);
-}
 
-TEST(StorageShortReads, StringCutShortKeepsTheBytesReadSoFar)
-{
     LogCapture log;
-    MemoryStorage m = memory_with({5, 0, 0, 0, 'a', 'b'});
+    MemoryStorage cut = memory_with({5, 0, 0, 0, 'a', 'b'});
     std::string s;
-    EXPECT_FALSE(m.read(s));
+    EXPECT_FALSE(cut.read(s));
     EXPECT_EQ(log.out(), "Got string size: 5\n");
 }
 
@@ -153,18 +124,12 @@ TEST(MemoryStorage, TruncateAppendAndRewind)
     unsigned char first = 0xFF;
     ASSERT_TRUE(m.read_raw(&first, 1));
     EXPECT_EQ(first, 0);
+    ASSERT_TRUE(m.read_raw(four, 4));
+    m.truncate();
+    EXPECT_EQ(m.bytes().size(), 5u) << "at the end truncate keeps everything";
     m.rewind();
     m.truncate();
     EXPECT_EQ(m.bytes().size(), 0u);
-}
-
-TEST(MemoryStorage, TruncateBelowTheEndDoesNothing)
-{
-    MemoryStorage m = memory_with({1, 2});
-    unsigned char two[2];
-    ASSERT_TRUE(m.read_raw(two, 2));
-    m.truncate();
-    EXPECT_EQ(m.bytes().size(), 2u);
 }
 
 TEST(MemoryStorage, WritingItsOwnBytesWhileGrowing)
@@ -188,16 +153,6 @@ TEST(MemoryStorage, CopyRestMovesEverythingAfterTheReadPosition)
     EXPECT_EQ(from.bytes_left(), 0u);
 }
 
-TEST(FileStorage, NewFileHoldsOnlyTheMagicNumber)
-{
-    TempDir dir;
-    {
-        OutFileStorage out(dir.file("empty.dat"));
-    }
-    EXPECT_EQ(read_file_bytes(dir.file("empty.dat")), (Bytes{0xED, 0x55, 0x5E, 0x0B}));
-    EXPECT_FALSE(path_exists(dir.file("empty.dat.tmp")));
-}
-
 TEST(FileStorage, RoundTripAndRewind)
 {
     LogCapture log;
@@ -209,6 +164,11 @@ TEST(FileStorage, RoundTripAndRewind)
         out.write(Vector2(1, 2));
         EXPECT_TRUE(out.finish());
     }
+    {
+        OutFileStorage out(dir.file("empty.dat"));
+    }
+    EXPECT_EQ(read_file_bytes(dir.file("empty.dat")), (Bytes{0xED, 0x55, 0x5E, 0x0B})) << "only the magic number";
+    EXPECT_FALSE(path_exists(dir.file("empty.dat.tmp")));
     InFileStorage in(name, false);
     EXPECT_FALSE(in.bad_magic());
     EXPECT_EQ(in.bytes_left(), 4u + 5 + 16);
@@ -236,21 +196,15 @@ TEST(FileStorage, ReadPastTheEndLeavesTheFileFailed)
     EXPECT_FALSE(in.read(b)) << "file streams stay failed";
 }
 
-TEST(FileStorage, TolerantModeTreatsAMissingFileAsAbsent)
-{
-    TempDir dir;
-    LogCapture log;
-    InFileStorage in(dir.file("missing.list"), true);
-    EXPECT_TRUE(in.bad_magic());
-    EXPECT_EQ(log.out(), "Opening file " + dir.file("missing.list") + "\n" + "File " + dir.file("missing.list") +
-                             " has the wrong magic number [mode:0] 0(not 190731757)\n");
-}
-
-TEST(FileStorage, ForeignFileShowsTheNumberItFound)
+TEST(FileStorage, TolerantModeNamesAMissingOrForeignFile)
 {
     TempDir dir;
     write_file_bytes(dir.file("foreign"), {0x01, 0x00, 0x00, 0x80, 5, 5, 5, 5});
     LogCapture log;
+    InFileStorage missing(dir.file("missing.list"), true);
+    EXPECT_TRUE(missing.bad_magic());
+    EXPECT_EQ(log.out(), "Opening file " + dir.file("missing.list") + "\n" + "File " + dir.file("missing.list") +
+                             " has the wrong magic number [mode:0] 0(not 190731757)\n");
     InFileStorage in(dir.file("foreign"), true);
     EXPECT_TRUE(in.bad_magic());
     EXPECT_NE(log.out().find("has the wrong magic number [mode:0] -2147483647(not 190731757)"), std::string::npos);
@@ -284,15 +238,11 @@ TEST(StorageDamage, HugeOrNegativeStringLengthIsNotRead)
         unsigned char c;
         EXPECT_FALSE(m.read_raw(&c, 1)) << "a corrupt storage reads nothing more";
     }
-}
-
-TEST(StorageDamage, LongestAllowedStringReads)
-{
     LogCapture log;
-    MemoryStorage m;
-    m.write(std::string(9999, 'q'));
+    MemoryStorage longest;
+    longest.write(std::string(9999, 'q'));
     std::string s;
-    EXPECT_TRUE(m.read(s));
+    EXPECT_TRUE(longest.read(s));
     EXPECT_EQ(s.size(), 9999u);
 }
 
@@ -344,7 +294,7 @@ TEST(StorageDamage, WrongMagicAfterRewindFailsTheStorage)
     EXPECT_FALSE(in.read(i));
 }
 
-TEST(FileStorage, FailedWriteKeepsTheOldFileAndSaysSo)
+TEST(FileStorage, AFailedOrUnfinishedWriteKeepsTheOldFile)
 {
     TempDir dir;
     const std::string name = dir.file("highscores.list");
@@ -357,13 +307,7 @@ TEST(FileStorage, FailedWriteKeepsTheOldFileAndSaysSo)
     }
     EXPECT_NE(log.err().find("Cannot write " + dir.file("no-such-folder/highscores.list")), std::string::npos);
     EXPECT_EQ(read_file_bytes(name), file_with_magic({7}));
-}
 
-TEST(FileStorage, UnfinishedWriteLeavesThePreviousFileInPlace)
-{
-    TempDir dir;
-    const std::string name = dir.file("player");
-    write_file_bytes(name, file_with_magic({7}));
     {
         OutFileStorage out(name);
         out.write(123);

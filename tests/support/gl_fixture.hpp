@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/test_support.hpp"
+
 // A real GL context for tests that draw: one hidden-from-nobody SDL window of
 // the game's size, opened once per test program and kept until it ends. Each
 // test starts from the game's projection and a cleared frame.
@@ -21,6 +23,16 @@ protected:
     // Writes the back buffer as a PNG under build/ (the working folder of the test).
     static void save_screenshot(const std::string& file_name);
     static std::vector<std::uint8_t> read_rgba(int& width, int& height);
+};
+
+// A GlTest run in the game folder the build lays out, with the game's own
+// pictures, fonts and levels.
+class GameFolderGlTest : public GlTest {
+protected:
+    // A file beside the game folder, for screenshots to look at.
+    static std::string build_file(const std::string& name) { return std::string(SLIVERMERE_GAME_DIR) + "/../" + name; }
+
+    ScopedCwd in_game_folder_{SLIVERMERE_GAME_DIR};
 };
 
 constexpr int gl_test_width = 1023;

@@ -36,3 +36,9 @@ bool path_exists(const std::string& path)
 {
     return std::filesystem::exists(path);
 }
+
+std::string read_text(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -22,3 +23,25 @@ private:
 std::vector<unsigned char> read_file_bytes(const std::string& path);
 void write_file_bytes(const std::string& path, const std::vector<unsigned char>& bytes);
 bool path_exists(const std::string& path);
+
+// The source tree: this header sits in tests/support. Include paths may reach
+// it through "tests/.", which lexically_normal folds away.
+inline const std::filesystem::path source_root =
+    std::filesystem::path(__FILE__).lexically_normal().parent_path().parent_path().parent_path();
+
+std::string read_text(const std::filesystem::path& path);
+
+// Makes a folder the working folder while the object lives.
+class ScopedCwd {
+public:
+    explicit ScopedCwd(const std::filesystem::path& folder) : old_(std::filesystem::current_path())
+    {
+        std::filesystem::current_path(folder);
+    }
+    ~ScopedCwd() { std::filesystem::current_path(old_); }
+    ScopedCwd(const ScopedCwd&) = delete;
+    ScopedCwd& operator=(const ScopedCwd&) = delete;
+
+private:
+    std::filesystem::path old_;
+};

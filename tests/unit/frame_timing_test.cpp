@@ -4,63 +4,32 @@
 
 #include "app/shell.hpp"
 
-namespace {
-
-// A clock that only moves when the loop sleeps or when the test says so.
-struct FakeClock {
-    Uint32 now = 0;
-    std::vector<Uint32> delays;
-
-    unsigned int frame(Uint32& last)
-    {
-        return wait_for_frame(
-            last, [this] { return now; }, [this](Uint32 ms) { delays.push_back(ms); now += ms; });
+TEST(FrameTiming, FramesLastFifteenToThirtyThreeMilliseconds)
+{
+    struct Case {
+        const char* name;
+        Uint32 last, now;
+        unsigned int ms;
+        std::vector<Uint32> sleeps;
+        Uint32 last_after;
+    };
+    const Case cases[] = {
+        {"short frame sleeps up to 15", 1000, 1005, 15, {10}, 1015},
+        {"exactly 15", 0, 15, 15, {}, 15},
+        {"exactly 33", 15, 48, 33, {}, 48},
+        // The lost time is dropped, not caught up.
+        {"slow frame is capped", 0, 200, 33, {}, 200},
+        {"tick counter wraps", 0xFFFFFFF0u, 0x10u, 32, {}, 0x10u},
+    };
+    for (const Case& c : cases) {
+        Uint32 now = c.now, last = c.last;
+        std::vector<Uint32> sleeps;
+        const unsigned int ms = wait_for_frame(
+            last, [&] { return now; }, [&](Uint32 d) { sleeps.push_back(d); now += d; });
+        EXPECT_EQ(ms, c.ms) << c.name;
+        EXPECT_EQ(sleeps, c.sleeps) << c.name;
+        EXPECT_EQ(last, c.last_after) << c.name;
     }
-};
-
-}  // namespace
-
-TEST(FrameTiming, AShortFrameSleepsUpToFifteenMilliseconds)
-{
-    FakeClock clock;
-    Uint32 last = 1000;
-    clock.now = 1005;
-    EXPECT_EQ(clock.frame(last), 15u);
-    EXPECT_EQ(clock.delays, std::vector<Uint32>{10});
-    EXPECT_EQ(last, 1015u);
-}
-
-TEST(FrameTiming, ASlowFrameIsCappedButTheClockKeepsUp)
-{
-    FakeClock clock;
-    Uint32 last = 0;
-    clock.now = 200;
-    EXPECT_EQ(clock.frame(last), 33u);
-    EXPECT_TRUE(clock.delays.empty());
-    EXPECT_EQ(last, 200u) << "the lost time is dropped, not caught up";
-    clock.now = 220;
-    EXPECT_EQ(clock.frame(last), 20u);
-    EXPECT_EQ(last, 220u);
-}
-
-TEST(FrameTiming, ExactlyTheBoundsPassThrough)
-{
-    FakeClock clock;
-    Uint32 last = 0;
-    clock.now = 15;
-    EXPECT_EQ(clock.frame(last), 15u);
-    clock.now = 48;
-    EXPECT_EQ(clock.frame(last), 33u);
-    EXPECT_TRUE(clock.delays.empty());
-}
-
-TEST(FrameTiming, TheTickCounterMayWrapAround)
-{
-    FakeClock clock;
-    Uint32 last = 0xFFFFFFF0u;
-    clock.now = 0x00000010u;
-    EXPECT_EQ(clock.frame(last), 32u);
-    EXPECT_EQ(last, 0x10u);
 }
 
 TEST(FrameTiming, ASleepThatEndsEarlyIsRepeated)

@@ -13,36 +13,28 @@ Particle particle(double y, double life)
 
 }  // namespace
 
-TEST(Particles, MoveRiseAndAge)
+TEST(Particles, MoveRiseAgeAndExpire)
 {
     BaseParticleStyle style;
-    std::vector<Particle> list{Particle{1, 2, 3, -4, 5}};
+    std::vector<Particle> one{Particle{1, 2, 3, -4, 5}};
     double dt = 0.5;
-    style.update_particles(list, dt);
-    ASSERT_EQ(list.size(), 1u);
-    EXPECT_DOUBLE_EQ(list[0].x, 2.5);
-    EXPECT_DOUBLE_EQ(list[0].y, 0);
-    EXPECT_DOUBLE_EQ(list[0].vx, 3);
-    EXPECT_DOUBLE_EQ(list[0].vy, -3.5) << "a constant pull upwards of 1 unit/s²";
-    EXPECT_DOUBLE_EQ(list[0].life, 4.5);
-}
+    style.update_particles(one, dt);
+    ASSERT_EQ(one.size(), 1u);
+    EXPECT_DOUBLE_EQ(one[0].x, 2.5);
+    EXPECT_DOUBLE_EQ(one[0].y, 0);
+    EXPECT_DOUBLE_EQ(one[0].vx, 3);
+    EXPECT_DOUBLE_EQ(one[0].vy, -3.5) << "a constant pull upwards of 1 unit/s²";
+    EXPECT_DOUBLE_EQ(one[0].life, 4.5);
 
-TEST(Particles, ExpiredOnesGoAtOnceAndTheRestKeepTheirOrder)
-{
-    BaseParticleStyle style;
     std::vector<Particle> list{particle(0, 0.01), particle(1, 1), particle(2, 0.005), particle(3, 0.015),
                                particle(4, 0.02)};
-    double dt = 0.02;
+    dt = 0.02;
     style.update_particles(list, dt);
-    ASSERT_EQ(list.size(), 2u);
+    ASSERT_EQ(list.size(), 2u) << "the rest keep their order";
     EXPECT_EQ(list[0].y, 1);
-    EXPECT_EQ(list[1].y, 4) << "life exactly 0 after the update survives the frame";
-    EXPECT_EQ(list[1].life, 0);
     EXPECT_DOUBLE_EQ(list[0].x, 0.02) << "moved once before it could go";
-}
+    EXPECT_EQ(list[1].y, 4) << "life exactly 0 after the update survives the frame";
 
-TEST(Particles, TheManagerUpdatesItsDefaultList)
-{
     ParticleManager manager;
     manager.particles_of(default_particle_style).push_back(particle(0, 0.5));
     manager.update_all(0.25);
@@ -51,7 +43,7 @@ TEST(Particles, TheManagerUpdatesItsDefaultList)
     EXPECT_TRUE(manager.particles_of(default_particle_style).empty());
 }
 
-TEST(ParticleRecords, EmptyCountsRoundTripAndLoadingEmptiesTheList)
+TEST(ParticleRecords, OnlyEmptyCountsAreStoredAndLoaded)
 {
     ParticleManager manager;
     Background background;
@@ -60,27 +52,19 @@ TEST(ParticleRecords, EmptyCountsRoundTripAndLoadingEmptiesTheList)
     manager.save(storage);
     background.save(storage);
     EXPECT_EQ(storage.bytes(), (std::vector<unsigned char>{0, 0, 0, 0, 0, 0, 0, 0}));
-
     EXPECT_TRUE(manager.load(storage));
     EXPECT_TRUE(background.load(storage));
-    EXPECT_TRUE(manager.particles_of(default_particle_style).empty());
-}
+    EXPECT_TRUE(manager.particles_of(default_particle_style).empty()) << "loading empties the list";
 
-TEST(ParticleRecords, ANonZeroOrMissingCountIsADamagedFile)
-{
     LogCapture log;
     for (const unsigned int count : {1u, 0xFFFFFFFFu}) {
-        MemoryStorage storage;
-        storage.write(count);
-        storage.write(count);
-        ParticleManager manager;
-        EXPECT_FALSE(manager.load(storage));
-        Background background;
-        EXPECT_FALSE(background.load(storage));
+        MemoryStorage damaged;
+        damaged.write(count);
+        damaged.write(count);
+        EXPECT_FALSE(manager.load(damaged));
+        EXPECT_FALSE(background.load(damaged));
     }
     MemoryStorage empty;
-    ParticleManager manager;
     EXPECT_FALSE(manager.load(empty));
-    Background background;
     EXPECT_FALSE(background.load(empty));
 }

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include "render/files.hpp"
 #include "render/png.hpp"
@@ -38,40 +37,6 @@ std::vector<std::uint32_t> bottom_first(const std::vector<std::uint32_t>& top_do
     for (std::size_t end = top_down.size(); end > 0; end -= width)
         rows.insert(rows.end(), top_down.begin() + (end - width), top_down.begin() + end);
     return rows;
-}
-
-void append_be32(std::vector<unsigned char>& bytes, std::uint32_t value)
-{
-    for (int shift = 24; shift >= 0; shift -= 8)
-        bytes.push_back(static_cast<unsigned char>(value >> shift));
-}
-
-void append_chunk(std::vector<unsigned char>& bytes, const char* type, const std::vector<unsigned char>& data)
-{
-    append_be32(bytes, static_cast<std::uint32_t>(data.size()));
-    const std::size_t start = bytes.size();
-    bytes.insert(bytes.end(), type, type + 4);
-    bytes.insert(bytes.end(), data.begin(), data.end());
-    append_be32(bytes, static_cast<std::uint32_t>(crc32(0, bytes.data() + start, static_cast<uInt>(bytes.size() - start))));
-}
-
-// A well-formed RGBA file whose header claims any size, with a few bytes of
-// image data: what a forged or damaged file looks like to the loader.
-std::vector<unsigned char> png_claiming(std::uint32_t width, std::uint32_t height)
-{
-    std::vector<unsigned char> bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    std::vector<unsigned char> header;
-    append_be32(header, width);
-    append_be32(header, height);
-    header.insert(header.end(), {8, PNG_COLOR_TYPE_RGBA, 0, 0, 0});
-    append_chunk(bytes, "IHDR", header);
-    std::vector<unsigned char> raw(64), packed(128);
-    uLongf packed_size = packed.size();
-    compress(packed.data(), &packed_size, raw.data(), raw.size());
-    packed.resize(packed_size);
-    append_chunk(bytes, "IDAT", packed);
-    append_chunk(bytes, "IEND", {});
-    return bytes;
 }
 
 struct FormatCase {
@@ -179,15 +144,10 @@ void expect_refused(const Loaded& result, const std::string& message)
     EXPECT_EQ(result.err, "");
 }
 
-TEST(PngRefuse, MissingFileCannotBeOpened)
+TEST(PngRefuse, MissingAndDamagedFiles)
 {
     TempDir dir;
     expect_refused(load(dir.file("nothing.png")), "  cannot open file.\n");
-}
-
-TEST(PngRefuse, DamagedFilesAreInternalErrors)
-{
-    TempDir dir;
     const std::string good_path = dir.file("good.png");
     std::vector<std::uint32_t> noise;
     for (std::uint32_t i = 0; i < 32 * 32; ++i)
@@ -232,10 +192,7 @@ TEST(PngRefuse, AbsurdSizesAreRefusedBeforeAllocating)
     expect_refused(load(path), "  png interal error.\n");
     ASSERT_TRUE(write_test_png(path, rgba_png(1, 16385, std::vector<std::uint32_t>(16385))));
     expect_refused(load(path), "  png interal error.\n");
-
-    // Within libpng's own limits, but 40 GB: the sanitizers would stop on the allocation.
-    write_file_bytes(path, png_claiming(100000, 100000));
-    expect_refused(load(path), "  png interal error.\n");
+    // A header within libpng's limits but far larger than its file is a fuzz regression.
 }
 
 TEST(PngFlip, SwapsRowsAroundTheMiddle)
@@ -254,31 +211,19 @@ TEST(PngFlip, SwapsRowsAroundTheMiddle)
     EXPECT_TRUE(pixels.empty());
 }
 
-TEST(Files, ListDirectoryGivesEveryEntry)
+TEST(Files, ListingAndExistenceOfFilesAndFolders)
 {
     TempDir dir;
     write_file_bytes(dir.file("level.lev"), {1});
+    write_file_bytes(dir.file("empty.rec"), {});
     std::filesystem::create_directory(dir.file("sub"));
     std::vector<std::string> names = list_directory(dir.path());
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{".", "..", "level.lev", "sub"}));
+    EXPECT_EQ(names, (std::vector<std::string>{".", "..", "empty.rec", "level.lev", "sub"}));
     EXPECT_EQ(list_directory(dir.file("sub")).size(), 2u);
-}
+    for (const std::string& not_a_folder : {dir.file("missing"), dir.file("level.lev"), std::string()})
+        EXPECT_TRUE(list_directory(not_a_folder).empty()) << not_a_folder;
 
-TEST(Files, ListDirectoryOfWhatIsNoFolderIsEmpty)
-{
-    TempDir dir;
-    write_file_bytes(dir.file("level.lev"), {1});
-    EXPECT_TRUE(list_directory(dir.file("missing")).empty());
-    EXPECT_TRUE(list_directory(dir.file("level.lev")).empty());
-    EXPECT_TRUE(list_directory("").empty());
-}
-
-TEST(Files, FileExistsOnlyForReadableFiles)
-{
-    TempDir dir;
-    write_file_bytes(dir.file("empty.rec"), {});
-    std::filesystem::create_directory(dir.file("sub"));
     EXPECT_TRUE(file_exists(dir.file("empty.rec")));
     EXPECT_FALSE(file_exists(dir.file("missing.rec")));
     EXPECT_FALSE(file_exists(dir.file("sub")));

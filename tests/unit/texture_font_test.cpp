@@ -238,7 +238,7 @@ TEST(TextureFontGlyphs, EachCaseStandsInForTheOther)
     EXPECT_EQ(log.err(), "");
 }
 
-TEST(TextureFontGlyphs, MissingCharacterIsReportedAndHasNoGlyph)
+TEST(TextureFontGlyphs, MissingCharactersAreReportedAndListed)
 {
     const auto font = mixed_case_font();
     ASSERT_TRUE(font);
@@ -256,9 +256,12 @@ TEST(TextureFontGlyphs, MissingCharacterIsReportedAndHasNoGlyph)
               "texfont: tried to access unavailable font character \"?\" (63)\n"
               "texfont: tried to access unavailable font character \" \" (-23)\n");
     EXPECT_EQ(log.out(), "");
+    EXPECT_EQ(font_problems(*font), std::vector<std::string>{
+        "no glyph in either case for \" !\"#$%&'()*+,-./02345678"
+        "9:;<=>?@DEFGHIJKLNOPQRSTUVWYZ[\\]^_`defghijklnopqrstuvwyz{|}~\""});
 }
 
-TEST(TextureFontMeasure, AddsAdvancesAndGivesTheFontsExtents)
+TEST(TextureFontMeasure, AddsAdvancesSkipsEscapesAndGivesTheFontsExtents)
 {
     const auto font = mixed_case_font();
     ASSERT_TRUE(font);
@@ -269,12 +272,8 @@ TEST(TextureFontMeasure, AddsAdvancesAndGivesTheFontsExtents)
     EXPECT_EQ(measure_text(*font, "AB1c", 2).width, 17.0f);
     EXPECT_EQ(measure_text(*font, "AB1c", 0).width, 0.0f);
     EXPECT_EQ(measure_text(*font, "AB1c", -5).width, 0.0f);
-}
 
-TEST(TextureFontMeasure, EscapeSequencesTakeNoRoom)
-{
-    const auto font = mixed_case_font();
-    ASSERT_TRUE(font);
+    // Escape sequences take no room.
     LogCapture log;
     EXPECT_EQ(width_of(*font, "A\x1bMMMMB"), 17.0f);
     EXPECT_EQ(width_of(*font, "A\x1bxB"), 21.0f);
@@ -316,13 +315,4 @@ TEST(TextureFontRasterize, GlyphsSitOnTheBaselineAndReadsStayInTheAtlas)
               ".#.###."
               "...###."
               ".......");
-}
-
-TEST(TextureFontProblems, ListsPrintableCharactersMissingInBothCases)
-{
-    const auto font = mixed_case_font();
-    ASSERT_TRUE(font);
-    EXPECT_EQ(font_problems(*font), std::vector<std::string>{
-        "no glyph in either case for \" !\"#$%&'()*+,-./02345678"
-        "9:;<=>?@DEFGHIJKLNOPQRSTUVWYZ[\\]^_`defghijklnopqrstuvwyz{|}~\""});
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "storage/memory_storage.hpp"
+#include "support/test_support.hpp"
 #include "world/level_text.hpp"
 #include "world/recording_world.hpp"
 #include "world/runner.hpp"
@@ -19,15 +20,8 @@
 
 namespace recording_helpers {
 
-// The header is reached through "tests/.", which lexically_normal folds away.
-inline const std::filesystem::path source_root =
-    std::filesystem::path(__FILE__).lexically_normal().parent_path().parent_path().parent_path();
-
-inline std::string read_text(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using ::read_text;
+using ::source_root;
 
 // A shipped level's record, built from its text.
 inline std::vector<unsigned char> shipped_level(const std::string& name)

@@ -6,28 +6,14 @@
 
 #include "storage/file_storage.hpp"
 #include "support/log_capture.hpp"
+#include "support/shapes.hpp"
 #include "support/test_support.hpp"
+#include "world/recording_helpers.hpp"
 #include "world/runner.hpp"
 #include "world/step_bench.hpp"
 #include "world/world.hpp"
 
 namespace {
-
-template <typename P>
-P box(double x0, double y0, double x1, double y1)
-{
-    P polygon;
-    polygon.points = {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
-    polygon.edges = {{0, 1}, {1, 2}, {2, 3}, {3, 0}};
-    return polygon;
-}
-
-PhysicsPolygon body(double x0, double y0, double x1, double y1)
-{
-    PhysicsPolygon p = box<PhysicsPolygon>(x0, y0, x1, y1);
-    p.update_mass_properties();
-    return p;
-}
 
 // A body in free space; with `won` a required goal overlaps it from the start.
 std::unique_ptr<World> tiny_level(bool won)
@@ -36,22 +22,13 @@ std::unique_ptr<World> tiny_level(bool won)
     world->bounds_min = Vector2(-10, -10);
     world->bounds_max = Vector2(10, 10);
     world->gravity = Vector2(0, 0);
-    world->physics_polygons.push_back(body(-0.2, -0.2, 0.2, 0.2));
+    world->physics_polygons.push_back(body_box(-0.2, -0.2, 0.2, 0.2));
     if (won) {
         GoalPolygon goal = box<GoalPolygon>(-0.5, -0.5, 0.5, 0.5);
         goal.target.required = true;
         world->goals.push_back(goal);
     }
     return world;
-}
-
-InputScript parse(const std::string& text)
-{
-    std::istringstream in(text);
-    InputScript script;
-    std::string error;
-    EXPECT_TRUE(parse_input_script(in, script, error)) << error;
-    return script;
 }
 
 std::string parse_error(const std::string& text)
@@ -77,7 +54,7 @@ protected:
         last_cannot_cut = false;
         if (!world)
             return {};
-        const RunResult result = run_world(*world, parse(script), options);
+        const RunResult result = run_world(*world, recording_helpers::parse_script(script), options);
         last_cannot_cut = world->sword.cannot_cut;
         return result;
     }
@@ -91,7 +68,7 @@ protected:
 
 TEST(InputScript, EveryEventKindBecomesAnSdlEvent)
 {
-    const InputScript script = parse("20 m:5,-3 d:3 u:3 k:32 K:27\n");
+    const InputScript script = recording_helpers::parse_script("20 m:5,-3 d:3 u:3 k:32 K:27\n");
     ASSERT_EQ(script.frames.size(), 1u);
     EXPECT_EQ(script.frames[0].ms, 20u);
     const std::vector<SDL_Event>& e = script.frames[0].events;
@@ -117,7 +94,7 @@ TEST(InputScript, EveryEventKindBecomesAnSdlEvent)
 
 TEST(InputScript, MotionStaysInTheWindowAndCarriesTheHeldButtons)
 {
-    const InputScript script = parse("16 d:1 m:-600,-500 u:1 m:2000,2000\n16 m:-1,-1\n");
+    const InputScript script = recording_helpers::parse_script("16 d:1 m:-600,-500 u:1 m:2000,2000\n16 m:-1,-1\n");
     const std::vector<SDL_Event>& e = script.frames[0].events;
     EXPECT_EQ(e[1].motion.x, 0);
     EXPECT_EQ(e[1].motion.y, 0);
@@ -131,14 +108,14 @@ TEST(InputScript, MotionStaysInTheWindowAndCarriesTheHeldButtons)
 
 TEST(InputScript, CommentsAndBlankLinesAreNotFrames)
 {
-    const InputScript script = parse("# a cut\n\n  15   # settle\r\n\t\n33 m:1,1#up\r\n16");
+    const InputScript script = recording_helpers::parse_script("# a cut\n\n  15   # settle\r\n\t\n33 m:1,1#up\r\n16");
     ASSERT_EQ(script.frames.size(), 3u);
     EXPECT_EQ(script.frames[0].ms, 15u);
     EXPECT_TRUE(script.frames[0].events.empty());
     EXPECT_EQ(script.frames[1].ms, 33u);
     EXPECT_EQ(script.frames[1].events.size(), 1u);
     EXPECT_EQ(script.frames[2].ms, 16u);
-    EXPECT_TRUE(parse("").frames.empty());
+    EXPECT_TRUE(recording_helpers::parse_script("").frames.empty());
 }
 
 TEST(InputScript, ABadLineIsNamedByItsNumber)
@@ -164,19 +141,11 @@ TEST(InputScript, ABadLineIsNamedByItsNumber)
     EXPECT_LT(parse_error("16 " + std::string(500, 'x')).size(), 100u) << "long tokens are shortened";
 }
 
-TEST_F(Runner, StopsAtTheFirstWin)
+TEST_F(Runner, StopsAtTheFirstWinOrPlaysOnAtTheDefaultTime)
 {
-    const RunResult result = play(tiny_level(true), "16\n16\n16\n");
-    EXPECT_EQ(result.outcome, Outcome::win);
-    EXPECT_EQ(result.frames, 1);
-    EXPECT_EQ(result.timer, 0.016);
-    EXPECT_EQ(result.bodies, 1u);
-    EXPECT_EQ(result_line(result).rfind("outcome=win frames=1 timer=0.016 bodies=1 state=", 0), 0u)
-        << result_line(result);
-}
+    const RunResult won = play(tiny_level(true), "16\n16\n16\n");
+    EXPECT_EQ(result_line(won).rfind("outcome=win frames=1 timer=0.016 bodies=1 state=", 0), 0u) << result_line(won);
 
-TEST_F(Runner, FramesBeyondTheScriptUseTheDefaultTime)
-{
     RunOptions options;
     options.frames = 3;
     options.default_ms = 30;
@@ -238,24 +207,12 @@ TEST(StateHash, Fnv1aAndTheResultLine)
     EXPECT_STREQ(outcome_name(Outcome::none), "none");
 }
 
-TEST(StepBench, TheStressLevelHasItsCountsAndNeverEnds)
-{
-    LogCapture log;
-    const std::unique_ptr<World> level = make_stress_level();
-    EXPECT_EQ(level->physics_polygons.size(), 300u);
-    EXPECT_EQ(level->static_polygons.size(), 60u);
-    EXPECT_EQ(level->goals.size(), 10u);
-    double dt = 0.016;
-    level->update(dt);
-    EXPECT_EQ(level->outcome, Outcome::none);
-}
-
 TEST(StepBench, TheSweepCutsThroughABar)
 {
     LogCapture log;
     World world;
     world.gravity = Vector2(0, 0);
-    PhysicsPolygon bar = body(-1.9, 0.3, 1.9, 0.4);
+    PhysicsPolygon bar = body_box(-1.9, 0.3, 1.9, 0.4);
     bar.toughness = 0.05;
     world.physics_polygons.push_back(bar);
     for (int step = 0; step < 400 && world.physics_polygons.size() < 2; ++step) {
@@ -273,19 +230,19 @@ TEST(StepBench, TheSweepCutsThroughABar)
     EXPECT_GE(world.physics_polygons.size(), 2u);
 }
 
-TEST(StepBench, ALevelThatEndsStartsOverEveryTime)
+TEST(StepBench, LevelsThatEndStartOverAndPercentilesAreRanks)
 {
     LogCapture log;
     const BenchResult result = bench_level("won", *tiny_level(true), 5);
-    EXPECT_EQ(result.level, "won");
     EXPECT_EQ(result.steps, 5);
     EXPECT_EQ(result.restarts, 5);
     EXPECT_EQ(result.bodies_at_end, 1u);
     EXPECT_LE(result.median_us, result.p99_us);
-}
+    const std::unique_ptr<World> stress = make_stress_level();
+    double dt = 0.016;
+    stress->update(dt);
+    EXPECT_EQ(stress->outcome, Outcome::none) << "the stress level never ends";
 
-TEST(StepBench, PercentilesAndTheLevelList)
-{
     std::vector<double> samples;
     EXPECT_EQ(percentile(samples, 0.5), 0);
     for (int i = 100; i >= 1; --i)

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -10,24 +9,17 @@
 
 #include "storage/memory_storage.hpp"
 #include "support/log_capture.hpp"
+#include "support/test_support.hpp"
 #include "world/level_text.hpp"
+#include "world/playback_world.hpp"
+#include "world/recording_helpers.hpp"
 #include "world/runner.hpp"
 #include "world/world.hpp"
 
 namespace {
 
-// The sources sit beside the tests in the source tree.
-const std::filesystem::path source_root = std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
 const std::filesystem::path levels_dir = source_root / "data" / "levels";
 const std::filesystem::path scripts_dir = source_root / "tests" / "levels";
-
-std::string read_text(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 std::vector<std::string> list_lines()
 {
@@ -57,11 +49,7 @@ std::unique_ptr<World> build(const std::string& name)
 
 InputScript solution(const std::string& name)
 {
-    std::ifstream text(scripts_dir / (name + ".script"));
-    InputScript script;
-    std::string error;
-    EXPECT_TRUE(text && parse_input_script(text, script, error)) << name << ": " << error;
-    return script;
+    return recording_helpers::parse_script(read_text(scripts_dir / (name + ".script")));
 }
 
 // The result the script's "# expect: " line records, made once with the
@@ -143,29 +131,56 @@ TEST_P(ShippedLevel, ItsSolutionWinsAndDoingNothingDoesNot)
     idle.frames = 600;
     const RunResult nothing = run_world(*build(GetParam()), InputScript{}, idle);
     EXPECT_NE(nothing.outcome, Outcome::win) << result_line(nothing);
-}
 
-TEST_P(ShippedLevel, TheLevelFilePlaysLikeItsSource)
-{
-    LogCapture log;
-    const std::unique_ptr<World> built = build(GetParam());
+    // The level file dumps to a text that builds the same file. (Replaying
+    // the recorded solution plays it from the file.)
     MemoryStorage file;
-    built->save(file);
+    build(GetParam())->save(file);
     World loaded(file);
     ASSERT_TRUE(loaded.loaded());
-    const std::string text = dump_level(loaded);
     World rebuilt;
     std::string error;
-    ASSERT_TRUE(build_level(text, rebuilt, error)) << error;
+    ASSERT_TRUE(build_level(dump_level(loaded), rebuilt, error)) << error;
     MemoryStorage again;
     rebuilt.save(again);
     EXPECT_EQ(again.bytes(), file.bytes());
+}
 
-    const InputScript script = solution(GetParam());
-    const RunResult from_source = run_world(*built, script, RunOptions{});
-    const RunResult from_file = run_world(loaded, script, RunOptions{});
-    EXPECT_EQ(result_line(from_file), result_line(from_source));
-    EXPECT_EQ(unlocked_by(loaded), unlocked_by(*built));
+TEST_P(ShippedLevel, EveryTruncationOfItsFileIsRefused)
+{
+    LogCapture log;
+    MemoryStorage file;
+    build(GetParam())->save(file);
+    const std::vector<unsigned char>& bytes = file.bytes();
+    for (std::size_t cut = 0; cut < bytes.size(); ++cut) {
+        MemoryStorage storage;
+        storage.write_raw(bytes.data(), cut);
+        ASSERT_FALSE(World(storage).loaded()) << "cut at " << cut;
+    }
+}
+
+// A recording made by one build must replay identically in another: the
+// replay lands on the live game's bits every frame and on the expected result.
+TEST_P(ShippedLevel, ReplaysTheRecordedGameBitForBit)
+{
+    LogCapture log;
+    TempDir dir;
+    const std::string file = dir.file(GetParam() + ".rec");
+    const std::vector<std::vector<unsigned char>> live = recording_helpers::record_game(
+        recording_helpers::shipped_level(GetParam()), solution(GetParam()), file);
+
+    PlaybackWorld playback(file, false);
+    ASSERT_EQ(playback.refusal(), "");
+    ASSERT_EQ(playback.frames.size(), live.size());
+    for (std::size_t i = 0; i < live.size(); ++i) {
+        playback.paused = true;
+        playback.step_once = true;
+        double dt = 0.0;
+        playback.update(dt);
+        ASSERT_EQ(recording_helpers::record_of(playback), live[i]) << "the replay leaves the game at frame " << i;
+    }
+    PlaybackWorld again(file, false);
+    EXPECT_EQ(result_line(replay_world(again, 0)), expected_result(GetParam()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, ShippedLevel, testing::ValuesIn(level_names()),
@@ -180,10 +195,7 @@ TEST(ShippedLevels, TheGateOpensTheSecretLevelOnlyWithTheKey)
     EXPECT_EQ(unlocked_by(*world), (std::set<std::string>{"Finale", "Secret"}));
 
     // Straight left through the wood only: a win without the key.
-    std::istringstream wood_only("16 m:-100,0\n");
-    InputScript script;
-    std::string error;
-    ASSERT_TRUE(parse_input_script(wood_only, script, error)) << error;
+    InputScript script = recording_helpers::parse_script("16 m:-100,0\n");
     script.frames.resize(20, script.frames[0]);
     RunOptions options;
     options.frames = 600;

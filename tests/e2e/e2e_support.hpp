@@ -1,0 +1,99 @@
+#pragma once
+
+// What the end-to-end tests share besides the X server and the game process:
+// shell commands, key presses, screenshots and fresh copies of the game folder.
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/game_process.hpp"
+
+namespace e2e {
+
+namespace fs = std::filesystem;
+
+// Runs shell commands; their output (both streams), and the exit status in `rc`.
+inline std::string shell(const std::string& command, int& rc)
+{
+    FILE* pipe = popen(("(" + command + ") 2>&1").c_str(), "r");
+    std::string output;
+    char buffer[256];
+    while (pipe && std::fgets(buffer, sizeof buffer, pipe))
+        output += buffer;
+    rc = pipe ? pclose(pipe) : -1;
+    return output;
+}
+
+inline void pause_for(double seconds)
+{
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}
+
+inline bool wait_for_file(const fs::path& path, double seconds)
+{
+    for (int i = 0; i < seconds * 20; ++i) {
+        if (fs::exists(path))
+            return true;
+        pause_for(0.05);
+    }
+    return fs::exists(path);
+}
+
+// Key presses by xdotool name, `delay_ms` apart.
+inline void keys(const PrivateDisplay& display, std::vector<std::string> names, int delay_ms = 400)
+{
+    names.insert(names.begin(), {"key", "--delay", std::to_string(delay_ms)});
+    xdotool(display, names);
+}
+
+// One long swing of the mouse: moves of `dx` pixels about a frame apart, so
+// that the sword gathers speed.
+inline void swing(const PrivateDisplay& display, int dx)
+{
+    std::vector<std::string> args;
+    for (int i = 0; i < 40; ++i)
+        args.insert(args.end(), {"mousemove_relative", "--", std::to_string(dx), "0", "sleep", "0.02"});
+    xdotool(display, args);
+}
+
+// The game's window area of the X screen, into the build folder, for looking at.
+inline bool screenshot(const PrivateDisplay& display, const std::string& name)
+{
+    const fs::path file = fs::path(SLIVERMERE_GAME_DIR).parent_path() / name;
+    int rc = -1;
+    shell("import -window root -crop 1023x768+0+0 -display " + display.name() + " " + file.string(), rc);
+    return rc == 0;
+}
+
+// slivermere-tool is built next to the game.
+inline std::string tool_path()
+{
+    return (fs::path(SLIVERMERE_BINARY).parent_path() / "slivermere-tool").string();
+}
+
+// A copy of the game folder without recordings, player files or scores, so
+// that a test starts like a new installation and the real folder stays as it is.
+inline void copy_fresh_game(const fs::path& to)
+{
+    fs::copy(SLIVERMERE_GAME_DIR, to, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    for (const char* sub : {"recordings", "playerinfo"}) {
+        fs::remove_all(to / sub);
+        fs::create_directory(to / sub);
+    }
+    fs::remove(to / "highscores.list");
+}
+
+// How often `part` occurs in `text`.
+inline int count_of(const std::string& text, const std::string& part)
+{
+    int n = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+        ++n;
+    return n;
+}
+
+}  // namespace e2e

@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "e2e/e2e_support.hpp"
+#include "support/game_process.hpp"
+#include "support/test_support.hpp"
+
+namespace fs = std::filesystem;
+using namespace e2e;
+
+namespace {
+
+enum class Damage {
+    remove,    // the file or folder is gone
+    truncate,  // the first half of the file is left
+    clip,      // the last three bytes are gone, which no record is as short as
+    garble,    // the right magic number, then a count far larger than the file
+};
+
+// How far the game is taken before it is quit.
+enum class Route {
+    refused,      // it must not start: no keys, it has to end by itself
+    menu,         // the opening menu is revealed
+    level_list,   // Play: the level list
+    level,        // the first listed level is started and begun
+    level_twice,  // the first listed level is chosen twice from the list
+    playback,     // Perfect Mode unlocked, a recording opened on the playback screen
+    unlock,       // "Unlock Everything" for the default player, so its record changes
+};
+
+struct DataCase {
+    const char* name;
+    std::vector<std::string> damaged;  // paths in the game folder
+    Damage damage;
+    Route route;
+    std::string report;  // the line (or the start of it) that names the problem
+    int times = 1;       // how often it must be printed; 0: for every screen that needs it,
+                         // which is more than once but never once a frame
+    int exit_code = 0;
+    bool kept_aside = false;  // the damaged bytes must survive as path + ".bad"
+};
+
+void PrintTo(const DataCase& c, std::ostream* os) { *os << c.name; }
+
+void damage(const fs::path& path, Damage how)
+{
+    if (how == Damage::remove) {
+        ASSERT_TRUE(fs::exists(path)) << path;
+        fs::remove_all(path);
+        return;
+    }
+    std::vector<unsigned char> bytes;
+    if (how == Damage::truncate || how == Damage::clip) {
+        bytes = read_file_bytes(path);
+        ASSERT_GT(bytes.size(), 8u) << path;
+        bytes.resize(how == Damage::truncate ? bytes.size() / 2 : bytes.size() - 3);
+    } else {
+        const std::uint32_t words[2] = {0x0B5E55ED, 0x7fffffff};
+        bytes.resize(sizeof words);
+        std::memcpy(bytes.data(), words, sizeof words);
+    }
+    write_file_bytes(path.string(), bytes);
+}
+
+class MissingData : public ::testing::TestWithParam<DataCase> {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(display.ok()) << "Xvfb did not start";
+        copy_fresh_game(folder.path());
+        // Something for the recording list to offer.
+        fs::copy_file(folder.file("opening.rec"), folder.file("recordings/R-Slice.Player.9.999.rec"));
+    }
+
+    void take(Route route)
+    {
+        // A key that opens a screen waits for it: under load a key sent
+        // while the screen is being built can be lost.
+        auto press = [&](std::vector<std::string> names) {
+            keys(display, std::move(names), 300);
+            pause_for(0.8);
+        };
+        press({"Right"});  // the first key only reveals the opening menu
+        switch (route) {
+        case Route::refused:
+        case Route::menu:
+            break;
+        case Route::level_list:
+            press({"space"});
+            break;
+        case Route::level:
+            press({"space"});
+            press({"space"});
+            press({"space"});  // "Begin"
+            pause_for(1.0);
+            break;
+        case Route::level_twice:
+            press({"space"});
+            press({"space"});
+            press({"space"});
+            break;
+        case Route::playback:
+            press({"Up", "Up", "u", "Down", "Down", "Down"});
+            press({"space"});
+            press({"space"});
+            pause_for(1.0);
+            break;
+        case Route::unlock:
+            press({"Up", "Up", "u"});
+            break;
+        }
+    }
+
+    PrivateDisplay display;
+    TempDir folder;
+};
+
+}  // namespace
+
+TEST_P(MissingData, IsReportedOnceAndTheGameCarriesOnOrRefusesToStart)
+{
+    const DataCase& c = GetParam();
+    std::vector<std::vector<unsigned char>> originals;
+    for (const std::string& path : c.damaged) {
+        damage(folder.path() + "/" + path, c.damage);
+        originals.push_back(read_file_bytes(folder.path() + "/" + path));
+    }
+
+    GameProcess game(display, {}, folder.path());
+    if (c.route == Route::refused) {
+        EXPECT_EQ(game.wait_exit(15), c.exit_code) << game.err();
+    } else {
+        ASSERT_FALSE(game.wait_for_window().empty()) << game.err();
+        pause_for(1.0);  // keys sent before the window has the focus are lost
+        take(c.route);
+        ASSERT_TRUE(game.running()) << game.out() << game.err();
+        xdotool(display, {"key", "alt+F4"});
+        EXPECT_EQ(game.wait_exit(), c.exit_code) << game.err();
+    }
+
+    const std::string out = game.out(), err = game.err();
+    const int reports = count_of(out, c.report) + count_of(err, c.report);
+    if (c.times > 0)
+        EXPECT_EQ(reports, c.times) << "report: " << c.report << "\n--- out:\n" << out << "--- err:\n" << err;
+    else
+        EXPECT_TRUE(reports > 1 && reports < 60) << reports << " times: " << c.report;
+    for (const char* fault : {"Assertion", "runtime error", "Sanitizer", "Segmentation"})
+        EXPECT_EQ(err.find(fault), std::string::npos) << err;
+    if (c.kept_aside) {
+        const std::string path = folder.path() + "/" + c.damaged[0];
+        EXPECT_EQ(read_file_bytes(path + ".bad"), originals[0]) << "the damaged file must not be lost";
+        // Written afresh at exit, in place of the damaged one.
+        EXPECT_TRUE(fs::exists(path));
+        EXPECT_NE(read_file_bytes(path), originals[0]);
+    }
+}
+
+// Text of the texture cache's report for a file it could not load.
+std::string texture_failure(const std::string& path)
+{
+    return "We're trying to load " + path + "\nDidn't work.\n";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    OneThingAtATime, MissingData,
+    ::testing::Values(
+        DataCase{"PlayTexture", {"textures/play.png"}, Damage::remove, Route::playback,
+                 texture_failure("textures/play.png")},
+        DataCase{"ScrollTexture", {"textures/scroll.png"}, Damage::truncate, Route::menu,
+                 "  png interal error.\n"},
+        DataCase{"MenuFont", {"menu.txf"}, Damage::remove, Route::level_list,
+                 "Can't find font menu.txf using default instead.\n", 0},
+        DataCase{"EveryFallbackFont", {"menu.txf", "default.txf"}, Damage::remove, Route::refused,
+                 "Cannot load the font default.txf", 1, 1},
+        DataCase{"DefaultFont", {"default.txf"}, Damage::remove, Route::refused,
+                 "Cannot load the font default.txf", 1, 1},
+        DataCase{"DefaultPolygonStyle", {"styles/polygon/default"}, Damage::remove, Route::level,
+                 "Polygon style \"default\" is missing"},
+        DataCase{"SwordStyle", {"styles/sword/default"}, Damage::remove, Route::level,
+                 texture_failure("styles/sword/default/sword.png")},
+        DataCase{"LevelList", {"levels/levels.list"}, Damage::remove, Route::level_list,
+                 "Cannot read levels/levels.list"},
+        DataCase{"ListedLevelMissing", {"levels/Slice.lev"}, Damage::remove, Route::level_twice,
+                 "Cannot open level levels/Slice.lev", 2},
+        DataCase{"ListedLevelDamaged", {"levels/Slice.lev"}, Damage::truncate, Route::level_twice,
+                 "Cannot open level levels/Slice.lev", 2},
+        DataCase{"OpeningDemoMissing", {"opening.rec"}, Damage::remove, Route::menu, "No opening.rec"},
+        DataCase{"OpeningDemoDamaged", {"opening.rec"}, Damage::clip, Route::menu,
+                 "Recording opening.rec is cut short"},
+        DataCase{"HighScores", {"highscores.list"}, Damage::garble, Route::menu,
+                 "High score list highscores.list is damaged", 1, 0, true},
+        DataCase{"PlayerFile", {"playerinfo/Player.player"}, Damage::garble, Route::unlock,
+                 "Player file playerinfo/Player.player is damaged", 1, 0, true}),
+    [](const ::testing::TestParamInfo<DataCase>& p) { return std::string(p.param.name); });
