@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -70,6 +71,24 @@ TEST(FuzzRegressions, LevelFilesAreRefusedWithTheirReason)
         EXPECT_EQ(load_level(level.string()), nullptr) << level.filename();
         // Missing fonts and styles outside a game folder may come before it.
         EXPECT_TRUE(log.err().ends_with("Cannot open level " + level.string() + ": the file is damaged\n")) << log.err();
+    }
+}
+
+TEST(FuzzRegressions, LevelsThatLoadPlayOnWithTheSwordInTheWorld)
+{
+    const std::vector<fs::path> levels = inputs("level_plays");
+    ASSERT_FALSE(levels.empty());
+    for (const fs::path& level : levels) {
+        LogCapture log;
+        const std::unique_ptr<World> world = load_level(level.string());
+        ASSERT_NE(world, nullptr) << level.filename() << log.err();
+        for (int frame = 0; frame < 120; ++frame) {
+            double dt = 0.016;
+            world->update(dt);
+        }
+        EXPECT_TRUE(std::isfinite(world->sword.position.x) && std::isfinite(world->sword.position.y))
+            << level.filename();
+        EXPECT_FALSE(world->physics_polygons.empty()) << level.filename();
     }
 }
 

@@ -216,18 +216,22 @@ TEST(StepBench, TheSweepCutsThroughABar)
     bar.toughness = 0.05;
     world.physics_polygons.push_back(bar);
     for (int step = 0; step < 400 && world.physics_polygons.size() < 2; ++step) {
-        SDL_Event motion{};
-        motion.type = SDL_MOUSEMOTION;
-        int xrel = 0;
-        int yrel = 0;
-        sweep_motion(world, step, xrel, yrel);
-        motion.motion.xrel = static_cast<Sint16>(xrel);
-        motion.motion.yrel = static_cast<Sint16>(yrel);
         double dt = 0.016;
-        world.handle_event(motion, dt);
+        world.handle_event(sweep_event(world, step), dt);
         world.update(dt);
     }
     EXPECT_GE(world.physics_polygons.size(), 2u);
+}
+
+TEST(StepBench, TheStrokesCutTheSlabIntoTheAskedPiecesWhichStayInTheLevel)
+{
+    LogCapture log;
+    const CuttingBenchResult result = bench_cutting(40, 300);
+    EXPECT_GE(result.pieces, 40u);
+    EXPECT_LT(result.cutting_steps, 40000) << "the strokes stopped cutting";
+    EXPECT_GT(result.strokes, 3);
+    EXPECT_EQ(result.steps, 300);
+    EXPECT_LE(result.median_us, result.p99_us);
 }
 
 TEST(StepBench, LevelsThatEndStartOverAndPercentilesAreRanks)
