@@ -199,7 +199,14 @@ PlaybackSpeedReadout::PlaybackSpeedReadout(int& speed)
 
 void PlaybackSpeedReadout::update(double&, bool&)
 {
-    set_text(std::to_string(speed_percent) + "%", text_height);
+    // At the full height "100%" in our wide font runs over the + and − on
+    // either side; a text wider than the gap between them is made smaller.
+    constexpr double gap = 0.29;
+    const std::string readout = std::to_string(speed_percent) + "%";
+    set_text(readout, button_height);
+    const double width = line_width(readout);
+    if (width > gap)
+        set_text(readout, button_height * gap / width);
 }
 
 int PlaybackTimeline::target_at(double pointer_x, int frame_count) const
