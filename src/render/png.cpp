@@ -22,6 +22,21 @@ constexpr png_uint_32 max_png_side = 16384;
 // Deflate turns at best 2 bits into a 258-byte match: no file holds a picture
 // whose filtered rows take more than this many times its own size.
 constexpr std::uint64_t max_deflate_ratio = 1032;
+// Text, colour profiles and suggested palettes: all ignored, never large.
+constexpr png_alloc_size_t max_png_chunk_bytes = 8 << 20;
+
+// libpng's own words, on the game's error stream where the tests and the
+// tools can see them, then back to the setjmp in load_png.
+[[noreturn]] void report_png_error(png_structp png, png_const_charp message)
+{
+    log_err() << "libpng error: " << message << '\n';
+    png_longjmp(png, 1);
+}
+
+void report_png_warning(png_structp, png_const_charp message)
+{
+    log_err() << "libpng warning: " << message << '\n';
+}
 
 }  // namespace
 
@@ -35,7 +50,7 @@ bool load_png(const std::string& path, std::uint32_t& width, std::uint32_t& heig
         log_out() << "  cannot open file." << '\n';
         return false;
     }
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, report_png_error, report_png_warning);
     if (!png) {
         log_out() << "  cannot alloc read struct." << '\n';
         std::fclose(file);
@@ -62,6 +77,9 @@ bool load_png(const std::string& path, std::uint32_t& width, std::uint32_t& heig
         return false;
     }
     png_set_user_limits(png, max_png_side, max_png_side);
+    // libpng allocates an ancillary chunk's whole claimed length before
+    // reading it; no picture of ours needs one of more than a few bytes.
+    png_set_chunk_malloc_max(png, max_png_chunk_bytes);
     std::uint64_t file_size = 0;
     if (std::fseek(file, 0, SEEK_END) == 0) {
         const long end = std::ftell(file);

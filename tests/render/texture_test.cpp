@@ -157,7 +157,7 @@ TEST_F(TextureTest, FailuresLeaveTheAspectAndAreCachedAsZeroWithoutRetrying)
     EXPECT_EQ(load_texture_file(dir.file("broken.png").c_str(), aspect, 0), 0u);
     EXPECT_EQ(aspect, 2.5);
     EXPECT_EQ(log.out(), "  png interal error.\n");
-    EXPECT_EQ(log.err(), "We're trying to load " + dir.file("broken.png") + "\nDidn't work.\n");
+    EXPECT_EQ(log.err(), "We're trying to load " + dir.file("broken.png") + "\nlibpng error: Read Error\nDidn't work.\n");
 
     const std::string path = dir.file("late.png");
     log.clear();

@@ -111,6 +111,13 @@ TEST(FuzzRegressions, APngFarLargerThanItsFileIsRefusedBeforeAllocating)
     EXPECT_EQ(width, 0u);
     EXPECT_EQ(height, 0u);
     EXPECT_TRUE(pixels.empty());
+
+    // A chunk claiming a gigabyte is skipped on its header, not allocated
+    // for; the file then ends early.
+    LogCapture chunk_log;
+    EXPECT_FALSE(load_png((regressions / "png" / "huge_ancillary_chunk.png").string(), width, height, pixels));
+    EXPECT_NE(chunk_log.err().find("libpng warning: sPLT: chunk data is too large"), std::string::npos)
+        << chunk_log.err();
 }
 
 TEST(FuzzRegressions, OnlyBodiesTheStepCanCutLoad)
