@@ -77,8 +77,15 @@ bool load_png(const std::string& path, std::uint32_t& width, std::uint32_t& heig
         return false;
     }
     png_set_user_limits(png, max_png_side, max_png_side);
-    // libpng allocates an ancillary chunk's whole claimed length before
-    // reading it; no picture of ours needs one of more than a few bytes.
+    // libpng allocates a chunk's whole claimed length before reading it, and
+    // only warns when that is absurd. Of the ancillary chunks only the
+    // transparency matters here; the others are skipped unread, unknown ones
+    // too (no gamma or colour handling is asked for, so the pixels are the
+    // same).
+    static const png_byte unused_chunks[] = "bKGD\0cHRM\0eXIf\0gAMA\0hIST\0iCCP\0iTXt\0oFFs\0pCAL\0pHYs\0sBIT\0"
+                                            "sCAL\0sPLT\0sRGB\0tEXt\0tIME\0zTXt";
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, unused_chunks, sizeof unused_chunks / 5);
     png_set_chunk_malloc_max(png, max_png_chunk_bytes);
     std::uint64_t file_size = 0;
     if (std::fseek(file, 0, SEEK_END) == 0) {
