@@ -36,12 +36,6 @@ bool same_font(const TextureFont& a, const TextureFont& b)
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    start_fuzzing();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static const std::string input = scratch_path("input.txf");

@@ -22,6 +22,13 @@ void remove_scratch_folder()
 
 }  // namespace
 
+// libFuzzer calls this once before the first input, in every target.
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    start_fuzzing();
+    return 0;
+}
+
 void start_fuzzing()
 {
     std::error_code error;

@@ -13,7 +13,8 @@
 // The targets run with the game folder as the working directory, so that
 // polygon styles and the level list are found as in the game.
 
-// Called once from LLVMFuzzerInitialize.
+// Called once from LLVMFuzzerInitialize, which this support file defines
+// for every target.
 void start_fuzzing();
 
 // A path in the scratch folder.

@@ -39,12 +39,6 @@ void fix_checksums(std::vector<std::uint8_t>& file)
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    start_fuzzing();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static const std::string input = scratch_path("input.png");

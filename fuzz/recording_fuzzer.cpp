@@ -38,12 +38,6 @@ bool same_frames(const std::vector<Frame>& a, const std::vector<Frame>& b)
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    start_fuzzing();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static const std::string input = scratch_path("input.rec");
