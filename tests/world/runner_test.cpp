@@ -223,7 +223,7 @@ TEST(StepBench, TheSweepCutsThroughABar)
     EXPECT_GE(world.physics_polygons.size(), 2u);
 }
 
-TEST(StepBench, TheStrokesCutTheSlabIntoTheAskedPiecesWhichStayInTheLevel)
+TEST(StepBench, TheStrokesCutTheSlabIntoTheAskedPieces)
 {
     LogCapture log;
     const CuttingBenchResult result = bench_cutting(40, 300);
