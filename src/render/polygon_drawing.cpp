@@ -276,7 +276,5 @@ void draw_polygon(const PolygonStyle& style, const Polygon& polygon, double alph
     draw_fans(*loops, points);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glDisable(GL_STENCIL_TEST);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_2D);
     glPopMatrix();
 }
