@@ -24,10 +24,9 @@ std::vector<unsigned char> read_file_bytes(const std::string& path);
 void write_file_bytes(const std::string& path, const std::vector<unsigned char>& bytes);
 bool path_exists(const std::string& path);
 
-// The source tree: this header sits in tests/support. Include paths may reach
-// it through "tests/.", which lexically_normal folds away.
-inline const std::filesystem::path source_root =
-    std::filesystem::path(__FILE__).lexically_normal().parent_path().parent_path().parent_path();
+// The source tree, as an absolute path from the build: a compiler cache may
+// make __FILE__ relative, and tests change their working folder.
+inline const std::filesystem::path source_root = SLIVERMERE_SOURCE_DIR;
 
 std::string read_text(const std::filesystem::path& path);
 

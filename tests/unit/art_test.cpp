@@ -17,7 +17,7 @@
 
 namespace {
 
-const std::filesystem::path data_dir = std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "data";
+const std::filesystem::path data_dir = source_root / "data";
 
 const std::vector<ArtFile>& art()
 {

@@ -22,7 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path regressions = fs::path(__FILE__).parent_path().parent_path() / "data" / "fuzz_regressions";
+const fs::path regressions = source_root / "tests" / "data" / "fuzz_regressions";
 
 std::vector<fs::path> inputs(const std::string& target)
 {
