@@ -10,8 +10,8 @@
 // Every data file starts with this number; on disk the bytes are ED 55 5E 0B.
 constexpr unsigned int storage_magic = 0x0B5E55EDu;
 
-// A string is at most this long less one byte: longer ones are taken as a
-// sign of a damaged stream, so they are never written either.
+// Strings this long or longer are taken as a sign of a damaged stream, so
+// they are never written either.
 constexpr int max_string_length = 10000;
 
 // The typed binary stream through which every data file is written and read.

@@ -259,7 +259,6 @@ TEST(PolygonStorage, ImpossibleCountsEdgesRotationsAndDragsAreRefusedWithTheirRe
         void (*damage)(Polygon&);
         const char* reason;  // empty: it loads
     } cases[] = {
-        {[](Polygon& p) { p.edges.insert({0, 8}); }, "an edge names a point that does not exist"},
         {[](Polygon& p) { p.edges.insert({-1, 0}); }, "an edge names a point that does not exist"},
         {[](Polygon& p) { p.edges.insert({4, 5}); }, "an edge is listed twice"},
         {[](Polygon& p) { p.rotation = {1, 0, 0.5, 1}; }, "rotation is not a rotation"},  // sheared

@@ -158,7 +158,6 @@ TEST(FuzzRegressions, OnlyBodiesTheStepCanCutLoad)
         {[](PhysicsPolygon& p) { p.toughness = 0; }, ""},
         {[](PhysicsPolygon& p) { p.density = -5; }, "density is not above zero"},
         {[](PhysicsPolygon& p) { p.density = 0; }, "density is not above zero"},
-        {[](PhysicsPolygon& p) { p.cut_drag = -1; }, "cut drag is negative"},
         // Both crossings of a slit listed twice would erase one freed edge.
         {[](PhysicsPolygon& p) { p.edges.insert({{0, 2}, {2, 0}, {0, 2}, {2, 0}}); }, "an edge is listed twice"},
     };
