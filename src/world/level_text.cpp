@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <map>
+#include <set>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -611,6 +612,21 @@ private:
         Section section;
         std::size_t index;
         Block block;
+        std::vector<PendingEdge> edges;
+
+        // The line of the field at fault; of several `edges` lines, the one
+        // that repeats an edge.
+        int line_of(const Fault& fault) const
+        {
+            if (!fault)
+                return block.line;
+            std::set<std::pair<int, int>> seen;
+            if (std::string_view(fault.field) == "edges")
+                for (const PendingEdge& e : edges)
+                    if (!seen.emplace(e.start, e.end).second)
+                        return e.line;
+            return block.line_of(fault.field);
+        }
     };
 
     // The loader is the one judge of what a level may hold, so a text builds
@@ -653,7 +669,7 @@ private:
             }
             if (refused)
                 fail(reason.empty() ? std::string("the game cannot load this ") + section_word(part.section) : reason,
-                     fault ? part.block.line_of(fault.field) : part.block.line);
+                     part.line_of(fault));
         }
 
         const std::string& reason = storage.refusal();
@@ -931,7 +947,7 @@ private:
                 sword_.trail = {TrailEntry{sword_.position, 0.0}};
             else
                 sword_.trail.assign(trail_.begin(), trail_.end());
-            parts_.push_back(Part{section_, 0, block_});
+            parts_.push_back(Part{section_, 0, block_, {}});
             break;
         case Section::body: {
             finish_shape(body_, "body");
@@ -950,7 +966,7 @@ private:
             }
             finish_box(body_);
             body_.item.tag_position = bbox_centre(body_);
-            parts_.push_back(Part{section_, bodies_.size(), block_});
+            parts_.push_back(Part{section_, bodies_.size(), block_, edges_});
             bodies_.push_back(std::move(body_));
             last_sword_pos_given_.push_back(block_.has("last_sword_pos"));
             break;
@@ -958,7 +974,7 @@ private:
         case Section::wall:
             finish_shape(wall_, "wall");
             finish_box(wall_);
-            parts_.push_back(Part{section_, walls_.size(), block_});
+            parts_.push_back(Part{section_, walls_.size(), block_, edges_});
             walls_.push_back(std::move(wall_));
             break;
         case Section::goal:
@@ -966,7 +982,7 @@ private:
             finish_box(goal_);
             goal_.fade = goal_.done ? 1.0 : 0.0;
             goal_.target.tag_position = bbox_centre(goal_);
-            parts_.push_back(Part{section_, goals_.size(), block_});
+            parts_.push_back(Part{section_, goals_.size(), block_, edges_});
             goals_.push_back(std::move(goal_));
             break;
         }

@@ -291,7 +291,7 @@ TEST(LevelTextErrors, EachNamesItsLine)
         {"body\n density -5\n points 0 0 1 0 1 1 0 1", "line 2: density is not above zero"},
         {"body\n points 0 0 1 0 1 1 0 1\n density 0", "line 3: density is not above zero"},
         {"wall\n points 0 0 1 0 1 1 0 1\ngoal\n cut_drag -1", "line 4: cut drag is negative"},
-        {"body\n points 0 0 1 0 1 1 0 1\n edges 0 1 1 2 2 3 3 0 0 2 2 0\n edges 0 2 2 0", "line 3: an edge is listed"},
+        {"body\n points 0 0 1 0 1 1 0 1\n edges 0 1 1 2 2 3 3 0 0 2 2 0\n edges 0 2 2 0", "line 4: an edge is listed"},
         {"wall\n points 0 0 1 0 1 1 0 1\n rotation 1 0 0.5 1", "line 3: rotation is not a rotation"},
         {"wall\n points 0 0 1 0 1 1 0 1\n rotation 2 0 0 2", "line 3: rotation is not a rotation"},
         {"wall\nbody\n points 0 0 1 0 1 1 0 1\n mass 1\n moment 0", "line 5: moment is too small to turn"},
