@@ -10,6 +10,7 @@
 #include "editor/property_menus.hpp"
 #include "geometry/goal_polygon.hpp"
 #include "geometry/physics_polygon.hpp"
+#include "geometry/polygon_faults.hpp"
 #include "menu/pointer_marker.hpp"
 #include "render/gl.hpp"
 #include "storage/base_storage.hpp"
@@ -34,7 +35,8 @@ Vector2 direction_of(double a)
 
 void vertex(const Vector2& p) { glVertex2d(p.x, p.y); }
 
-// Where the game's loader would refuse the body, or null when it would not.
+// The editor's own words for where the game's loader would refuse the body,
+// or null; body_fault names the rest.
 const char* body_problem(const PhysicsPolygon& body, Vector2& where)
 {
     std::vector<int> balance(body.points.size(), 0);
@@ -56,12 +58,6 @@ const char* body_problem(const PhysicsPolygon& body, Vector2& where)
     if (!plausible(body.density) || !plausible(body.toughness) || !plausible(body.cut_drag) ||
         !plausible(body.item.amount))
         return "Number too large";
-    PhysicsPolygon placed = body;
-    placed.update_mass_properties();
-    if (!(placed.mass >= min_body_inertia) || !(placed.moment >= min_body_inertia))
-        return "Too small to move.";
-    if (!plausible(placed.mass) || !plausible(placed.moment))
-        return "Number too large";
     return nullptr;
 }
 
@@ -71,11 +67,31 @@ bool edit_sanity_check(const Polygon& polygon, std::string& message, Vector2& wh
 {
     if (!polygon.sanity_check(message, where))
         return false;
+    where = Vector2();
+    Fault fault;
     if (const auto* body = dynamic_cast<const PhysicsPolygon*>(&polygon)) {
         if (const char* problem = body_problem(*body, where)) {
             message = problem;
             return false;
         }
+        // The mass and moment the body will have once the edit is accepted.
+        PhysicsPolygon placed = *body;
+        placed.update_mass_properties();
+        if (!(placed.mass >= min_body_inertia) || !(placed.moment >= min_body_inertia)) {
+            message = "Too small to move.";
+            return false;
+        }
+        if (!plausible(placed.mass) || !plausible(placed.moment)) {
+            message = "Number too large";
+            return false;
+        }
+        fault = body_fault(placed);
+    } else {
+        fault = polygon_fault(polygon);
+    }
+    if (fault) {
+        message = fault.reason;
+        return false;
     }
     return true;
 }

@@ -9,9 +9,9 @@
 class Polygon;
 
 // The sanity check the editor holds an edited polygon to: the polygon's own,
-// and for a movable body also what the level loader demands of one (an
-// outline that closes, an area and a density above zero, numbers a level file
-// can hold), so that a level made in the editor can always be opened again.
+// then what the level loader demands of a polygon (polygon_fault, and for a
+// movable body body_fault over the mass it will have), so that a level made
+// in the editor can always be opened again.
 bool edit_sanity_check(const Polygon& polygon, std::string& message, Vector2& where);
 
 // Edits one polygon: drags its vertices and its rotation, spin and velocity

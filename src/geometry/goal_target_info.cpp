@@ -30,7 +30,11 @@ bool GoalTargetInfoBit::load(BaseStorage& storage)
         !storage.read(matched))
         return false;
     // A bit that is not full at the largest int would overflow its counter on the next accept.
-    return !(matched == INT_MAX && matched <= count);
+    if (matched == INT_MAX && matched <= count) {
+        storage.refuse("a goal bit's matched count would overflow");
+        return false;
+    }
+    return true;
 }
 
 bool GoalTargetInfoBit::accept(const GoalItemInfo& item)

@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "app/log.hpp"
+#include "geometry/polygon_faults.hpp"
 #include "render/gl.hpp"
 #include "storage/base_storage.hpp"
 
@@ -13,30 +14,6 @@ namespace {
 constexpr std::size_t contact_record_bytes = 32;
 
 void vertex(const Vector2& p) { glVertex2d(p.x, p.y); }
-
-// Whether the game step can cut and split the body. Its edges close into
-// loops (each point left as often as it is reached), as outlines and slits
-// do, or a split walks into a dead end and finds no piece. Unless it has no
-// edges at all, one of them is boundary (neither a slit nor a loop): the
-// sword enters and leaves through those. While the sword is inside, its
-// point is the last point, where the slit grows. Anything else trips the
-// internal checks of cutting and splitting.
-bool can_be_cut(const PhysicsPolygon& body)
-{
-    std::vector<int> balance(body.points.size(), 0);
-    bool boundary = false;
-    for (const auto& edge : body.edges) {
-        ++balance[edge.first];
-        --balance[edge.second];
-        boundary = boundary || !body.has_reverse(edge);
-    }
-    for (const int b : balance)
-        if (b != 0)
-            return false;
-    if (!boundary && (!body.edges.empty() || body.cut_pending))
-        return false;
-    return !body.sword_inside || body.points.back() == body.last_sword_pos;
-}
 
 }  // namespace
 
@@ -74,13 +51,10 @@ bool PhysicsPolygon::load(BaseStorage& storage)
         !storage.read(angular_velocity) || !storage.read(velocity) || !storage.read(torque) ||
         !storage.read(force) || !storage.read(angular_impulse) || !storage.read(impulse) || !item.load(storage))
         return false;
-    if (!plausible(moment) || !(moment >= min_body_inertia) || !plausible(mass) || !(mass >= min_body_inertia) ||
-        !plausible(density) || !plausible(toughness) || !plausible(angular_velocity) || !plausible(velocity) ||
-        !plausible(torque) || !plausible(force) || !plausible(angular_impulse) || !plausible(impulse) ||
-        !plausible(item.amount))
+    if (const Fault fault = body_fault(*this)) {
+        storage.refuse(fault.reason);
         return false;
-    if (!can_be_cut(*this))
-        return false;
+    }
     item.tag_position = world_bbox_centre();
     unsigned int count = 0;
     if (!storage.read_count(count, contact_record_bytes))

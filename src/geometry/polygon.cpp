@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "app/log.hpp"
+#include "geometry/polygon_faults.hpp"
 #include "geometry/segment.hpp"
 #include "storage/base_storage.hpp"
 
@@ -67,12 +68,9 @@ bool Polygon::load(BaseStorage& storage)
     if (!storage.read_count(point_count, point_record_bytes))
         return false;
     points.assign(point_count, Vector2());
-    for (Vector2& p : points) {
+    for (Vector2& p : points)
         if (!storage.read(p))
             return false;
-        if (!plausible(p))
-            return false;
-    }
     if (points.empty())
         points.emplace_back(0.0, 0.0);
 
@@ -80,14 +78,10 @@ bool Polygon::load(BaseStorage& storage)
     if (!storage.read_count(edge_count, edge_record_bytes))
         return false;
     edges.clear();
-    const int point_total = static_cast<int>(points.size());
     for (unsigned int i = 0; i < edge_count; ++i) {
         int start = 0;
         int end = 0;
         if (!storage.read(start) || !storage.read(end))
-            return false;
-        // Every geometric operation indexes points through the edges.
-        if (start < 0 || start >= point_total || end < 0 || end >= point_total)
             return false;
         edges.emplace(start, end);
     }
@@ -99,9 +93,11 @@ bool Polygon::load(BaseStorage& storage)
         !storage.read(texture_offset) || !storage.read(cut_drag))
         return false;
     rotation = {column0.x, column0.y, column1.x, column1.y};
-    if (!plausible(last_sword_pos) || !plausible(column0) || !plausible(column1) || !plausible(angle) ||
-        !plausible(position) || !plausible(texture_offset) || !plausible(cut_drag))
+    // Before tracing, which indexes points through the edges.
+    if (const Fault fault = polygon_fault(*this)) {
+        storage.refuse(fault.reason);
         return false;
+    }
 
     trace_loops(style);
     return true;

@@ -47,15 +47,24 @@ bool Sword::load(BaseStorage& storage)
         !storage.read(stored.cannot_cut_fade) || !storage.read_count(count, trail_entry_bytes))
         return false;
     // Every update leaves at least one entry, and the cut pass reads the newest.
-    if (count == 0)
+    if (count == 0) {
+        storage.refuse("the sword has no trail");
         return false;
+    }
     if (!plausible(stored.position) || !plausible(stored.velocity) || !plausible(stored.direction) ||
-        !plausible(stored.total_drag) || !plausible(stored.cannot_cut_fade))
+        !plausible(stored.total_drag) || !plausible(stored.cannot_cut_fade)) {
+        storage.refuse("a number of the sword is out of range");
         return false;
+    }
     stored.trail.resize(count);
-    for (TrailEntry& entry : stored.trail)
-        if (!storage.read(entry.point) || !storage.read(entry.age) || !plausible(entry.point) || !plausible(entry.age))
+    for (TrailEntry& entry : stored.trail) {
+        if (!storage.read(entry.point) || !storage.read(entry.age))
             return false;
+        if (!plausible(entry.point) || !plausible(entry.age)) {
+            storage.refuse("a point of the sword's trail is out of range");
+            return false;
+        }
+    }
 
     position = stored.position;
     velocity = stored.velocity;

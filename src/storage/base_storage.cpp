@@ -25,6 +25,11 @@ void BaseStorage::write(unsigned int value)
 
 void BaseStorage::write(const std::string& value)
 {
+    // The reader would refuse it, and with it the whole file.
+    if (value.size() >= static_cast<std::size_t>(max_string_length)) {
+        fail_write("a string of " + std::to_string(value.size()) + " bytes is too long to be read back");
+        return;
+    }
     write(static_cast<int>(value.size()));
     for (const char c : value)
         write_raw(&c, 1);
@@ -120,6 +125,13 @@ bool BaseStorage::read(Vector2& value)
 }
 
 void BaseStorage::truncate() {}
+
+void BaseStorage::refuse(const std::string& reason)
+{
+    if (refusal_.empty())
+        refusal_ = reason;
+    mark_corrupt();
+}
 
 bool BaseStorage::read_count(int& count, std::size_t min_record_bytes)
 {

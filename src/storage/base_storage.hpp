@@ -10,7 +10,8 @@
 // Every data file starts with this number; on disk the bytes are ED 55 5E 0B.
 constexpr unsigned int storage_magic = 0x0B5E55EDu;
 
-// Strings longer than this are taken as a sign of a damaged stream.
+// Strings this long or longer are taken as a sign of a damaged stream, so
+// they are never written either.
 constexpr int max_string_length = 10000;
 
 // The typed binary stream through which every data file is written and read.
@@ -19,6 +20,11 @@ constexpr int max_string_length = 10000;
 // A storage that meets damaged data (a wrong magic number in strict mode, an
 // impossible string length or count) becomes corrupt: from then on every read
 // fails and nothing more is read, so a loader only has to check its reads.
+// A loader that finds a value no level may hold refuses it through the
+// storage, with a reason its caller can show.
+//
+// A write that cannot be read back (a string too long) fails the storage for
+// writing: nothing more is written and the owner finds write_failure() set.
 class BaseStorage {
 public:
     virtual ~BaseStorage();
@@ -59,12 +65,33 @@ public:
 
     bool corrupt() const { return corrupt_; }
 
+    // Makes the storage corrupt because of what a loader found; the first
+    // reason given is kept ("toughness is negative").
+    void refuse(const std::string& reason);
+    // Why the data was refused, when a check said so; empty otherwise.
+    const std::string& refusal() const { return refusal_; }
+
+    // Why writing failed; empty while every write succeeded.
+    const std::string& write_failure() const { return write_failure_; }
+
 protected:
     void mark_corrupt() { corrupt_ = true; }
-    void clear_corrupt() { corrupt_ = false; }
+    void clear_corrupt()
+    {
+        corrupt_ = false;
+        refusal_.clear();
+    }
+    // The first failure is kept: it is the one that explains the rest.
+    void fail_write(const std::string& reason)
+    {
+        if (write_failure_.empty())
+            write_failure_ = reason;
+    }
 
 private:
     bool corrupt_ = false;
+    std::string refusal_;
+    std::string write_failure_;
 };
 
 // Whether a stored number can be a position, speed or amount of the game.

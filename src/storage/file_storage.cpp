@@ -78,10 +78,8 @@ OutFileStorage::OutFileStorage(const std::string& file_name)
     : file_name_(file_name), temp_name_(file_name + ".tmp")
 {
     out_.open(temp_name_, std::ios::binary | std::ios::trunc);
-    if (!out_.is_open()) {
-        log_err() << "Cannot write " << file_name_ << ": " << std::strerror(errno) << '\n';
-        ok_ = false;
-    }
+    if (!out_.is_open())
+        fail_write(std::strerror(errno));
     const unsigned int magic = storage_magic;
     write_raw(&magic, sizeof magic);
 }
@@ -93,7 +91,7 @@ OutFileStorage::~OutFileStorage()
 
 void OutFileStorage::write_raw(const void* data, std::size_t size)
 {
-    if (!ok_ || finished_)
+    if (!write_failure().empty() || finished_)
         return;
     out_.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
 }
@@ -114,19 +112,23 @@ void OutFileStorage::rewind()
 bool OutFileStorage::finish()
 {
     if (finished_)
-        return ok_;
+        return write_failure().empty();
     finished_ = true;
-    if (!ok_)
+    if (!write_failure().empty()) {
+        out_.close();
+        std::remove(temp_name_.c_str());
+        log_err() << "Cannot write " << file_name_ << ": " << write_failure() << '\n';
         return false;
+    }
 
     out_.flush();
     const bool written = out_.good();
     const int write_errno = errno;
     out_.close();
     if (!written || out_.fail()) {
-        log_err() << "Cannot write " << file_name_ << ": " << std::strerror(write_errno ? write_errno : EIO) << '\n';
+        fail_write(std::strerror(write_errno ? write_errno : EIO));
+        log_err() << "Cannot write " << file_name_ << ": " << write_failure() << '\n';
         std::remove(temp_name_.c_str());
-        ok_ = false;
         return false;
     }
     // On disk before the rename, so that a crash leaves the old file or the new one, never half of one.
@@ -136,9 +138,9 @@ bool OutFileStorage::finish()
         ::close(fd);
     }
     if (std::rename(temp_name_.c_str(), file_name_.c_str()) != 0) {
-        log_err() << "Cannot write " << file_name_ << ": " << std::strerror(errno) << '\n';
+        fail_write(std::strerror(errno));
+        log_err() << "Cannot write " << file_name_ << ": " << write_failure() << '\n';
         std::remove(temp_name_.c_str());
-        ok_ = false;
         return false;
     }
     return true;

@@ -46,8 +46,10 @@ public:
     void rewind() override;
     std::size_t bytes_left() const override { return 0; }
 
-    // Closes the file and moves it into place. A failure is reported on the
-    // error stream with the file name and the reason, and returns false.
+    // Closes the file and moves it into place. A failure (the file could not
+    // be opened or written, or a write failed) is reported on the error stream
+    // with the file name and the reason, returns false and leaves the old
+    // file as it was.
     bool finish();
 
     const std::string& file_name() const { return file_name_; }
@@ -57,5 +59,4 @@ private:
     std::string temp_name_;
     std::ofstream out_;
     bool finished_ = false;
-    bool ok_ = true;
 };

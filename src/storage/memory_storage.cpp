@@ -5,6 +5,8 @@
 
 void MemoryStorage::write_raw(const void* data, std::size_t size)
 {
+    if (!write_failure().empty())
+        return;
     const auto* p = static_cast<const unsigned char*>(data);
     const unsigned char* begin = bytes_.data();
     const unsigned char* end = begin + bytes_.size();
@@ -20,7 +22,8 @@ void MemoryStorage::write_raw(const void* data, std::size_t size)
 
 bool MemoryStorage::read_raw(void* data, std::size_t size)
 {
-    if (corrupt() || size > bytes_left())
+    // What a failed write left is not the record that was written.
+    if (corrupt() || !write_failure().empty() || size > bytes_left())
         return false;
     if (size > 0)
         std::memcpy(data, bytes_.data() + read_position_, size);

@@ -4,7 +4,8 @@
 
 #include "storage/base_storage.hpp"
 
-// Bytes kept in memory; written at the end, read from a read position.
+// Bytes kept in memory; written at the end, read from a read position. After
+// a write failed nothing more is written or read.
 class MemoryStorage : public BaseStorage {
 public:
     void write_raw(const void* data, std::size_t size) override;

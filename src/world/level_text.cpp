@@ -8,10 +8,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <map>
+#include <set>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "geometry/polygon_faults.hpp"
 #include "storage/memory_storage.hpp"
 #include "world/world.hpp"
 
@@ -65,6 +67,19 @@ Vector2 bbox_centre(const Polygon& polygon)
 {
     Polygon probe = polygon;
     return probe.world_bbox_centre();
+}
+
+// Whether the game's loader refuses the object's record, and why.
+template <typename T>
+bool refused_alone(const T& object, std::string& reason)
+{
+    MemoryStorage storage;
+    object.save(storage);
+    T copy;
+    if (copy.load(storage) && storage.bytes_left() == 0)
+        return false;
+    reason = storage.refusal();
+    return true;
 }
 
 std::vector<unsigned char> record(const BaseStorable& object)
@@ -542,7 +557,8 @@ public:
         fields.end();
     }
 
-    // Closes the last block and moves the level into `out`.
+    // Closes the last block and fills `out` with the level, which the game's
+    // loader must accept.
     void finish(World& out)
     {
         close_block();
@@ -574,6 +590,7 @@ public:
         out.end_matter = std::move(end_matter_);
         out.edit_view_centre = Vector2((bounds_min_.x + bounds_max_.x) / 2, (bounds_min_.y + bounds_max_.y) / 2);
         out.outcome = Outcome::none;
+        refuse_what_the_game_refuses(out);
     }
 
 private:
@@ -583,7 +600,97 @@ private:
         int line = 0;
         std::map<std::string, int> given;  // field name, line of its first appearance
         bool has(const char* key) const { return given.count(key) != 0; }
+        int line_of(const char* key) const
+        {
+            const auto it = given.find(key);
+            return it != given.end() ? it->second : line;
+        }
     };
+
+    // A closed block: which of the level's lists it went to, and where.
+    struct Part {
+        Section section;
+        std::size_t index;
+        Block block;
+        std::vector<PendingEdge> edges;
+
+        // The line of the field at fault; of several `edges` lines, the one
+        // that repeats an edge.
+        int line_of(const Fault& fault) const
+        {
+            if (!fault)
+                return block.line;
+            std::set<std::pair<int, int>> seen;
+            if (std::string_view(fault.field) == "edges")
+                for (const PendingEdge& e : edges)
+                    if (!seen.emplace(e.start, e.end).second)
+                        return e.line;
+            return block.line_of(fault.field);
+        }
+    };
+
+    // The loader is the one judge of what a level may hold, so a text builds
+    // exactly the levels the game opens. What it refuses is put down to the
+    // first block (in the text's order) that it refuses alone, at the line of
+    // the field at fault; what no block explains is a level field's.
+    void refuse_what_the_game_refuses(const World& built)
+    {
+        MemoryStorage storage;
+        built.save(storage);
+        const World loaded(storage);
+        if (loaded.loaded() && storage.bytes_left() == 0)
+            return;
+
+        for (const Part& part : parts_) {
+            std::string reason;
+            Fault fault;
+            bool refused = false;
+            switch (part.section) {
+            case Section::level: break;
+            case Section::sword: refused = refused_alone(built.sword, reason); break;
+            case Section::body: {
+                const PhysicsPolygon& body = built.physics_polygons[part.index];
+                refused = refused_alone(body, reason);
+                fault = body_fault(body);
+                break;
+            }
+            case Section::wall: {
+                const StaticPolygon& wall = built.static_polygons[part.index];
+                refused = refused_alone(wall, reason);
+                fault = polygon_fault(wall);
+                break;
+            }
+            case Section::goal: {
+                const GoalPolygon& goal = built.goals[part.index];
+                refused = refused_alone(goal, reason);
+                fault = polygon_fault(goal);
+                break;
+            }
+            }
+            if (refused)
+                fail(reason.empty() ? std::string("the game cannot load this ") + section_word(part.section) : reason,
+                     part.line_of(fault));
+        }
+
+        const std::string& reason = storage.refusal();
+        int line = 1;
+        for (const auto& [key, at] : level_.given)
+            if (reason.rfind(key == "countdown" ? "time" : key, 0) == 0)
+                line = at;
+        fail(reason.empty() ? "the game cannot load this level" : reason, line);
+    }
+
+    static const char* section_word(Section section)
+    {
+        switch (section) {
+        case Section::level: return "level";
+        case Section::sword: return "sword";
+        case Section::body: return "body";
+        case Section::wall: return "wall";
+        case Section::goal: return "goal";
+        }
+        return "";
+    }
 
     const char* section_name() const
     {
@@ -840,6 +947,7 @@ private:
                 sword_.trail = {TrailEntry{sword_.position, 0.0}};
             else
                 sword_.trail.assign(trail_.begin(), trail_.end());
+            parts_.push_back(Part{section_, 0, block_, {}});
             break;
         case Section::body: {
             finish_shape(body_, "body");
@@ -858,6 +966,7 @@ private:
             }
             finish_box(body_);
             body_.item.tag_position = bbox_centre(body_);
+            parts_.push_back(Part{section_, bodies_.size(), block_, edges_});
             bodies_.push_back(std::move(body_));
             last_sword_pos_given_.push_back(block_.has("last_sword_pos"));
             break;
@@ -865,6 +974,7 @@ private:
         case Section::wall:
             finish_shape(wall_, "wall");
             finish_box(wall_);
+            parts_.push_back(Part{section_, walls_.size(), block_, edges_});
             walls_.push_back(std::move(wall_));
             break;
         case Section::goal:
@@ -872,6 +982,7 @@ private:
             finish_box(goal_);
             goal_.fade = goal_.done ? 1.0 : 0.0;
             goal_.target.tag_position = bbox_centre(goal_);
+            parts_.push_back(Part{section_, goals_.size(), block_, edges_});
             goals_.push_back(std::move(goal_));
             break;
         }
@@ -881,6 +992,7 @@ private:
     int line_ = 0;
     Block block_;
     Block level_;
+    std::vector<Part> parts_;
     std::vector<PendingEdge> edges_;
 
     double time_ = 0.0;
@@ -937,9 +1049,35 @@ std::string dump_level(const World& world)
     return text;
 }
 
+namespace {
+
+// Moves what a level file holds from one world to another.
+void take_level(World& out, World& built)
+{
+    out.hover_selection.reset();
+    out.timer.time = built.timer.time;
+    out.timer.countdown = built.timer.countdown;
+    out.sword = std::move(built.sword);
+    out.physics_polygons = std::move(built.physics_polygons);
+    out.static_polygons = std::move(built.static_polygons);
+    out.goals = std::move(built.goals);
+    out.gravity = built.gravity;
+    out.bounds_min = built.bounds_min;
+    out.bounds_max = built.bounds_max;
+    out.camera = built.camera;
+    out.front_matter = std::move(built.front_matter);
+    out.end_matter = std::move(built.end_matter);
+    out.edit_view_centre = built.edit_view_centre;
+    out.outcome = built.outcome;
+}
+
+}  // namespace
+
 bool build_level(const std::string& text, World& out, std::string& error)
 {
     LevelParser parser;
+    // Filled apart, so that a refused text leaves `out` as it was.
+    World built;
     int line = 0;
     try {
         std::size_t start = 0;
@@ -951,10 +1089,11 @@ bool build_level(const std::string& text, World& out, std::string& error)
             parser.read_line(line, std::string_view(text).substr(start, end - start));
             start = end + 1;
         }
-        parser.finish(out);
+        parser.finish(built);
     } catch (const ParseError& e) {
         error = "line " + std::to_string(e.line != 0 ? e.line : line) + ": " + e.message;
         return false;
     }
+    take_level(out, built);
     return true;
 }

@@ -19,7 +19,13 @@ void LevelTimer::save(BaseStorage& storage) const
 
 bool LevelTimer::load(BaseStorage& storage)
 {
-    return storage.read(time) && storage.read(countdown) && plausible(time);
+    if (!storage.read(time) || !storage.read(countdown))
+        return false;
+    if (!plausible(time)) {
+        storage.refuse("time is out of range");
+        return false;
+    }
+    return true;
 }
 
 void LevelTimer::update(double dt)

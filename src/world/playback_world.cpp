@@ -29,6 +29,8 @@ PlaybackWorld::PlaybackWorld(const std::string& recording_file, bool demo) : ope
     }
     if (!file.read(file_name) || !load(file)) {
         refusal_ = refused + "the level in it is damaged";
+        if (!file.refusal().empty())
+            refusal_ += " (" + file.refusal() + ")";
         return;
     }
     take_snapshot();

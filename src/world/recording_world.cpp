@@ -89,7 +89,7 @@ std::unique_ptr<RecordingWorld> start_recording(const std::string& level_file, c
     }
     auto world = std::make_unique<RecordingWorld>(storage, recording_file);
     if (!world->loaded() || storage.bytes_left() != 0) {
-        log_err() << "Cannot open level " << level_file << ": the file is damaged" << '\n';
+        log_err() << "Cannot open level " << level_file << ": " << damage_text(storage) << '\n';
         // Nothing worth keeping was recorded.
         world->recording_file.clear();
         return nullptr;

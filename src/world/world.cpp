@@ -79,8 +79,14 @@ bool World::load(BaseStorage& storage)
         return false;
     if (!storage.read(gravity) || !storage.read(bounds_min) || !storage.read(bounds_max) || !storage.read(camera))
         return false;
-    if (!plausible(gravity) || !plausible(bounds_min) || !plausible(bounds_max) || !plausible(camera))
+    const char* out_of_range = !plausible(gravity)                                   ? "gravity is out of range"
+                               : !plausible(bounds_min) || !plausible(bounds_max) ? "bounds are out of range"
+                               : !plausible(camera)                               ? "camera is out of range"
+                                                                                  : nullptr;
+    if (out_of_range) {
+        storage.refuse(out_of_range);
         return false;
+    }
     clamp_camera();
     if (!storage.read(front_matter) || !storage.read(end_matter))
         return false;
@@ -147,6 +153,13 @@ void World::draw()
     timer.draw();
 }
 
+std::string damage_text(const BaseStorage& storage)
+{
+    if (storage.refusal().empty())
+        return "the file is damaged";
+    return "the file is damaged (" + storage.refusal() + ")";
+}
+
 std::unique_ptr<World> load_level(const std::string& file_name)
 {
     InFileStorage storage(file_name, false);
@@ -156,7 +169,7 @@ std::unique_ptr<World> load_level(const std::string& file_name)
     }
     auto world = std::make_unique<World>(storage);
     if (!world->loaded() || storage.bytes_left() != 0) {
-        log_err() << "Cannot open level " << file_name << ": the file is damaged" << '\n';
+        log_err() << "Cannot open level " << file_name << ": " << damage_text(storage) << '\n';
         return nullptr;
     }
     world->file_name = file_name;

@@ -83,3 +83,7 @@ extern bool playtesting;
 // Loads a level file into a fresh world. Null, with one line on the error
 // stream naming the file and the reason, when it cannot be opened or is damaged.
 std::unique_ptr<World> load_level(const std::string& file_name);
+
+// "the file is damaged", with the loader's reason when a check gave one:
+// "the file is damaged (toughness is negative)".
+std::string damage_text(const BaseStorage& storage);

@@ -144,6 +144,18 @@ TEST_F(PolygonAdaptor, BodiesMustStayLoadable)
     update();
     EXPECT_EQ(adaptor->problem, "Density is not above zero.");
     body.density = 100;
+    body.toughness = -1;
+    update();
+    EXPECT_EQ(adaptor->problem, "toughness is negative");
+    body.toughness = 1;
+    body.cut_drag = -0.5;
+    update();
+    EXPECT_EQ(adaptor->problem, "cut drag is negative");
+    body.cut_drag = 0.5;
+    body.edges.insert({{0, 2}, {2, 0}, {0, 2}, {2, 0}});
+    update();
+    EXPECT_EQ(adaptor->problem, "an edge is listed twice");
+    body.edges = box<PhysicsPolygon>(0, 0, 1, 1).edges;
     body.points = {{0, 0}, {1e-12, 0}, {1e-12, 1e-12}, {0, 1e-12}};
     update();
     EXPECT_EQ(adaptor->problem, "Too small to move.");
@@ -151,6 +163,12 @@ TEST_F(PolygonAdaptor, BodiesMustStayLoadable)
     body.edges.clear();
     EXPECT_FALSE(key(SDLK_ESCAPE)) << "checked again: no mass to compute without points";
     EXPECT_EQ(adaptor->problem, "Mass is zero.");
+
+    auto wall = box<StaticPolygon>(0, 0, 1, 1);
+    wall.edges.insert({0, 1});
+    edit(wall);
+    update();
+    EXPECT_EQ(adaptor->help_text(), "Polygon fails sanity check: an edge is listed twice");
 }
 
 TEST_F(PolygonAdaptor, MaterialMenuStyleShowsAtOnceAndFallsBackToDefault)

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "geometry/polygon.hpp"
 #include "storage/memory_storage.hpp"
 #include "support/log_capture.hpp"
@@ -239,7 +241,7 @@ TEST(PolygonStorage, RoundTripIsByteForByte)
     EXPECT_TRUE(loaded.edges.empty());
 }
 
-TEST(PolygonStorage, ImpossibleCountsAndEdgesAreRefused)
+TEST(PolygonStorage, ImpossibleCountsEdgesRotationsAndDragsAreRefusedWithTheirReason)
 {
     LogCapture log;
     MemoryStorage huge;
@@ -253,9 +255,28 @@ TEST(PolygonStorage, ImpossibleCountsAndEdgesAreRefused)
     EXPECT_FALSE(polygon.load(huge));
     EXPECT_TRUE(polygon.points.empty());
 
-    for (Polygon::Edge bad : {Polygon::Edge(0, 8), Polygon::Edge(-1, 0)}) {
-        Polygon broken = holed_square();
-        broken.edges.insert(bad);
-        EXPECT_FALSE(load_bytes(polygon, saved_bytes(broken))) << bad.first << " " << bad.second;
+    const struct {
+        void (*damage)(Polygon&);
+        const char* reason;  // empty: it loads
+    } cases[] = {
+        {[](Polygon& p) { p.edges.insert({-1, 0}); }, "an edge names a point that does not exist"},
+        {[](Polygon& p) { p.edges.insert({4, 5}); }, "an edge is listed twice"},
+        {[](Polygon& p) { p.rotation = {1, 0, 0.5, 1}; }, "rotation is not a rotation"},  // sheared
+        {[](Polygon& p) { p.rotation = {2, 0, 0, 2}; }, "rotation is not a rotation"},    // scaled
+        {[](Polygon& p) { p.rotation = {1, 0, 0, -1}; }, "rotation is not a rotation"},   // mirrored
+        {[](Polygon& p) { p.rotation = {1e300, 0, 0, 1}; }, "rotation is out of range"},
+        {[](Polygon& p) { p.cut_drag = -1; }, "cut drag is negative"},
+        {[](Polygon& p) { p.cut_drag = INFINITY; }, "cut drag is out of range"},
+        {[](Polygon& p) { p.points[0].x = NAN; }, "a point is out of range"},
+        {[](Polygon& p) { p.cut_drag = 0; }, ""},
+        {[](Polygon& p) { p.rotation = {std::cos(1e6), std::sin(1e6), -std::sin(1e6), std::cos(1e6)}; }, ""},
+    };
+    for (const auto& test : cases) {
+        Polygon damaged = holed_square();
+        test.damage(damaged);
+        MemoryStorage storage;
+        damaged.save(storage);
+        EXPECT_EQ(polygon.load(storage), *test.reason == '\0') << test.reason;
+        EXPECT_EQ(storage.refusal(), test.reason);
     }
 }

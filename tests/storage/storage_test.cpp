@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -244,6 +245,16 @@ TEST(StorageDamage, HugeOrNegativeStringLengthIsNotRead)
     std::string s;
     EXPECT_TRUE(longest.read(s));
     EXPECT_EQ(s.size(), 9999u);
+    EXPECT_TRUE(longest.write_failure().empty());
+
+    // One byte more could not be read back: the write fails, and so does
+    // every read of what the storage holds.
+    MemoryStorage too_long;
+    too_long.write(1);
+    too_long.write(std::string(10000, 'q'));
+    EXPECT_EQ(too_long.write_failure(), "a string of 10000 bytes is too long to be read back");
+    int i = 0;
+    EXPECT_FALSE(too_long.read(i));
 }
 
 TEST(StorageDamage, CountsBeyondTheRemainingBytesAreRefused)
@@ -307,6 +318,16 @@ TEST(FileStorage, AFailedOrUnfinishedWriteKeepsTheOldFile)
     }
     EXPECT_NE(log.err().find("Cannot write " + dir.file("no-such-folder/highscores.list")), std::string::npos);
     EXPECT_EQ(read_file_bytes(name), file_with_magic({7}));
+
+    {
+        OutFileStorage out(name);
+        out.write(std::string(10000, 'x'));
+        out.write(5);
+        EXPECT_FALSE(out.finish());
+    }
+    EXPECT_NE(log.err().find("Cannot write " + name + ": a string of 10000 bytes is too long"), std::string::npos);
+    EXPECT_EQ(read_file_bytes(name), file_with_magic({7}));
+    EXPECT_FALSE(std::filesystem::exists(name + ".tmp"));
 
     {
         OutFileStorage out(name);

@@ -88,9 +88,9 @@ TEST(LevelTextRoundTrip, EveryKindOfPolygonCutStateGoalBitsAndOddNumbers)
     PhysicsPolygon body = square<PhysicsPolygon>(0.1, 0.2, 0.5);
     body.style_name = "wood";
     body.angle = 0.3;
-    body.velocity = Vector2(1e-300, -DBL_MAX);
+    body.velocity = Vector2(1e-300, -5e-324);
     body.update_mass_properties();
-    body.angular_velocity = std::bit_cast<double>(std::uint64_t{0x7ff0000000000123});  // a NaN with a payload
+    body.angular_velocity = -0.0;
     body.item.name = "Gold bar";
     body.item.amount = 0.1 + 0.2;
     body.item.flag = true;
@@ -99,16 +99,20 @@ TEST(LevelTextRoundTrip, EveryKindOfPolygonCutStateGoalBitsAndOddNumbers)
     PhysicsPolygon clockwise = square<PhysicsPolygon>(0, 0, 1);
     clockwise.edges = {{1, 0}, {2, 1}, {3, 2}, {0, 3}};
     clockwise.mass = 7;
-    clockwise.moment = -HUGE_VAL;
+    clockwise.moment = 2e-18;
     clockwise.density = 5e-324;
     clockwise.toughness = -0.0;
     world.physics_polygons.push_back(clockwise);
-    world.physics_polygons.push_back(PhysicsPolygon());  // no points at all
+    PhysicsPolygon pointless;  // no points at all
+    pointless.mass = 1;
+    pointless.moment = 1;
+    world.physics_polygons.push_back(pointless);
 
     StaticPolygon wall = square<StaticPolygon>(-1, -1, 2);
     wall.edges.emplace(0, 2);  // more than a ring
-    wall.rotation = Rotation{-0.0, 1, 1, 0};  // not the angle's
+    wall.rotation = Rotation{-0.0, 1, -1, 0};  // not the angle's
     wall.bbox_min = Vector2(DBL_MAX, DBL_MAX);  // stale box
+    wall.bbox_max = Vector2(std::bit_cast<double>(std::uint64_t{0x7ff0000000000123}), -0.0);  // a NaN with a payload
     world.static_polygons.push_back(wall);
     StaticPolygon loose = square<StaticPolygon>(0, 0, 1);
     loose.edges.clear();
@@ -127,7 +131,7 @@ TEST(LevelTextRoundTrip, EveryKindOfPolygonCutStateGoalBitsAndOddNumbers)
     cut.inside_point_count = -3;
     cut.cut_pending = true;
     cut.last_sword_pos = Vector2(0.1, 0.2);
-    cut.points.push_back(Vector2(0, 0));
+    cut.points.push_back(cut.last_sword_pos);
     cut.edges.emplace(4, 0);
     cut.edges.emplace(0, 4);  // a slit
     cut.torque = 1;
@@ -281,6 +285,19 @@ TEST(LevelTextErrors, EachNamesItsLine)
         {"gravity nan:7ff0000000000000 0", "line 1: 'gravity' needs a number"},
         {"gravity nan:0000000000000001 0", "line 1: 'gravity' needs a number"},
         {"gravity infinity 0", "line 1: 'gravity' needs a number"},
+        // What the game's loader refuses, at the line of the field at fault.
+        {"body\n points 0 0 1 0 1 1 0 1\n toughness -1", "line 3: toughness is negative"},
+        {"body\n points 0 0 1 0 1 1 0 1\n\n toughness inf", "line 4: toughness is out of range"},
+        {"body\n density -5\n points 0 0 1 0 1 1 0 1", "line 2: density is not above zero"},
+        {"body\n points 0 0 1 0 1 1 0 1\n density 0", "line 3: density is not above zero"},
+        {"wall\n points 0 0 1 0 1 1 0 1\ngoal\n cut_drag -1", "line 4: cut drag is negative"},
+        {"body\n points 0 0 1 0 1 1 0 1\n edges 0 1 1 2 2 3 3 0 0 2 2 0\n edges 0 2 2 0", "line 4: an edge is listed"},
+        {"wall\n points 0 0 1 0 1 1 0 1\n rotation 1 0 0.5 1", "line 3: rotation is not a rotation"},
+        {"wall\n points 0 0 1 0 1 1 0 1\n rotation 2 0 0 2", "line 3: rotation is not a rotation"},
+        {"wall\nbody\n points 0 0 1 0 1 1 0 1\n mass 1\n moment 0", "line 5: moment is too small to turn"},
+        {"sword\n position 0 0\n trail 0 0 inf", "line 1: a point of the sword's trail is out of range"},
+        {"time 1\ngravity 0 inf", "line 2: gravity is out of range"},
+        {"countdown inf", "line 1: time is out of range"},
     };
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(build_error(text).rfind(expected, 0), 0u) << text << " gave: " << build_error(text);

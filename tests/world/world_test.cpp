@@ -70,8 +70,21 @@ TEST(WorldRecord, LevelFilesLoadIntoAFreshWorldOrNotAtAll)
     write_file_bytes(dir.file("trailing.lev"), bytes);
     EXPECT_FALSE(load_level(dir.file("trailing.lev")));
     EXPECT_NE(log.err().find("Cannot open level " + dir.file("missing.lev")), std::string::npos);
-    EXPECT_NE(log.err().find("Cannot open level " + dir.file("trailing.lev") + ": the file is damaged"),
+    EXPECT_NE(log.err().find("Cannot open level " + dir.file("trailing.lev") + ": the file is damaged\n"),
               std::string::npos);
+
+    // A value no level may hold: refused with the field it is in.
+    source.physics_polygons.push_back(body_box(0, 0, 1, 1));
+    source.physics_polygons.back().toughness = -1;
+    {
+        OutFileStorage out(dir.file("negative.lev"));
+        source.save(out);
+    }
+    EXPECT_FALSE(load_level(dir.file("negative.lev")));
+    EXPECT_NE(log.err().find("Cannot open level " + dir.file("negative.lev") +
+                             ": the file is damaged (toughness is negative)\n"),
+              std::string::npos)
+        << log.err();
 }
 
 TEST(LevelTimer, CountdownUrgencyAndStop)
