@@ -210,8 +210,6 @@ INSTANTIATE_TEST_SUITE_P(
                  texture_failure("styles/sword/default/sword.png")},
         DataCase{"LevelList", {"levels/levels.list"}, Damage::remove, Route::level_list,
                  "Cannot read levels/levels.list"},
-        DataCase{"ListedLevelMissing", {"levels/Slice.lev"}, Damage::remove, Route::level_twice,
-                 "Cannot open level levels/Slice.lev", 2},
         DataCase{"ListedLevelDamaged", {"levels/Slice.lev"}, Damage::truncate, Route::level_twice,
                  "Cannot open level levels/Slice.lev", 2, 0, false, "e2e_notice_level.png"},
         DataCase{"RecordingDamaged", {"recordings/R-Slice.Player.9.999.rec"}, Damage::garble, Route::playback,
