@@ -116,7 +116,6 @@ TEST_F(ScreensTest, PauseRestartsFromTheFileAndKeepsTheMenuWhenTheFileIsGone)
     std::filesystem::rename("levels/Slice.lev", "levels/Slice.away");
     press(SDLK_SPACE);
     EXPECT_TRUE(has_label("Paused")) << "no level to restart: the menu stays";
-    EXPECT_NE(log_.err().find("levels/Slice.lev"), std::string::npos);
     EXPECT_EQ(last_notice(), "Cannot open the level Slice: its file is missing");
     EXPECT_FALSE(path_exists("world.rec")) << "the paused game is not over";
 
@@ -191,10 +190,8 @@ TEST_F(ScreensTest, LevelListEntriesLocksAndBrokenFiles)
     for (const auto& [entry, notice] : {std::pair{2, "Cannot open the level Missing: its file is missing"},
                                         std::pair{3, "Cannot open the level Broken: its file is damaged"}}) {
         list.current = entry;
-        log_.clear();
         press(SDLK_SPACE);
         EXPECT_EQ(current_world, levels) << "the list stays";
-        EXPECT_NE(log_.err().find("Cannot open level"), std::string::npos) << entry;
         EXPECT_EQ(last_notice(), notice);
     }
     list.current = 4;
@@ -301,9 +298,8 @@ TEST_F(ScreensTest, ALevelTheGameWouldRefuseIsNotPlaytestedAndStaysInTheEditor)
     EXPECT_FALSE(path_exists("playtest.lev"));
     EXPECT_EQ(playtest_backup.level, nullptr);
 
-    // Fixed, the level plays from the next menu.
-    select(0);
-    press(SDLK_SPACE);  // "Back to Editing"
+    // Fixed in the editor, the level plays from the next menu.
+    pop_menu();
     mass = sane_mass;
     build_editor_pause_menu();
     EXPECT_EQ(item<PlaytestButton>(2)->text, "Playtest");

@@ -2,20 +2,14 @@
 
 #include "render/notice.hpp"
 
-namespace {
-
-std::vector<std::string> texts()
-{
-    std::vector<std::string> lines;
-    for (const Notice& notice : notices())
-        lines.push_back(notice.text);
-    return lines;
-}
-
-}  // namespace
-
 TEST(Notices, ShowForAFewSecondsFadeAndMakeRoomForNewerOnes)
 {
+    auto texts = [] {
+        std::vector<std::string> lines;
+        for (const Notice& notice : notices())
+            lines.push_back(notice.text);
+        return lines;
+    };
     clear_notices();
     post_notice("a");
     advance_notices(2.0);
@@ -23,7 +17,6 @@ TEST(Notices, ShowForAFewSecondsFadeAndMakeRoomForNewerOnes)
     post_notice("a");  // shown again from the start, once, as the newest
     EXPECT_EQ(texts(), (std::vector<std::string>{"b", "a"}));
     EXPECT_DOUBLE_EQ(notices()[1].time_left, notice_seconds);
-
     post_notice("c");
     post_notice("d");
     EXPECT_EQ(texts(), (std::vector<std::string>{"a", "c", "d"})) << "the oldest gives way";
