@@ -13,6 +13,7 @@
 #include "render/gl.hpp"
 #include "render/gl_context.hpp"
 #include "render/gl_errors.hpp"
+#include "render/notice.hpp"
 #include "render/polygon_style.hpp"
 #include "render/texture_font.hpp"
 #include "render/texture_manager.hpp"
@@ -225,6 +226,7 @@ int run_game(int argc, char** argv)
     start_game(argc);
     Uint32 last = SDL_GetTicks();
     while (current_world) {
+        const Uint32 frame_start = last;
         const unsigned int frame_ms = wait_for_frame(last, SDL_GetTicks, SDL_Delay);
         event_pass(frame_ms);
         if (!current_world)
@@ -234,7 +236,11 @@ int run_game(int argc, char** argv)
         current_world->update(dt);
         if (!current_world)
             break;
+        // A notice lasts its seconds on the clock, however slow the frames.
+        advance_notices((last - frame_start) / 1000.0);
         current_world->draw();
+        // Over every screen, so that a failure shows wherever the player is.
+        draw_notices();
         gl_errors("draw");
         SDL_GL_SwapBuffers();
     }

@@ -25,7 +25,7 @@ EditWorld::~EditWorld() = default;
 
 bool EditWorld::handle_event(const SDL_Event& event, double& dt)
 {
-    // 1.-2. The top first; it may push something or leave.
+    // The top first; it may push something or leave.
     BaseEditable* top = edit_stack.back();
     BaseEditable* next = top;
     if (top->handle_top_event(event, dt, next)) {
@@ -38,12 +38,12 @@ bool EditWorld::handle_event(const SDL_Event& event, double& dt)
         return true;
     }
 
-    // 3. Then the entries below, nearest first.
+    // Then the entries below, nearest first.
     for (auto it = edit_stack.rbegin() + 1; it != edit_stack.rend(); ++it)
         if ((*it)->handle_lower_event(event, dt))
             return true;
 
-    // 4. Nobody wanted it: Space and Escape open the editor's menu, which holds this editor.
+    // Nobody wanted it: Space and Escape open the editor's menu, which holds this editor.
     if (event.type == SDL_KEYDOWN && (event.key.keysym.sym == SDLK_SPACE || event.key.keysym.sym == SDLK_ESCAPE)) {
         build_editor_pause_menu();
         return true;
@@ -62,10 +62,10 @@ void EditWorld::update(double& dt)
 
 void EditWorld::draw()
 {
-    // 1. The level as it stands, not advanced.
+    // The level as it stands, not advanced.
     world->draw();
 
-    // 2. The editing marks, in level units.
+    // The editing marks, in level units.
     glPushMatrix();
     world->apply_view();
     for (std::size_t i = 0; i < edit_stack.size(); ++i) {
@@ -74,7 +74,7 @@ void EditWorld::draw()
     }
     glPopMatrix();
 
-    // 3. The help line, running as a marquee when it is wider than the screen.
+    // The help line, running as a marquee when it is wider than the screen.
     const std::string text = edit_stack.back()->help_text();
     const double width = help_font.text_width(text, help_height);
     glColor3d(0.9, 0.8, 0.9);

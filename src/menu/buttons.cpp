@@ -1,6 +1,7 @@
 #include "menu/buttons.hpp"
 
 #include <cassert>
+#include <filesystem>
 #include <memory>
 
 #include "app/log.hpp"
@@ -8,6 +9,8 @@
 #include "menu/menu_world.hpp"
 #include "menu/screens.hpp"
 #include "progress/player_info.hpp"
+#include "render/files.hpp"
+#include "render/notice.hpp"
 #include "storage/file_storage.hpp"
 #include "world/playback_world.hpp"
 #include "world/recording_world.hpp"
@@ -17,6 +20,17 @@ namespace {
 
 // Every game is recorded here; results keep a copy under "recordings/".
 constexpr const char* game_recording = "world.rec";
+
+// The loaders have named the file and the reason on the error stream; the
+// player is told on the screen, which stays as it was.
+void tell_level_refused(const std::string& path)
+{
+    post_notice("Cannot open the level " + level_name(path) +
+                (file_exists(path) ? ": its file is damaged" : ": its file is missing"));
+}
+
+constexpr const char* save_text = "Save";
+constexpr const char* user_level_folder = "userlevels";
 
 }  // namespace
 
@@ -136,8 +150,10 @@ bool RestartLevelButton::handle_event(const SDL_Event& event, double&, bool& wor
     // The new game is read before the old one goes: when the file has gone
     // or is damaged (the reason is printed) the player keeps this menu.
     std::unique_ptr<RecordingWorld> game = start_recording(level_file, game_recording);
-    if (!game)
+    if (!game) {
+        tell_level_refused(level_file);
         return true;
+    }
     // Destroying the old game clears the flag.
     const bool was_playtesting = playtesting;
     pop_menu();
@@ -242,20 +258,29 @@ bool PlaytestButton::handle_event(const SDL_Event& event, double&, bool& world_r
     return true;
 }
 
-SaveButton::SaveButton(World& world_) : StringItem("Save", true, 0.2, Vector2(0, -0.1), 0), world(world_) {}
+SaveButton::SaveButton(World& world_) : StringItem(save_text, true, 0.2, Vector2(0, -0.1), 0), world(world_) {}
 
 bool SaveButton::handle_event(const SDL_Event& event, double&, bool&)
 {
     if (!is_activation(event))
         return false;
+    // A new installation may lack the folder; other folders are the player's
+    // to make.
+    const std::filesystem::path folder = std::filesystem::path(world.file_name).parent_path();
+    if (folder == user_level_folder) {
+        std::error_code ignored;
+        std::filesystem::create_directory(folder, ignored);
+    }
     OutFileStorage file(world.file_name);
     world.save(file);
     if (file.finish()) {
-        // The band keeps the size of "Save".
+        // The band keeps the size of "Save", also after a failed save.
+        set_text(save_text, text_height);
         text = "Saved";
     } else {
         // finish() has named the file and the reason on the error stream.
         set_text("Save failed", text_height);
+        post_notice("Cannot save the level to " + world.file_name);
     }
     return true;
 }
@@ -303,17 +328,21 @@ bool LoadLevelItem::handle_event(const SDL_Event& event, double&, bool& world_re
     if (!is_activation(event) || current_player_info().is_locked(unlock_key))
         return false;
     // The level is read before the list goes: a missing or damaged file is
-    // reported (one line naming it and why) and the list stays.
+    // reported, on the error stream and in a notice, and the list stays.
     if (for_editing) {
         std::unique_ptr<EditWorld> editor = open_editor(path);
-        if (!editor)
+        if (!editor) {
+            tell_level_refused(path);
             return true;
+        }
         delete current_world;
         current_world = editor.release();
     } else {
         std::unique_ptr<RecordingWorld> game = start_recording(path, game_recording);
-        if (!game)
+        if (!game) {
+            tell_level_refused(path);
             return true;
+        }
         delete current_world;
         current_world = game.release();
         build_welcome_menu();

@@ -63,7 +63,8 @@ public:
     bool handle_event(const SDL_Event& event, double& dt, bool& world_replaced) override;
 };
 
-// Starts the held level again from its file, without the welcome menu.
+// Starts the held level again from its file, without the welcome menu. A
+// level file that has gone or is damaged keeps the menu and posts a notice.
 class RestartLevelButton : public StringItem {
 public:
     explicit RestartLevelButton(Vector2 position);
@@ -92,8 +93,9 @@ public:
     bool handle_event(const SDL_Event& event, double& dt, bool& world_replaced) override;
 };
 
-// Writes the level it was made for to the level's file name. The text turns
-// to "Saved" only when the file was written.
+// Writes the level it was made for to the level's file name, making the
+// user level folder when it is missing. The text turns to "Saved" only when
+// the file was written; a failure says "Save failed" and posts a notice.
 class SaveButton : public StringItem {
 public:
     explicit SaveButton(World& world);
@@ -118,7 +120,8 @@ public:
 };
 
 // One level of the level list: plays it (behind the welcome menu) or edits
-// it. A level that cannot be read leaves the list as it is.
+// it. A level that cannot be read leaves the list as it is and says so in a
+// notice.
 class LoadLevelItem : public LockableStringItem {
 public:
     LoadLevelItem(std::string path, std::string unlock_key, bool for_editing);

@@ -9,7 +9,17 @@
 #include "menu/playback_controls.hpp"
 #include "menu/screens.hpp"
 #include "menu/scroll_gizmo.hpp"
+#include "render/files.hpp"
+#include "render/notice.hpp"
 #include "world/playback_world.hpp"
+
+std::string recording_title(const std::string& path)
+{
+    std::string title = path.substr(path.rfind('/') + 1);
+    if (title.size() >= 4 && title.ends_with(".rec"))
+        title.resize(title.size() - 4);
+    return title;
+}
 
 bool build_playback_screen(const std::string& recording_path, bool perfect_mode)
 {
@@ -25,8 +35,11 @@ bool build_playback_screen(const std::string& recording_path, bool perfect_mode)
         // Opened before anything goes, so that a refused file leaves the
         // screen the player chose it from.
         std::unique_ptr<PlaybackWorld> opened = open_playback(recording_path, false);
-        if (!opened)
+        if (!opened) {
+            post_notice("Cannot replay " + recording_title(recording_path) +
+                        (file_exists(recording_path) ? ": the recording is damaged" : ": the recording is missing"));
             return false;
+        }
         delete current_world;
         opened->paused = true;
         playback = opened.release();

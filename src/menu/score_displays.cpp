@@ -46,7 +46,7 @@ bool ScoreDisplay::handle_event(const SDL_Event& event, double&, bool& world_rep
 {
     if (!is_activation(event) || !clickable || recording.empty())
         return false;
-    // A recording that cannot be replayed leaves this list (the reason is printed).
+    // A recording that cannot be replayed leaves this list and says why.
     const std::string path = recording;  // the display may be gone afterwards
     world_replaced = build_playback_screen(path, false);
     return true;
@@ -68,18 +68,6 @@ PersonalBestDisplay::PersonalBestDisplay(const std::string& key_, bool clickable
                    highlight)
 {
 }
-
-namespace {
-
-std::string recording_title(const std::string& path)
-{
-    std::string title = path.substr(path.rfind('/') + 1);
-    if (title.size() >= 4 && title.ends_with(".rec"))
-        title.resize(title.size() - 4);
-    return title;
-}
-
-}  // namespace
 
 PerfectDemoDisplay::PerfectDemoDisplay(std::string path_)
     : StringItem(recording_title(path_), true, 0.1, Vector2(0, 0), 0), path(std::move(path_))

@@ -17,6 +17,7 @@
 #include "progress/player_info.hpp"
 #include "progress/time_text.hpp"
 #include "render/files.hpp"
+#include "render/notice.hpp"
 #include "world/playback_world.hpp"
 #include "world/recording_world.hpp"
 #include "world/world.hpp"
@@ -133,7 +134,7 @@ std::string result_recording_file(const std::string& key, const std::string& pla
 
 void build_opening_menu(bool hidden)
 {
-    // 1. The demo behind the menu keeps running when it is already there.
+    // The demo behind the menu keeps running when it is already there.
     if (!is_opening_demo(current_world)) {
         delete current_world;
         current_world = nullptr;
@@ -147,12 +148,10 @@ void build_opening_menu(bool hidden)
     }
     auto menu = new_menu(hidden, false, 30);
 
-    // 2.
     add_label(*menu, "Slivermere", 0.3, Vector2(0, 0.5));
     add_label(*menu, "by the Slivermere crew", 0.07, Vector2(0.34, 0.39), false);
     add_label(*menu, "<-- Click-drag here to scroll", 0.06, Vector2(-0.73203125, 0.965), false);
 
-    // 3.
     add_item<UnlockEverythingButton>(*menu);
     add_item<StringEditItem>(*menu, "Name: ", current_player_name, 0.2, 0.1, false);
     add_item<PlayButton>(*menu, "Play", Vector2(0, 0));
@@ -282,22 +281,20 @@ void build_lose_menu(bool out_of_time, bool perfect_mode)
 namespace {
 
 // Keeps the game's recording under the result's name. The folder is made
-// when it is missing, so that a result is not lost for want of it.
-void keep_recording(World& game, bool perfect_mode, const std::string& file)
+// when it is missing, so that a result is not lost for want of it. False
+// when the file could not be written.
+bool keep_recording(World& game, bool perfect_mode, const std::string& file)
 {
     std::error_code ignored;
     std::filesystem::create_directories("recordings", ignored);
     if (perfect_mode) {
         auto* playback = dynamic_cast<PlaybackWorld*>(&game);
         assert(playback && "p");
-        if (playback)
-            playback->dump_recording(file);
-    } else {
-        auto* recording = dynamic_cast<RecordingWorld*>(&game);
-        assert(recording && "r");
-        if (recording)
-            recording->dump_recording(file);
+        return playback && playback->dump_recording(file);
     }
+    auto* recording = dynamic_cast<RecordingWorld*>(&game);
+    assert(recording && "r");
+    return recording && recording->dump_recording(file);
 }
 
 }  // namespace
@@ -310,16 +307,17 @@ void build_win_menu(bool perfect_mode)
         return;
     auto menu = new_menu(false, true, never_hide);
 
-    // 1.
     add_label(*menu, "You Win", 0.3, Vector2(0, 0.7));
     add_label(*menu, game->end_matter, 0.1, Vector2(0, 0.35));
 
     if (!playtesting) {
-        // 2.1 - 2.2
         const std::string key = score_key(game->file_name, perfect_mode);
-        keep_recording(*game, perfect_mode, result_recording_file(key, current_player_name, game->timer.time));
+        // The result still counts without its recording; the player is told
+        // that it cannot be watched.
+        if (!keep_recording(*game, perfect_mode, result_recording_file(key, current_player_name, game->timer.time)))
+            post_notice("The recording of this game could not be saved");
 
-        // 2.3
+        // The high-score table on the left, the personal best on the right.
         const double left = -0.666015625, right = 0.666015625;
         const bool high_score = high_scores().submit(key, current_player_name, game->timer);
         add_result_label(*menu, high_score ? "New High Score!" : "High Score:", left, high_score);
@@ -327,14 +325,12 @@ void build_win_menu(bool perfect_mode)
         high->position = Vector2(left, 0.07);
         add_result(*menu, std::move(high));
 
-        // 2.4
         const bool personal_best = current_player_info().submit(key, game->timer);
         add_result_label(*menu, personal_best ? "New Personal Best!" : "Personal Best:", right, personal_best);
         auto best = std::make_unique<PersonalBestDisplay>(key, false, personal_best);
         best->position = Vector2(right, 0.07);
         add_result(*menu, std::move(best));
 
-        // 2.5
         if (!perfect_mode) {
             add_item<PlayButton>(*menu, "Onward", Vector2(0, -0.15));
             add_item<RestartLevelButton>(*menu, Vector2(0, -0.35));
@@ -343,11 +339,10 @@ void build_win_menu(bool perfect_mode)
             add_item<PerfectRetryButton>(*menu, "I can shave off another thousandth!", Vector2(0, -0.15));
         }
     } else {
-        // 3. A playtest scores nothing.
+        // A playtest scores nothing.
         add_item<EditButton>(*menu);
     }
 
-    // 4.
     if (!perfect_mode)
         add_item<MainMenuButton>(*menu, "Quit", Vector2(0, -0.9));
     add_item<ScrollGizmo>(*menu, scroll_gizmo_position);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "support/game_process.hpp"
+#include "support/test_support.hpp"
 
 namespace e2e {
 
@@ -67,6 +68,20 @@ inline bool screenshot(const PrivateDisplay& display, const std::string& name)
     int rc = -1;
     shell("import -window root -crop 1023x768+0+0 -display " + display.name() + " " + file.string(), rc);
     return rc == 0;
+}
+
+// The RGB bytes of a rectangle of a screenshot taken above, row by row.
+inline std::vector<unsigned char> screenshot_pixels(const std::string& name, int x, int y, int w, int h)
+{
+    const fs::path folder = fs::path(SLIVERMERE_GAME_DIR).parent_path();
+    const fs::path raw = folder / (name + ".rgb");
+    const std::string crop = std::to_string(w) + "x" + std::to_string(h) + "+" + std::to_string(x) + "+" +
+                             std::to_string(y);
+    int rc = -1;
+    shell("convert " + (folder / name).string() + " -crop " + crop + " +repage -depth 8 rgb:" + raw.string(), rc);
+    std::vector<unsigned char> bytes = read_file_bytes(raw.string());
+    fs::remove(raw);
+    return bytes;
 }
 
 // slivermere-tool is built next to the game.

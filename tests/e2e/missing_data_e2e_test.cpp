@@ -43,9 +43,22 @@ struct DataCase {
                          // which is more than once but never once a frame
     int exit_code = 0;
     bool kept_aside = false;  // the damaged bytes must survive as path + ".bad"
+    // The player is told on the screen: a screenshot of it, into the build folder.
+    std::string notice_shot = {};
 };
 
 void PrintTo(const DataCase& c, std::ostream* os) { *os << c.name; }
+
+// Pixels of the notices' strip across the top of the window that are the
+// notices' red: strong red, little green and blue.
+int red_notice_pixels(const std::string& shot)
+{
+    const std::vector<unsigned char> rgb = screenshot_pixels(shot, 100, 14, 823, 34);
+    int red = 0;
+    for (std::size_t i = 0; i + 2 < rgb.size(); i += 3)
+        red += rgb[i] > 100 && rgb[i + 1] * 3 < rgb[i] && rgb[i + 2] * 3 < rgb[i];
+    return red;
+}
 
 void damage(const fs::path& path, Damage how)
 {
@@ -139,6 +152,15 @@ TEST_P(MissingData, IsReportedOnceAndTheGameCarriesOnOrRefusesToStart)
         pause_for(1.0);  // keys sent before the window has the focus are lost
         take(c.route);
         ASSERT_TRUE(game.running()) << game.out() << game.err();
+        if (!c.notice_shot.empty()) {
+            ASSERT_TRUE(screenshot(display, c.notice_shot));
+            EXPECT_GT(red_notice_pixels(c.notice_shot), 300) << "no notice in " << c.notice_shot;
+            pause_for(6.0);
+            const std::string faded = "faded_" + c.notice_shot;
+            ASSERT_TRUE(screenshot(display, faded));
+            EXPECT_LT(red_notice_pixels(faded), 30) << "the notice stays in " << faded;
+            ASSERT_TRUE(game.running());
+        }
         xdotool(display, {"key", "alt+F4"});
         EXPECT_EQ(game.wait_exit(), c.exit_code) << game.err();
     }
@@ -157,6 +179,9 @@ TEST_P(MissingData, IsReportedOnceAndTheGameCarriesOnOrRefusesToStart)
         // Written afresh at exit, in place of the damaged one.
         EXPECT_TRUE(fs::exists(path));
         EXPECT_NE(read_file_bytes(path), originals[0]);
+    } else {
+        for (std::size_t i = 0; i < c.damaged.size(); ++i)
+            EXPECT_EQ(read_file_bytes(folder.path() + "/" + c.damaged[i]), originals[i]) << "overwritten";
     }
 }
 
@@ -185,10 +210,10 @@ INSTANTIATE_TEST_SUITE_P(
                  texture_failure("styles/sword/default/sword.png")},
         DataCase{"LevelList", {"levels/levels.list"}, Damage::remove, Route::level_list,
                  "Cannot read levels/levels.list"},
-        DataCase{"ListedLevelMissing", {"levels/Slice.lev"}, Damage::remove, Route::level_twice,
-                 "Cannot open level levels/Slice.lev", 2},
         DataCase{"ListedLevelDamaged", {"levels/Slice.lev"}, Damage::truncate, Route::level_twice,
-                 "Cannot open level levels/Slice.lev", 2},
+                 "Cannot open level levels/Slice.lev", 2, 0, false, "e2e_notice_level.png"},
+        DataCase{"RecordingDamaged", {"recordings/R-Slice.Player.9.999.rec"}, Damage::garble, Route::playback,
+                 "Cannot replay recordings/R-Slice.Player.9.999.rec", 1, 0, false, "e2e_notice_recording.png"},
         DataCase{"OpeningDemoMissing", {"opening.rec"}, Damage::remove, Route::menu, "No opening.rec"},
         DataCase{"OpeningDemoDamaged", {"opening.rec"}, Damage::clip, Route::menu,
                  "Recording opening.rec is cut short"},

@@ -72,8 +72,7 @@ protected:
 
 TEST_F(EditSession, NewLevelToSavedFileToPlaytestAndBack)
 {
-    std::filesystem::create_directories("userlevels");
-    world->file_name = "userlevels/session.lev";
+    world->file_name = "userlevels/session.lev";  // Save makes the folder
 
     // A wall whose top right corner is dragged by 10 × 7 pixels.
     hover(Vector2(0, -0.6));

@@ -170,13 +170,3 @@ TEST_F(EditorTest, EdgesAreAddedOnceAndRemoved)
         EXPECT_EQ(world->static_polygons[0].edges, expected);
     }
 }
-
-TEST(OpenEditor, RefusesLevelsThatCannotBeRead)
-{
-    TempDir dir;
-    LogCapture log;
-    EXPECT_EQ(open_editor(dir.file("missing.lev")), nullptr);
-    write_file_bytes(dir.file("damaged.lev"), {0xED, 0x55, 0x5E, 0x0B, 1, 2, 3});
-    EXPECT_EQ(open_editor(dir.file("damaged.lev")), nullptr);
-    EXPECT_NE(log.err().find("damaged.lev"), std::string::npos) << log.err();
-}

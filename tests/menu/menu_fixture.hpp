@@ -8,6 +8,7 @@
 
 #include "app/base_world.hpp"
 #include "progress/player_info.hpp"
+#include "render/notice.hpp"
 #include "support/log_capture.hpp"
 #include "support/test_support.hpp"
 #include "support/txf_builder.hpp"
@@ -38,7 +39,7 @@ inline SDL_Event mouse_move(int xrel, int yrel)
 
 // Runs in a fresh folder holding a "menu.txf" whose every printable glyph
 // advances by exactly one text height, so a line of n characters is n × h wide.
-// Leaves no screen behind.
+// Leaves no screen and no notice behind.
 class MenuTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -51,6 +52,7 @@ protected:
         font.fill_atlas(255);
         write_file_bytes("menu.txf", font.bytes());
         old_player_ = current_player_name;
+        clear_notices();
     }
     void TearDown() override
     {
@@ -58,8 +60,12 @@ protected:
         current_world = nullptr;
         current_player_name = old_player_;
         save_changed_players();
+        clear_notices();
         std::filesystem::current_path(old_dir_);
     }
+
+    // The newest line showing over the screens; empty when none.
+    static std::string last_notice() { return notices().empty() ? std::string() : notices().back().text; }
 
     TempDir dir_;
     std::filesystem::path old_dir_;

@@ -81,12 +81,17 @@ TEST_F(ScreensTest, PlayFromTheOpeningMenuToAWonLevelAndOnward)
     EXPECT_EQ(menu().held.get(), game) << "the won game stays under the list until a level is chosen";
 }
 
-TEST_F(ScreensTest, ASecondSlowerWinKeepsTheRecordAndShowsIt)
+TEST_F(ScreensTest, ASlowerWinKeepsTheRecordAndSaysWhenItsRecordingCannotBeKept)
 {
     high_scores().submit("R-Slice", "Ace", 0.5, false);
+    // A file where the recordings' folder should be: the game's recording cannot be kept.
+    std::filesystem::remove("recordings");
+    write_text("recordings", "in the way");
     current_world = start_recording("levels/Slice.lev", "world.rec").release();
     play("Slice");
     ASSERT_TRUE(has_label("You Win"));
+    EXPECT_EQ(last_notice(), "The recording of this game could not be saved");
+    EXPECT_EQ(read_file_bytes("recordings").size(), 10u);
     EXPECT_TRUE(has_label("High Score:"));
     EXPECT_TRUE(has_label("New Personal Best!"));
     bool shown = false;
@@ -111,7 +116,8 @@ TEST_F(ScreensTest, PauseRestartsFromTheFileAndKeepsTheMenuWhenTheFileIsGone)
     std::filesystem::rename("levels/Slice.lev", "levels/Slice.away");
     press(SDLK_SPACE);
     EXPECT_TRUE(has_label("Paused")) << "no level to restart: the menu stays";
-    EXPECT_NE(log_.err().find("levels/Slice.lev"), std::string::npos);
+    EXPECT_EQ(last_notice(), "Cannot open the level Slice: its file is missing");
+    EXPECT_FALSE(path_exists("world.rec")) << "the paused game is not over";
 
     std::filesystem::rename("levels/Slice.away", "levels/Slice.lev");
     BaseWorld* old_game = menu().held.get();
@@ -143,6 +149,14 @@ TEST_F(ScreensTest, LossAndTimeOutMenus)
     EXPECT_NE(item<RestartLevelButton>(0), nullptr);
     EXPECT_NE(item<MainMenuButton>(1), nullptr);
     EXPECT_TRUE(high_scores().entries().empty());
+    const std::vector<unsigned char> level = read_file_bytes("levels/Slice.lev");
+    write_text("levels/Slice.lev", "not a level");
+    MenuWorld* lost = &menu();
+    select(0);
+    press(SDLK_SPACE);  // "Restart"
+    EXPECT_EQ(current_world, lost);
+    EXPECT_EQ(last_notice(), "Cannot open the level Slice: its file is damaged");
+    write_file_bytes("levels/Slice.lev", level);
     delete current_world;
     current_world = nullptr;
 
@@ -173,12 +187,12 @@ TEST_F(ScreensTest, LevelListEntriesLocksAndBrokenFiles)
     EXPECT_EQ(current_world, levels);
 
     current_player_info().unlock_everything();
-    for (int entry : {2, 3}) {
+    for (const auto& [entry, notice] : {std::pair{2, "Cannot open the level Missing: its file is missing"},
+                                        std::pair{3, "Cannot open the level Broken: its file is damaged"}}) {
         list.current = entry;
-        log_.clear();
         press(SDLK_SPACE);
         EXPECT_EQ(current_world, levels) << "the list stays";
-        EXPECT_NE(log_.err().find("Cannot open level"), std::string::npos) << entry;
+        EXPECT_EQ(last_notice(), notice);
     }
     list.current = 4;
     press(SDLK_SPACE);
@@ -191,6 +205,13 @@ TEST_F(ScreensTest, LevelListEntriesLocksAndBrokenFiles)
     EXPECT_NE(item<NewLevelButton>(0), nullptr);
     step();
     select(1);
+    levels = &menu();
+    write_text("userlevels/Mine.lev", "not a level");
+    press(SDLK_SPACE);
+    EXPECT_EQ(current_world, levels) << "nothing to edit: the list stays";
+    EXPECT_EQ(last_notice(), "Cannot open the level Mine: its file is damaged");
+    std::filesystem::copy_file("levels/Delivery.lev", "userlevels/Mine.lev",
+                               std::filesystem::copy_options::overwrite_existing);
     press(SDLK_SPACE);
     auto* editor = dynamic_cast<EditWorld*>(current_world);
     ASSERT_NE(editor, nullptr);
@@ -262,7 +283,9 @@ TEST_F(ScreensTest, ALevelTheGameWouldRefuseIsNotPlaytestedAndStaysInTheEditor)
     current_world = open_editor("userlevels/Mine.lev").release();
     auto* editor = static_cast<EditWorld*>(current_world);
     ASSERT_FALSE(editor->world->physics_polygons.empty());
-    editor->world->physics_polygons[0].mass = 0;  // left insane in the editor
+    double& mass = editor->world->physics_polygons[0].mass;
+    const double sane_mass = mass;
+    mass = 0;  // left insane in the editor
     build_editor_pause_menu();
     select(2);
     LogCapture log;
@@ -270,9 +293,19 @@ TEST_F(ScreensTest, ALevelTheGameWouldRefuseIsNotPlaytestedAndStaysInTheEditor)
 
     EXPECT_FALSE(playtesting);
     EXPECT_EQ(current_menu()->held.get(), editor) << "the editor stays under its menu";
+    EXPECT_EQ(item<PlaytestButton>(2)->text, "Playtest (fix the level first)");
     EXPECT_NE(log.err().find("Cannot playtest userlevels/Mine.lev"), std::string::npos);
     EXPECT_FALSE(path_exists("playtest.lev"));
     EXPECT_EQ(playtest_backup.level, nullptr);
+
+    // Fixed in the editor, the level plays from the next menu.
+    pop_menu();
+    mass = sane_mass;
+    build_editor_pause_menu();
+    EXPECT_EQ(item<PlaytestButton>(2)->text, "Playtest");
+    select(2);
+    press(SDLK_SPACE);
+    EXPECT_TRUE(playtesting);
 }
 
 TEST_F(ScreensTest, PauseDuringAPlaytestOffersEditAndLosesNothing)
@@ -308,13 +341,26 @@ TEST_F(ScreensTest, ScoreScreensListResultsInKeyOrder)
     EXPECT_DOUBLE_EQ(perfect.selected_high[1], 0.3);
     EXPECT_DOUBLE_EQ(perfect.idle_low[1], 0.1);
     EXPECT_TRUE(perfect.recording.empty());
+    // The kept recordings are empty files: they cannot be replayed, and the list says so.
+    auto replay_refused = [&](int entry, const std::string& notice) {
+        MenuWorld* scores = &menu();
+        select(0);
+        list_of(menu()).current = entry;
+        press(SDLK_SPACE);
+        EXPECT_EQ(current_world, scores);
+        EXPECT_EQ(last_notice(), notice);
+    };
+    replay_refused(1, "Cannot replay R-Slice.Ann%2FB.1.024: the recording is damaged");
     delete current_world;
     current_world = nullptr;
 
     current_player_info().submit("R-Delivery", 3.5, false);
+    current_player_info().submit("R-Slice", 2, false);
+    write_text(result_recording_file("R-Slice", current_player_name, 2), "");
     build_score_screen(true);
     EXPECT_TRUE(has_label("Personal Bests for " + current_player_name));
-    EXPECT_EQ(entry_texts(menu()), (std::vector<std::string>{"Delivery: 3.500 (no recording!)"}));
+    EXPECT_EQ(entry_texts(menu()), (std::vector<std::string>{"Delivery: 3.500 (no recording!)", "Slice: 2.000"}));
+    replay_refused(1, "Cannot replay R-Slice." + current_player_name + ".2.000: the recording is damaged");
 }
 
 TEST_F(ScreensTest, NamesOfLevelsScoresAndRecordings)
@@ -337,12 +383,14 @@ TEST_F(ScreensTest, SaveButtonSaysSavedOnlyWhenTheFileWasWritten)
     save.handle_event(key_press(SDLK_SPACE), dt_, replaced);
     EXPECT_EQ(save.text, "Save failed");
     EXPECT_NE(log_.err().find("no such folder/level.lev"), std::string::npos);
+    EXPECT_EQ(last_notice(), "Cannot save the level to no such folder/level.lev");
+    EXPECT_FALSE(path_exists("no such folder")) << "only the user levels' folder is made";
 
+    // A new installation may lack the folder.
+    std::filesystem::remove_all("userlevels");
     level.file_name = "userlevels/saved.lev";
     save.handle_event(key_press(SDLK_SPACE), dt_, replaced);
     EXPECT_EQ(save.text, "Saved");
+    EXPECT_EQ(save.half_width, width) << "the band keeps the size of \"Save\", also after a failure";
     EXPECT_TRUE(load_level("userlevels/saved.lev"));
-    SaveButton fresh(level);
-    fresh.handle_event(key_press(SDLK_SPACE), dt_, replaced);
-    EXPECT_EQ(fresh.half_width, width) << "the band keeps the size of \"Save\"";
 }
