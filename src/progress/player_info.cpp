@@ -129,8 +129,10 @@ PlayerInfo& player_info(const std::string& name)
         return *found->second;
 
     auto player = std::make_unique<PlayerInfo>(name);
+    // A name with '%' may still have its file under the name it had before
+    // '%' was escaped; it moves to its own name when next written.
     std::string path = player_file_name(name);
-    if (!file_opens(path) && file_opens(old_player_file_name(name)))
+    if (name.find('%') != std::string::npos && !file_opens(path) && file_opens(old_player_file_name(name)))
         path = old_player_file_name(name);
     if (!name.empty() && file_opens(path)) {
         bool loaded = false;

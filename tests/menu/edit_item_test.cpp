@@ -55,13 +55,13 @@ TEST_F(EditItemTest, FieldsStopTakingCharactersAtTheirLimit)
     EXPECT_EQ(notes.size(), max_field_bytes);
     EXPECT_EQ(notes.back(), '\n');
     EXPECT_LT(max_field_bytes, static_cast<std::size_t>(max_string_length));
+    EXPECT_TRUE(type(multi, SDLK_BACKSPACE));
+    EXPECT_EQ(notes.size(), max_field_bytes - 1);
     double big = 1;
     DoubleEditItem number("", big, 0.0, 0.1);
     for (std::size_t i = 0; i < max_field_bytes + 5; ++i)
         type(number, SDLK_0);
     EXPECT_EQ(number.text.size(), max_field_bytes);
-    EXPECT_TRUE(type(number, SDLK_BACKSPACE));
-    EXPECT_EQ(number.text.size(), max_field_bytes - 1);
 
     // The player's name stops where its escaped form would no longer fit a
     // file name: '/' takes three bytes there.

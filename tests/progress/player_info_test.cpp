@@ -167,6 +167,15 @@ TEST_F(PlayerInfoFolder, UnsafeNamesStayInsideTheFolder)
     EXPECT_EQ(entries("."), (std::set<std::string>{"levels", "playerinfo"}));
     for (const std::string& name : names)
         EXPECT_TRUE(player_info(name).locked_keys().empty()) << name;
+
+    // Before '%' was escaped, "a%b" had the file "a%b.player": still read,
+    // then written under its own name.
+    std::filesystem::rename("playerinfo/a%2Fb.player", "playerinfo/a%b.player");
+    EXPECT_TRUE(player_info("a%b").locked_keys().empty());
+    ASSERT_TRUE(restart());
+    std::filesystem::remove("playerinfo/a%b.player");
+    EXPECT_TRUE(player_info("a%b").locked_keys().empty());
+    EXPECT_TRUE(path_exists("playerinfo/a%25b.player"));
 }
 
 TEST_F(PlayerInfoFolder, DamagedFilesAreRefusedAndKeptAside)
@@ -202,19 +211,6 @@ TEST_F(PlayerInfoFolder, DamagedFilesAreRefusedAndKeptAside)
     }
 }
 
-TEST_F(PlayerInfoFolder, APlayerFileUnderItsOldNameIsStillRead)
-{
-    // Before '%' was escaped, "a%b" had the file "a%b.player".
-    player_info("x").unlock_everything();
-    ASSERT_TRUE(restart());
-    std::filesystem::rename("playerinfo/x.player", "playerinfo/a%b.player");
-    EXPECT_TRUE(player_info("a%b").locked_keys().empty());
-    ASSERT_TRUE(restart());
-    std::filesystem::remove("playerinfo/a%b.player");
-    EXPECT_TRUE(player_info("a%b").locked_keys().empty());
-    EXPECT_EQ(entries("playerinfo"), (std::set<std::string>{"a%25b.player"}));
-}
-
 TEST_F(PlayerInfoFolder, ResultsAreWrittenAtOnceAndThePlayersStay)
 {
     PlayerInfo& ann = player_info("Ann");
@@ -239,15 +235,11 @@ TEST_F(PlayerInfoFolder, ResultsAreWrittenAtOnceAndThePlayersStay)
 
     // A table that cannot be written does not keep the players from theirs.
     std::filesystem::create_directory(std::string(high_score_file) + ".tmp");
-    ann.unlock("D");
+    std::filesystem::remove("playerinfo/Ann.player");
     log_.clear();
     EXPECT_FALSE(save_results_now());
     EXPECT_NE(log_.err().find("Cannot write highscores.list: "), std::string::npos);
-    {
-        InFileStorage in("playerinfo/Ann.player", false);
-        ASSERT_TRUE(again.load(in));
-    }
-    EXPECT_FALSE(again.is_locked("D"));
+    EXPECT_TRUE(path_exists("playerinfo/Ann.player"));
     high_scores().clear();
 }
 
