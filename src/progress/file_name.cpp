@@ -17,10 +17,6 @@ void append_escape(std::string& out, unsigned char byte)
     out += digits[byte & 0xF];
 }
 
-}  // namespace
-
-namespace {
-
 // Before '%' was escaped too, "a/b" and "a%2Fb" shared a file name; player
 // files of such names may still be under the old one.
 std::string escaped_name(const std::string& name, bool escape_percent)
