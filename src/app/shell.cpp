@@ -188,6 +188,10 @@ void event_pass(unsigned int frame_ms)
             if (key == SDLK_ESCAPE || key == SDLK_F4)
                 quit_program(0);
         }
+        // The window's close button, SIGTERM, SIGINT and logout all arrive
+        // as SDL_QUIT: leave as Alt+F4 does, so that results are written.
+        if (event.type == SDL_QUIT)
+            quit_program(0);
         // The wheel is not part of the game; its presses reach no screen.
         if (event.type == SDL_MOUSEBUTTONDOWN && event.button.button > 3)
             continue;

@@ -39,7 +39,8 @@ constexpr unsigned int min_frame_ms = 15;
 constexpr unsigned int max_frame_ms = 33;
 
 // Hands every pending event to the current screen, after the shell's own
-// shortcuts (Alt+Enter, Alt+Escape, Alt+F4) and without wheel presses.
+// shortcuts (Alt+Enter, Alt+Escape, Alt+F4) and without wheel presses. A
+// quit request (close button, SIGTERM, SIGINT) ends the program like Alt+F4.
 void event_pass(unsigned int frame_ms);
 
 bool is_full_screen();

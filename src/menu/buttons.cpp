@@ -9,6 +9,7 @@
 #include "menu/menu_world.hpp"
 #include "menu/screens.hpp"
 #include "progress/player_info.hpp"
+#include "progress/save_results.hpp"
 #include "render/files.hpp"
 #include "render/notice.hpp"
 #include "storage/file_storage.hpp"
@@ -312,7 +313,8 @@ bool UnlockEverythingButton::handle_event(const SDL_Event& event, double&, bool&
 {
     if (!is_key_press(event, SDLK_u))
         return false;
-    current_player_info().unlock_everything();
+    if (current_player_info().unlock_everything())
+        save_results_now();
     return true;
 }
 

@@ -15,6 +15,7 @@
 #include "progress/file_name.hpp"
 #include "progress/high_score_table.hpp"
 #include "progress/player_info.hpp"
+#include "progress/save_results.hpp"
 #include "progress/time_text.hpp"
 #include "render/files.hpp"
 #include "render/notice.hpp"
@@ -153,7 +154,7 @@ void build_opening_menu(bool hidden)
     add_label(*menu, "<-- Click-drag here to scroll", 0.06, Vector2(-0.73203125, 0.965), false);
 
     add_item<UnlockEverythingButton>(*menu);
-    add_item<StringEditItem>(*menu, "Name: ", current_player_name, 0.2, 0.1, false);
+    add_item<PlayerNameEditItem>(*menu, "Name: ", current_player_name, 0.2, 0.1, false);
     add_item<PlayButton>(*menu, "Play", Vector2(0, 0));
     add_item<PerfectButton>(*menu);
     add_item<EditorButton>(*menu);
@@ -330,6 +331,8 @@ void build_win_menu(bool perfect_mode)
         auto best = std::make_unique<PersonalBestDisplay>(key, false, personal_best);
         best->position = Vector2(right, 0.07);
         add_result(*menu, std::move(best));
+        if (high_score || personal_best)
+            save_results_now();
 
         if (!perfect_mode) {
             add_item<PlayButton>(*menu, "Onward", Vector2(0, -0.15));

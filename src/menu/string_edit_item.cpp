@@ -2,6 +2,8 @@
 
 #include <sstream>
 
+#include "progress/file_name.hpp"
+
 namespace {
 
 template <typename Number>
@@ -60,17 +62,24 @@ bool StringEditItem::handle_event(const SDL_Event& event, double&, bool&)
         char c = static_cast<char>(key);
         if (c >= 'a' && c <= 'z' && (event.key.keysym.mod & (KMOD_LSHIFT | KMOD_RSHIFT)))
             c = static_cast<char>(c - 'a' + 'A');
-        value += c;
+        if (fits(value + c))
+            value += c;
     } else if (key == SDLK_BACKSPACE) {
         if (!value.empty())
             value.pop_back();
     } else if (key == SDLK_RETURN && multiline) {
-        value += '\n';
+        if (fits(value + '\n'))
+            value += '\n';
     } else {
         return false;
     }
     set_text(label + value, text_height);
     return true;
+}
+
+bool PlayerNameEditItem::fits(const std::string& candidate) const
+{
+    return name_fits_file_name(candidate);
 }
 
 QuickHackString::QuickHackString(std::string label_, Vector2 position_, double text_height_, std::string initial,

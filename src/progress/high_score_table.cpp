@@ -1,9 +1,8 @@
 #include "progress/high_score_table.hpp"
 
-#include <cmath>
-
 #include "app/log.hpp"
 #include "progress/file_name.hpp"
+#include "progress/time_text.hpp"
 #include "storage/file_storage.hpp"
 #include "world/level_timer.hpp"
 
@@ -12,7 +11,7 @@ namespace {
 // Key and player of any length, then the time.
 constexpr std::size_t min_entry_bytes = 4 + 4 + 8;
 
-bool read_entries(BaseStorage& in, HighScoreTable::Entries& entries)
+bool read_entries(BaseStorage& in, const std::string& file_name, HighScoreTable::Entries& entries)
 {
     unsigned int count = 0;
     if (!in.read_count(count, min_entry_bytes))
@@ -22,8 +21,15 @@ bool read_entries(BaseStorage& in, HighScoreTable::Entries& entries)
         HighScore score;
         if (!in.read(key) || !in.read(score.player) || !in.read(score.time))
             return false;
-        if (!std::isfinite(score.time))
+        if (!plausible_result_time(score.time))
             return false;
+        // Names longer than a file name can hold came from before the Name
+        // field was limited; the rest of the table is still good.
+        if (!name_fits_file_name(score.player)) {
+            log_err() << "High score list " << file_name << ": skipping the result for " << key << " by a player name of "
+                      << score.player.size() << " bytes, too long for a file name" << '\n';
+            continue;
+        }
         entries.emplace(key, score);  // of a repeated key the first stays
     }
     // The writer stops after the last entry: anything more is not its file.
@@ -45,6 +51,8 @@ bool HighScoreTable::submit(const std::string& key, const std::string& player, c
 
 bool HighScoreTable::submit(const std::string& key, const std::string& player, double time, bool countdown)
 {
+    if (!plausible_result_time(time))
+        return false;
     const double old = get(key).time;
     const bool better = old == -1 || (countdown && time > old) || (!countdown && time < old);
     if (!better)
@@ -65,7 +73,7 @@ bool HighScoreTable::load(const std::string& file_name)
             log_out() << "Failed to read high score list" << '\n';
             return false;
         }
-        if (read_entries(in, read)) {
+        if (read_entries(in, file_name, read)) {
             entries_ = std::move(read);
             return true;
         }

@@ -1,12 +1,12 @@
 #include "progress/player_info.hpp"
 
-#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 
 #include "app/log.hpp"
 #include "progress/file_name.hpp"
+#include "progress/time_text.hpp"
 #include "storage/file_storage.hpp"
 #include "world/level_list.hpp"
 #include "world/level_timer.hpp"
@@ -78,7 +78,7 @@ bool PlayerInfo::load(BaseStorage& storage)
     for (int i = 0; i < count; ++i) {
         std::string key;
         double time = 0;
-        if (!storage.read(key) || !storage.read(time) || !std::isfinite(time))
+        if (!storage.read(key) || !storage.read(time) || !plausible_result_time(time))
             return false;
         bests[key] = time;
     }
@@ -103,6 +103,8 @@ bool PlayerInfo::submit(const std::string& key, const LevelTimer& timer)
 
 bool PlayerInfo::submit(const std::string& key, double time, bool countdown)
 {
+    if (!plausible_result_time(time))
+        return false;
     const double old = personal_best(key);
     const bool better = old == -1 || (countdown && time > old) || (!countdown && time < old);
     if (!better)
@@ -127,7 +129,11 @@ PlayerInfo& player_info(const std::string& name)
         return *found->second;
 
     auto player = std::make_unique<PlayerInfo>(name);
-    const std::string path = player_file_name(name);
+    // A name with '%' may still have its file under the name it had before
+    // '%' was escaped; it moves to its own name when next written.
+    std::string path = player_file_name(name);
+    if (name.find('%') != std::string::npos && !file_opens(path) && file_opens(old_player_file_name(name)))
+        path = old_player_file_name(name);
     if (!name.empty() && file_opens(path)) {
         bool loaded = false;
         {
@@ -150,10 +156,10 @@ PlayerInfo& current_player_info()
     return player_info(current_player_name);
 }
 
-bool save_changed_players()
+bool write_changed_players()
 {
     log_out() << "Trying to dump player info..." << '\n';
-    auto& players = registry();
+    const auto& players = registry();
     bool all_written = true;
     bool folder_ready = false;
     for (const auto& [name, player] : players) {
@@ -171,6 +177,12 @@ bool save_changed_players()
         if (!out.finish())
             all_written = false;
     }
-    players.clear();
+    return all_written;
+}
+
+bool save_changed_players()
+{
+    const bool all_written = write_changed_players();
+    registry().clear();
     return all_written;
 }

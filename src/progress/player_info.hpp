@@ -23,8 +23,14 @@ public:
     bool load(BaseStorage& storage) override;
 
     bool is_locked(const std::string& key) const { return locked_keys_.count(key) != 0; }
-    void unlock(const std::string& key) { locked_keys_.erase(key); }
-    void unlock_everything() { locked_keys_.clear(); }
+    // True when a key was locked before.
+    bool unlock(const std::string& key) { return locked_keys_.erase(key) != 0; }
+    bool unlock_everything()
+    {
+        const bool any = !locked_keys_.empty();
+        locked_keys_.clear();
+        return any;
+    }
 
     // -1 when there is none.
     double personal_best(const std::string& key) const;
@@ -54,8 +60,11 @@ extern std::string current_player_name;
 PlayerInfo& player_info(const std::string& name);
 PlayerInfo& current_player_info();
 
-// At exit: writes every changed record to its player file (creating the
-// "playerinfo" folder when missing) and empties the registry, so references
-// from player_info() are gone. False when any write failed; each failure is
-// reported.
+// Writes every changed record to its player file (creating the "playerinfo"
+// folder when missing); the registry and references into it stay. False
+// when any write failed; each failure is reported.
+bool write_changed_players();
+
+// At exit: write_changed_players(), then empties the registry, so references
+// from player_info() are gone.
 bool save_changed_players();

@@ -6,6 +6,7 @@
 #include "menu/playback_screen.hpp"
 #include "menu/screens.hpp"
 #include "progress/player_info.hpp"
+#include "progress/save_results.hpp"
 #include "world/playback_world.hpp"
 #include "world/recording_world.hpp"
 #include "world/world.hpp"
@@ -29,12 +30,15 @@ void react_to_outcome(World& world, Outcome outcome)
     const bool perfect = current && dynamic_cast<PlaybackWorld*>(&world);
     const bool played = current && dynamic_cast<RecordingWorld*>(&world);
     if (outcome == Outcome::win && current && !perfect) {
+        bool unlocked = false;
         for (const GoalPolygon& goal : world.goals) {
             if (goal.done && goal.target.unlocks) {
-                current_player_info().unlock(goal.target.name);
+                unlocked = current_player_info().unlock(goal.target.name) || unlocked;
                 log_out() << "Unlocked: " << goal.target.name << '\n';
             }
         }
+        if (unlocked)
+            save_results_now();
     }
     if (played || perfect) {
         if (outcome == Outcome::win)

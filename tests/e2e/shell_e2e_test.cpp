@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <string>
 
 #include "e2e/e2e_support.hpp"
 #include "support/game_process.hpp"
+#include "support/test_support.hpp"
 
 namespace {
 
@@ -33,14 +35,26 @@ TEST_F(ShellEndToEnd, OpensAPlainWindowOnASoftwareRenderer)
     EXPECT_EQ(game.wait_exit(), 0);
 }
 
-TEST_F(ShellEndToEnd, AltF4AndAltEscapeQuitAtOnce)
+TEST_F(ShellEndToEnd, EveryWayOfQuittingLeavesAtOnceAndWritesTheResults)
 {
-    for (const char* keys : {"alt+F4", "alt+Escape"}) {
-        GameProcess game(display);
+    // The close button, SIGTERM and SIGINT all reach the game as SDL's quit
+    // event; each must take the same exit as Alt+F4.
+    for (const char* how : {"alt+F4", "alt+Escape", "SIGTERM", "SIGINT"}) {
+        TempDir folder;
+        e2e::copy_fresh_game(folder.path());
+        GameProcess game(display, {}, folder.path());
         ASSERT_FALSE(game.wait_for_window().empty()) << game.err();
-        xdotool(display, {"key", keys});
-        EXPECT_EQ(game.wait_exit(), 0) << keys;
-        EXPECT_EQ(game.out().find(destructors_line), std::string::npos) << "quits without finishing the frame";
+        const std::string name = how;
+        if (name == "SIGTERM" || name == "SIGINT")
+            game.send_signal(name == "SIGTERM" ? SIGTERM : SIGINT);
+        else
+            xdotool(display, {"key", how});
+        EXPECT_EQ(game.wait_exit(5), 0) << how;
+        EXPECT_EQ(game.out().find(destructors_line), std::string::npos) << how << ": quits without finishing the frame";
+        EXPECT_NE(game.out().find("Writing high scores to disk\nDone\nTrying to dump player info...\n"),
+                  std::string::npos)
+            << how << ": " << game.out();
+        EXPECT_TRUE(e2e::fs::exists(folder.path() + "/highscores.list")) << how;
     }
 }
 

@@ -1,5 +1,6 @@
 #include "menu/menu_fixture.hpp"
 #include "menu/string_edit_item.hpp"
+#include "progress/file_name.hpp"
 
 namespace {
 
@@ -40,6 +41,41 @@ TEST_F(EditItemTest, ShiftRaisesLettersOnlyAndReturnNeedsAMultiLineField)
     for (int i = 0; i < 3; ++i)
         EXPECT_TRUE(type(multi, SDLK_BACKSPACE));  // the last on an empty field
     EXPECT_EQ(notes, "");
+}
+
+TEST_F(EditItemTest, FieldsStopTakingCharactersAtTheirLimit)
+{
+    // Every field stops below the longest string a file can read back; the
+    // key is still handled, and Backspace still works.
+    std::string notes(max_field_bytes - 1, 'a');
+    StringEditItem multi("", notes, 0.0, 0.1, true);
+    EXPECT_TRUE(type(multi, SDLK_RETURN));
+    EXPECT_TRUE(type(multi, SDLK_b));
+    EXPECT_TRUE(type(multi, SDLK_RETURN));
+    EXPECT_EQ(notes.size(), max_field_bytes);
+    EXPECT_EQ(notes.back(), '\n');
+    EXPECT_LT(max_field_bytes, static_cast<std::size_t>(max_string_length));
+    EXPECT_TRUE(type(multi, SDLK_BACKSPACE));
+    EXPECT_EQ(notes.size(), max_field_bytes - 1);
+    double big = 1;
+    DoubleEditItem number("", big, 0.0, 0.1);
+    for (std::size_t i = 0; i < max_field_bytes + 5; ++i)
+        type(number, SDLK_0);
+    EXPECT_EQ(number.text.size(), max_field_bytes);
+
+    // The player's name stops where its escaped form would no longer fit a
+    // file name: '/' takes three bytes there.
+    std::string name(max_safe_name_bytes - 4, 'n');
+    PlayerNameEditItem field("Name: ", name, 0.2, 0.1, false);
+    EXPECT_TRUE(type(field, SDLK_SLASH));
+    EXPECT_TRUE(type(field, SDLK_SLASH));
+    EXPECT_TRUE(type(field, SDLK_x));
+    EXPECT_EQ(name, std::string(max_safe_name_bytes - 4, 'n') + "/x");
+    EXPECT_TRUE(type(field, SDLK_y));
+    EXPECT_EQ(safe_file_name(name).size(), max_safe_name_bytes);
+    EXPECT_TRUE(type(field, SDLK_z));
+    EXPECT_EQ(field.text, "Name: " + name);
+    EXPECT_EQ(name.size(), max_safe_name_bytes - 2);
 }
 
 TEST_F(EditItemTest, NumbersChangeOnlyWhenTheTextStartsWithOne)

@@ -6,6 +6,7 @@
 #include "menu/screens_fixture.hpp"
 #include "menu/string_list_item.hpp"
 #include "support/log_capture.hpp"
+#include "progress/file_name.hpp"
 #include "progress/player_info.hpp"
 #include "progress/time_text.hpp"
 #include "world/playback_world.hpp"
@@ -67,6 +68,8 @@ TEST_F(ScreensTest, PlayFromTheOpeningMenuToAWonLevelAndOnward)
     EXPECT_EQ(score.player, current_player_name);
     EXPECT_EQ(time_text(score.time), "1.024");
     EXPECT_EQ(current_player_info().personal_best("R-Slice"), score.time);
+    EXPECT_TRUE(path_exists("highscores.list") && path_exists(player_file_name(current_player_name)))
+        << "results are written as soon as they are known";
     const std::string kept = "recordings/R-Slice." + current_player_name + ".1.024.rec";
     std::string why;
     EXPECT_TRUE(verify_recording(kept, why)) << why;
@@ -236,9 +239,11 @@ TEST_F(ScreensTest, UnlockEverythingTakesOnlyTheLetterU)
     press(SDLK_SPACE);
     send(event_of(SDL_MOUSEBUTTONDOWN));
     EXPECT_TRUE(current_player_info().is_locked("Edit"));
+    EXPECT_FALSE(path_exists(player_file_name(current_player_name)));
     press(SDLK_u);
     EXPECT_EQ(current_world, opening);
     EXPECT_TRUE(current_player_info().locked_keys().empty());
+    EXPECT_TRUE(path_exists(player_file_name(current_player_name))) << "written at once";
 
     select(4);
     press(SDLK_SPACE);

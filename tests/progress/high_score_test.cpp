@@ -4,6 +4,7 @@
 #include <limits>
 #include <vector>
 
+#include "progress/file_name.hpp"
 #include "progress/high_score_table.hpp"
 #include "storage/memory_storage.hpp"
 #include "support/log_capture.hpp"
@@ -83,6 +84,21 @@ TEST(HighScoreFile, WithoutAFileTheTableIsEmptyAndOneWinWritesOneEntry)
     write_file_bytes(dir.file("twice.list"), table_file(2, {"Ann", "Bob"}, 5.0));
     ASSERT_TRUE(again.load(dir.file("twice.list")));
     EXPECT_EQ(again.get("R-A").player, "Ann");
+
+    // A name too long for a file name (from before the Name field was
+    // limited) loses its entry, not the table.
+    const std::string long_name(max_safe_name_bytes + 1, 'n');
+    write_file_bytes(dir.file("long.list"), table_file(2, {long_name, "Bob"}, 5.0));
+    log.clear();
+    ASSERT_TRUE(again.load(dir.file("long.list")));
+    EXPECT_EQ(again.get("R-A").player, "Bob");
+    EXPECT_EQ(log.err(), "High score list " + dir.file("long.list") + ": skipping the result for R-A by a player name of " +
+                             std::to_string(long_name.size()) + " bytes, too long for a file name\n");
+
+    // Only times a win can give are results.
+    EXPECT_FALSE(again.submit("R-B", "Ann", -0.5, false));
+    EXPECT_FALSE(again.submit("R-B", "Ann", 1e9, true));
+    EXPECT_EQ(again.get("R-B").time, -1);
 }
 
 TEST(HighScoreFile, DamagedFilesAreRefusedAndKeptAside)
@@ -93,7 +109,8 @@ TEST(HighScoreFile, DamagedFilesAreRefusedAndKeptAside)
     Bytes trailing = good;
     trailing.push_back(0);
     std::vector<Bytes> damaged{table_file(0xFFFFFFFFu, {"Ann"}, 1.0), table_file(2, {"Ann"}, 1.0),
-                               table_file(1, {"Ann"}, std::numeric_limits<double>::quiet_NaN()), trailing};
+                               table_file(1, {"Ann"}, std::numeric_limits<double>::quiet_NaN()),
+                               table_file(1, {"Ann"}, -1.0), table_file(1, {"Ann"}, 1e9), trailing};
     // Shorter than the magic number reads as no file, not as a damaged one.
     for (std::size_t size = 4; size < good.size(); ++size)
         damaged.emplace_back(good.begin(), good.begin() + static_cast<long>(size));

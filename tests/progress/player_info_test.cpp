@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <set>
 #include <vector>
 
 #include "progress/file_name.hpp"
+#include "progress/high_score_table.hpp"
 #include "progress/player_info.hpp"
+#include "progress/save_results.hpp"
+#include "render/notice.hpp"
+#include "storage/file_storage.hpp"
 #include "storage/memory_storage.hpp"
 #include "support/log_capture.hpp"
 #include "support/test_support.hpp"
@@ -48,16 +53,33 @@ protected:
 
 }  // namespace
 
-TEST(PlayerName, OnlyUnsafeNamesAreEscaped)
+TEST(PlayerName, NamesAndFileNamesMapOneToOne)
 {
-    for (const std::string name : {"Player", "", "...", "Ann Lee 100%.é"})
+    for (const std::string name : {"Player", "", "...", "Ann Lee 100.é"})
         EXPECT_EQ(safe_file_name(name), name);
     EXPECT_EQ(safe_file_name("../x"), "..%2Fx");
     EXPECT_EQ(safe_file_name("a/b\\c"), "a%2Fb%5Cc");
+    EXPECT_EQ(safe_file_name("a%2Fb"), "a%252Fb") << "a/b has the other file";
     EXPECT_EQ(safe_file_name(".."), "%2E%2E");
     EXPECT_EQ(safe_file_name("."), "%2E");
     EXPECT_EQ(safe_file_name(std::string("a\x01\n\x7F", 4)), "a%01%0A%7F");
     EXPECT_EQ(player_file_name("Ann"), "playerinfo/Ann.player");
+
+    const std::string longest(max_safe_name_bytes, 'z');
+    const std::vector<std::string> names{"a/b", "a%2Fb", "a%b", "%", "%25", "x", ".", "..", "...", ". ",
+                                         std::string(1, '\0'), longest, std::string(max_safe_name_bytes / 3, '/')};
+    std::set<std::string> files;
+    for (const std::string& name : names) {
+        EXPECT_TRUE(name_fits_file_name(name)) << name;
+        files.insert(safe_file_name(name));
+        EXPECT_EQ(name_from_safe_file_name(safe_file_name(name)), name);
+    }
+    EXPECT_EQ(files.size(), names.size());
+    EXPECT_FALSE(name_fits_file_name(longest + "z"));
+    EXPECT_FALSE(name_fits_file_name(std::string(max_safe_name_bytes / 3 + 1, '%')));
+    // File names the mapping never gives have no name.
+    for (const std::string safe : {"%", "%2", "a%G1", "%2f", "%41", ".", "..", "a/b"})
+        EXPECT_EQ(name_from_safe_file_name(safe), std::nullopt) << safe;
 }
 
 TEST_F(PlayerInfoFolder, ANewPlayerHasTheDefaultsLocked)
@@ -92,6 +114,9 @@ TEST_F(PlayerInfoFolder, OnlyRealChangesMakeARecordChanged)
     EXPECT_FALSE(best.submit("R-C", 1.0, true));
     EXPECT_FALSE(best.submit("R-C", 2.0, true));
     EXPECT_TRUE(best.submit("R-C", 3.0, true));
+    // Times the player file would refuse are no results.
+    EXPECT_FALSE(best.submit("R-D", -0.5, false));
+    EXPECT_FALSE(best.submit("R-C", 1e9, true));
     EXPECT_EQ(best.personal_bests(), (std::map<std::string, double>{{"R-A", 12.4}, {"R-C", 3.0}}));
 }
 
@@ -143,6 +168,15 @@ TEST_F(PlayerInfoFolder, UnsafeNamesStayInsideTheFolder)
     EXPECT_EQ(entries("."), (std::set<std::string>{"levels", "playerinfo"}));
     for (const std::string& name : names)
         EXPECT_TRUE(player_info(name).locked_keys().empty()) << name;
+
+    // Before '%' was escaped, "a%b" had the file "a%b.player": still read,
+    // then written under its own name.
+    std::filesystem::rename("playerinfo/a%2Fb.player", "playerinfo/a%b.player");
+    EXPECT_TRUE(player_info("a%b").locked_keys().empty());
+    ASSERT_TRUE(restart());
+    std::filesystem::remove("playerinfo/a%b.player");
+    EXPECT_TRUE(player_info("a%b").locked_keys().empty());
+    EXPECT_TRUE(path_exists("playerinfo/a%25b.player"));
 }
 
 TEST_F(PlayerInfoFolder, DamagedFilesAreRefusedAndKeptAside)
@@ -159,6 +193,10 @@ TEST_F(PlayerInfoFolder, DamagedFilesAreRefusedAndKeptAside)
     damaged.back().push_back(0);
     damaged.push_back(good);
     damaged.back()[7] = 0x80;  // a negative number of locked keys
+    for (double time : {-0.5, 1e9}) {  // no win takes such a time
+        damaged.push_back(good);
+        std::memcpy(damaged.back().data() + good.size() - 8, &time, 8);
+    }
 
     for (const Bytes& bytes : damaged) {
         write_file_bytes(path, bytes);
@@ -172,6 +210,42 @@ TEST_F(PlayerInfoFolder, DamagedFilesAreRefusedAndKeptAside)
         EXPECT_EQ(read_file_bytes(path + ".bad"), bytes);
         std::filesystem::remove(path + ".bad");
     }
+}
+
+TEST_F(PlayerInfoFolder, ResultsAreWrittenAtOnceAndThePlayersStay)
+{
+    PlayerInfo& ann = player_info("Ann");
+    ann.unlock("C");
+    ann.submit("R-A", 2.5, false);
+    high_scores().submit("R-A", "Ann", 2.5, false);
+    EXPECT_TRUE(save_results_now());
+    EXPECT_EQ(&player_info("Ann"), &ann);
+    EXPECT_FALSE(ann.is_locked("C"));
+
+    // Read back as a new start after a forced quit would.
+    HighScoreTable table;
+    ASSERT_TRUE(table.load(high_score_file));
+    EXPECT_EQ(table.get("R-A").player, "Ann");
+    PlayerInfo again("Ann");
+    {
+        InFileStorage in("playerinfo/Ann.player", false);
+        ASSERT_TRUE(again.load(in));
+    }
+    EXPECT_FALSE(again.is_locked("C"));
+    EXPECT_EQ(again.personal_best("R-A"), 2.5);
+
+    // A table that cannot be written does not keep the players from theirs.
+    std::filesystem::create_directory(std::string(high_score_file) + ".tmp");
+    std::filesystem::remove("playerinfo/Ann.player");
+    log_.clear();
+    clear_notices();
+    EXPECT_FALSE(save_results_now());
+    EXPECT_NE(log_.err().find("Cannot write highscores.list: "), std::string::npos);
+    EXPECT_TRUE(path_exists("playerinfo/Ann.player"));
+    ASSERT_EQ(notices().size(), 1u);
+    EXPECT_EQ(notices()[0].text, "Your results could not be saved");
+    clear_notices();
+    high_scores().clear();
 }
 
 TEST_F(PlayerInfoFolder, FailedWritesKeepTheOldFileAndAreReported)

@@ -156,6 +156,12 @@ bool GameProcess::running()
     return false;
 }
 
+void GameProcess::send_signal(int signal)
+{
+    if (running())
+        kill(pid_, signal);
+}
+
 int GameProcess::wait_exit(double seconds)
 {
     if (exit_code_ != -1)

@@ -39,6 +39,8 @@ public:
     // otherwise its exit code (128 + signal when killed by a signal).
     int wait_exit(double seconds = 20);
     bool running();
+    // Sends a signal to the running game (SIGTERM, SIGKILL, ...).
+    void send_signal(int signal);
 
     std::string out() const;
     std::string err() const;

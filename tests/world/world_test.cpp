@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "progress/file_name.hpp"
 #include "progress/player_info.hpp"
 #include "progress/time_text.hpp"
 #include "storage/file_storage.hpp"
@@ -118,6 +119,17 @@ TEST(TimeText, MinutesOnlyWhenThereAreAny)
     EXPECT_EQ(time_text(0), "0.000");
     EXPECT_EQ(time_text(600.05), "10:00.049") << "truncated, never rounded";
     EXPECT_EQ(time_text(61.5), "1:01.500");
+    // Damaged files and the editor's timer field: one sign in front, and no
+    // overflow of the whole minutes for times no level can hold.
+    EXPECT_EQ(time_text(-1.5), "-1.500");
+    EXPECT_EQ(time_text(-75.5), "-1:15.500");
+    EXPECT_EQ(time_text(999999999.5), "16666666:39.500");
+    for (double wild : {1e9, -1e9, 1e300, -HUGE_VAL, HUGE_VAL, double(NAN)})
+        EXPECT_EQ(time_text(wild), "--.---") << wild;
+    EXPECT_TRUE(plausible_result_time(0));
+    EXPECT_TRUE(plausible_result_time(999999999.5));
+    for (double wild : {-0.001, -1.0, 1e9, HUGE_VAL, double(NAN)})
+        EXPECT_FALSE(plausible_result_time(wild)) << wild;
 }
 
 TEST(WorldStep, CameraFollowsTheSwordThroughItsSoftMargin)
@@ -243,9 +255,11 @@ TEST(WorldStep, BodiesFallAndLeaveTheLevelBelowItsBounds)
     EXPECT_DOUBLE_EQ(world.physics_polygons[0].velocity.y, -0.01) << "gravity (0, -1) for one step";
 }
 
-TEST(WorldStep, AWinInPlayUnlocksTheGoalsKeysForThePlayer)
+TEST(WorldStep, AWinInPlayUnlocksTheGoalsKeysForThePlayerAndWritesThemAtOnce)
 {
     LogCapture log;
+    TempDir dir;
+    ScopedCwd in_dir(dir.path());
     const std::string saved_name = current_player_name;
     current_player_name = "unlock test player";
     World* world = new World;
@@ -268,6 +282,8 @@ TEST(WorldStep, AWinInPlayUnlocksTheGoalsKeysForThePlayer)
     current_world = nullptr;
     EXPECT_FALSE(current_player_info().is_locked("Perfect"));
     EXPECT_NE(log.out().find("Unlocked: Perfect\n"), std::string::npos);
+    EXPECT_TRUE(path_exists(player_file_name(current_player_name))) << "written before any menu";
     delete world;
+    save_changed_players();
     current_player_name = saved_name;
 }
