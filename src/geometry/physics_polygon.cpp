@@ -1,12 +1,12 @@
 #include "geometry/physics_polygon.hpp"
 
-#include <cassert>
 #include <cmath>
 #include <numbers>
 
 #include "app/log.hpp"
 #include "render/gl.hpp"
 #include "storage/base_storage.hpp"
+#include "storage/invariant.hpp"
 
 namespace {
 
@@ -120,7 +120,7 @@ void PhysicsPolygon::update_mass_properties()
         }
     } else {
         log_out() << "Mass Zero!" << '\n';
-        assert(!points.empty());
+        INVARIANT(!points.empty());
         area = 0.0001;
         c = points.front();
     }

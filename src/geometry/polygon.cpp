@@ -2,7 +2,6 @@
 
 #include <GL/gl.h>
 
-#include <cassert>
 #include <cmath>
 #include <iterator>
 #include <numbers>
@@ -11,6 +10,7 @@
 #include "app/log.hpp"
 #include "geometry/segment.hpp"
 #include "storage/base_storage.hpp"
+#include "storage/invariant.hpp"
 
 namespace {
 
@@ -242,10 +242,10 @@ void Polygon::compute_bbox()
         if (p.x > bbox_max.x) bbox_max.x = p.x;
         if (p.y > bbox_max.y) bbox_max.y = p.y;
     }
-    assert(bbox_min.x != DBL_MAX);
-    assert(bbox_min.y != DBL_MAX);
-    assert(bbox_max.x != -DBL_MAX);
-    assert(bbox_max.y != -DBL_MAX);
+    INVARIANT(bbox_min.x != DBL_MAX);
+    INVARIANT(bbox_min.y != DBL_MAX);
+    INVARIANT(bbox_max.x != -DBL_MAX);
+    INVARIANT(bbox_max.y != -DBL_MAX);
     bbox_valid = true;
 }
 
@@ -292,12 +292,12 @@ Vector2 Polygon::centroid() const
     }
     if (-0.0001 <= area && area <= 0.0) {
         log_out() << "Mass Zero!\n";
-        assert(!points.empty());
+        INVARIANT(!points.empty());
         return points[0];
     }
     if (area < -0.0001) {
         log_out() << "Mass: " << area << '\n';
-        assert(area >= -0.0001 && "the boundary must run counter-clockwise");
+        INVARIANT(area >= -0.0001 && "the boundary must run counter-clockwise");
     }
     return sum / (6.0 * area);
 }

@@ -1,6 +1,5 @@
 #include "menu/playback_screen.hpp"
 
-#include <cassert>
 #include <memory>
 
 #include "app/log.hpp"
@@ -9,6 +8,7 @@
 #include "menu/playback_controls.hpp"
 #include "menu/screens.hpp"
 #include "menu/scroll_gizmo.hpp"
+#include "storage/invariant.hpp"
 #include "world/playback_world.hpp"
 
 bool build_playback_screen(const std::string& recording_path, bool perfect_mode)
@@ -16,7 +16,7 @@ bool build_playback_screen(const std::string& recording_path, bool perfect_mode)
     PlaybackWorld* playback = nullptr;
     if (recording_path.empty()) {
         playback = dynamic_cast<PlaybackWorld*>(current_world);
-        assert(playback && "play");
+        INVARIANT(playback && "play");
         if (!playback) {
             log_err() << "No playback to show the controls for" << '\n';
             return false;

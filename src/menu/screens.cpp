@@ -1,6 +1,5 @@
 #include "menu/screens.hpp"
 
-#include <cassert>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -17,6 +16,7 @@
 #include "progress/player_info.hpp"
 #include "progress/time_text.hpp"
 #include "render/files.hpp"
+#include "storage/invariant.hpp"
 #include "world/playback_world.hpp"
 #include "world/recording_world.hpp"
 #include "world/world.hpp"
@@ -254,7 +254,7 @@ void build_score_screen(bool personal)
 void build_welcome_menu()
 {
     const auto* level = dynamic_cast<const World*>(current_world);
-    assert(level && "w");
+    INVARIANT(level && "w");
     auto menu = new_menu(false, true, never_hide);
     add_label(*menu, "Welcome to " + (level ? level_name(level->file_name) : std::string()), 0.2, Vector2(0, 0.7));
     add_label(*menu, level ? level->front_matter : std::string(), 0.1, Vector2(0, 0.35));
@@ -289,12 +289,12 @@ void keep_recording(World& game, bool perfect_mode, const std::string& file)
     std::filesystem::create_directories("recordings", ignored);
     if (perfect_mode) {
         auto* playback = dynamic_cast<PlaybackWorld*>(&game);
-        assert(playback && "p");
+        INVARIANT(playback && "p");
         if (playback)
             playback->dump_recording(file);
     } else {
         auto* recording = dynamic_cast<RecordingWorld*>(&game);
-        assert(recording && "r");
+        INVARIANT(recording && "r");
         if (recording)
             recording->dump_recording(file);
     }
@@ -305,7 +305,7 @@ void keep_recording(World& game, bool perfect_mode, const std::string& file)
 void build_win_menu(bool perfect_mode)
 {
     auto* game = dynamic_cast<World*>(current_world);
-    assert(game && "w");
+    INVARIANT(game && "w");
     if (!game)
         return;
     auto menu = new_menu(false, true, never_hide);
