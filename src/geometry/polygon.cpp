@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <cassert>
 #include <cmath>
 #include <iterator>
 #include <numbers>
@@ -242,10 +243,10 @@ void Polygon::compute_bbox()
         if (p.x > bbox_max.x) bbox_max.x = p.x;
         if (p.y > bbox_max.y) bbox_max.y = p.y;
     }
-    INVARIANT(bbox_min.x != DBL_MAX);
-    INVARIANT(bbox_min.y != DBL_MAX);
-    INVARIANT(bbox_max.x != -DBL_MAX);
-    INVARIANT(bbox_max.y != -DBL_MAX);
+    assert(bbox_min.x != DBL_MAX);
+    assert(bbox_min.y != DBL_MAX);
+    assert(bbox_max.x != -DBL_MAX);
+    assert(bbox_max.y != -DBL_MAX);
     bbox_valid = true;
 }
 
