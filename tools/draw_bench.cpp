@@ -14,6 +14,7 @@
 #include "menu/menu_world.hpp"
 #include "menu/playback_screen.hpp"
 #include "menu/screens.hpp"
+#include "render/frame.hpp"
 #include "render/gl.hpp"
 #include "render/texture_font.hpp"
 #include "world/playback_world.hpp"
@@ -53,7 +54,7 @@ void timed_draw(BaseWorld& world, Samples& samples)
     glFinish();
     const double processor = process_ms();
     const auto start = std::chrono::steady_clock::now();
-    glClear(GL_COLOR_BUFFER_BIT);
+    begin_frame();
     world.draw();
     glFinish();
     const auto stop = std::chrono::steady_clock::now();

@@ -14,6 +14,7 @@
 
 #include "app/base_world.hpp"
 #include "app/shell.hpp"
+#include "render/frame.hpp"
 #include "render/gl.hpp"
 #include "world/step_bench.hpp"
 
@@ -72,7 +73,7 @@ void startup_child()
     // As the game's own main does.
     setenv("SDL_VIDEODRIVER", "x11", 0);
     start_game(1);
-    glClear(GL_COLOR_BUFFER_BIT);
+    begin_frame();
     double dt = min_frame_ms / 1000.0;
     current_world->update(dt);
     current_world->draw();

@@ -10,6 +10,7 @@
 #include "menu/screens.hpp"
 #include "progress/high_score_table.hpp"
 #include "progress/player_info.hpp"
+#include "render/frame.hpp"
 #include "render/gl.hpp"
 #include "render/gl_context.hpp"
 #include "render/gl_errors.hpp"
@@ -112,10 +113,8 @@ void gl_setup()
     glEnable(GL_LINE_SMOOTH);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    // Polygons count coverage in the stencil and leave it at 0 behind them;
-    // a new context starts it there.
+    // Every frame clears the stencil to 0, where polygons start counting.
     glClearStencil(0);
-    glClear(GL_STENCIL_BUFFER_BIT);
     gl_errors("init");
 }
 
@@ -235,7 +234,7 @@ int run_game(int argc, char** argv)
         event_pass(frame_ms);
         if (!current_world)
             break;
-        glClear(GL_COLOR_BUFFER_BIT);
+        begin_frame();
         double dt = frame_ms / 1000.0;
         current_world->update(dt);
         if (!current_world)

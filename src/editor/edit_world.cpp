@@ -1,9 +1,8 @@
 #include "editor/edit_world.hpp"
 
-#include <cassert>
-
 #include "menu/screens.hpp"
 #include "render/gl.hpp"
+#include "storage/invariant.hpp"
 #include "world/world.hpp"
 
 namespace {
@@ -17,7 +16,7 @@ constexpr double help_speed = 0.3;  // units per second
 
 EditWorld::EditWorld(std::unique_ptr<World> to_edit) : world(std::move(to_edit))
 {
-    assert(world && "to_edit");
+    INVARIANT(world && "to_edit");
     edit_stack.push_back(world.get());
 }
 

@@ -1,7 +1,6 @@
 #include "editor/point_edit_adaptor.hpp"
 
 #include <algorithm>
-#include <cassert>
 #include <cmath>
 #include <utility>
 
@@ -9,6 +8,7 @@
 #include "app/random.hpp"
 #include "editor/hover_link.hpp"
 #include "render/gl.hpp"
+#include "storage/invariant.hpp"
 
 int grid = 0;
 
@@ -43,8 +43,8 @@ PointEditAdaptor::PointEditAdaptor(Vector2* target, const Vector2* cursor_)
 PointEditAdaptor::PointEditAdaptor(std::unique_ptr<BasePointInterface> pi_, const Vector2* cursor_)
     : pi(std::move(pi_)), cursor(cursor_)
 {
-    assert(cursor && "cursor");
-    assert(pi && "pi");
+    INVARIANT(cursor && "cursor");
+    INVARIANT(pi && "pi");
 }
 
 bool PointEditAdaptor::handle_top_event(const SDL_Event& event, double&, BaseEditable*& next)
@@ -63,7 +63,7 @@ bool PointEditAdaptor::handle_top_event(const SDL_Event& event, double&, BaseEdi
 
 void PointEditAdaptor::edit_update(double&, bool& is_top)
 {
-    assert(is_top && "top_of_stack");
+    INVARIANT(is_top && "top_of_stack");
     Vector2 target = *cursor;
     if (grid != 0) {
         // The jitter keeps snapped points from lining up exactly, which the
@@ -77,7 +77,7 @@ void PointEditAdaptor::edit_update(double&, bool& is_top)
 
 void PointEditAdaptor::edit_draw(bool& is_top)
 {
-    assert(is_top && "top_of_stack");
+    INVARIANT(is_top && "top_of_stack");
     const Vector2 p = pi->get();
     const Vector2 c = *cursor;
     constexpr double h = 0.02;

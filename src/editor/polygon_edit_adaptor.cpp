@@ -1,6 +1,5 @@
 #include "editor/polygon_edit_adaptor.hpp"
 
-#include <cassert>
 #include <cmath>
 #include <numbers>
 #include <vector>
@@ -14,6 +13,7 @@
 #include "menu/pointer_marker.hpp"
 #include "render/gl.hpp"
 #include "storage/base_storage.hpp"
+#include "storage/invariant.hpp"
 
 namespace {
 
@@ -98,7 +98,7 @@ bool edit_sanity_check(const Polygon& polygon, std::string& message, Vector2& wh
 
 PolygonEditAdaptor::PolygonEditAdaptor(Polygon* polygon_, const Vector2* cursor_) : polygon(polygon_), cursor(cursor_)
 {
-    assert(polygon && cursor && "cursor");
+    INVARIANT(polygon && cursor && "cursor");
     place_handles();
 }
 
@@ -372,7 +372,7 @@ std::string PolygonEditAdaptor::help_text()
 PolygonEdgeEditAdaptor::PolygonEdgeEditAdaptor(Polygon* polygon_, const Vector2* cursor_, int from, bool remove_)
     : polygon(polygon_), cursor(cursor_), from_point(from), remove(remove_)
 {
-    assert(polygon && cursor && "cursor");
+    INVARIANT(polygon && cursor && "cursor");
 }
 
 bool PolygonEdgeEditAdaptor::handle_top_event(const SDL_Event& event, double&, BaseEditable*& next)
@@ -395,7 +395,7 @@ bool PolygonEdgeEditAdaptor::handle_top_event(const SDL_Event& event, double&, B
 
 void PolygonEdgeEditAdaptor::edit_update(double&, bool& is_top)
 {
-    assert(is_top && "top");
+    INVARIANT(is_top && "top");
     const Vector2 local_cursor = polygon->to_local(*cursor);
     target_point = -1;
     double best = 0.01;
@@ -410,7 +410,7 @@ void PolygonEdgeEditAdaptor::edit_update(double&, bool& is_top)
 
 void PolygonEdgeEditAdaptor::edit_draw(bool& is_top)
 {
-    assert(is_top && "top");
+    INVARIANT(is_top && "top");
     const double green = remove ? 0.1 : 0.9;
     glBegin(GL_LINES);
     glColor3d(0.9, green, 0);

@@ -1,4 +1,3 @@
-#include <cassert>
 #include <cmath>
 #include <set>
 
@@ -6,6 +5,7 @@
 #include "geometry/physics_polygon.hpp"
 #include "geometry/segment.hpp"
 #include "geometry/sword.hpp"
+#include "storage/invariant.hpp"
 
 namespace {
 
@@ -51,7 +51,7 @@ void PhysicsPolygon::find_crossings(const Vector2& new_pos, CutEvents& events)
         log_out() << "Suddenly inside.\n";
         entrance.parent = this;
         entrance.e1_to_erase = find_edge(edges, edge);
-        assert(entrance.e1_to_erase != edges.end());
+        INVARIANT(entrance.e1_to_erase != edges.end());
         entrance.e2_to_erase = edges.end();
         entrance.entering = true;
         entrance.leaving = false;
@@ -149,7 +149,7 @@ bool PhysicsPolygon::hit_by_sword(const Intersection& isect, Sword& sword)
 void PhysicsPolygon::apply_crossing(const Intersection& isect, Sword& sword)
 {
     // 1.
-    assert(isect.parent == this);
+    INVARIANT(isect.parent == this);
     cut_pending = !isect.entering;
 
     // 2.
@@ -163,7 +163,7 @@ void PhysicsPolygon::apply_crossing(const Intersection& isect, Sword& sword)
     }
 
     // 3.
-    assert(!sword_inside || points.back() == last_sword_pos);
+    INVARIANT(!sword_inside || points.back() == last_sword_pos);
 
     // 4.
     const int a = isect.e1_to_erase->first;
@@ -180,7 +180,7 @@ void PhysicsPolygon::apply_crossing(const Intersection& isect, Sword& sword)
 
     if (isect.e2_to_erase == edges.end()) {
         // 5. A boundary edge.
-        assert(isect.entering || isect.leaving);
+        INVARIANT(isect.entering || isect.leaving);
         if (isect.leaving) {
             if (sword_inside) {
                 sword.inside_count -= 1;

@@ -1,6 +1,5 @@
 #include "geometry/physics_polygon.hpp"
 
-#include <cassert>
 #include <cmath>
 #include <numbers>
 
@@ -8,6 +7,7 @@
 #include "geometry/polygon_faults.hpp"
 #include "render/gl.hpp"
 #include "storage/base_storage.hpp"
+#include "storage/invariant.hpp"
 
 namespace {
 
@@ -94,7 +94,7 @@ void PhysicsPolygon::update_mass_properties()
         }
     } else {
         log_out() << "Mass Zero!" << '\n';
-        assert(!points.empty());
+        INVARIANT(!points.empty());
         area = 0.0001;
         c = points.front();
     }

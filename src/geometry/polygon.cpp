@@ -12,6 +12,7 @@
 #include "geometry/polygon_faults.hpp"
 #include "geometry/segment.hpp"
 #include "storage/base_storage.hpp"
+#include "storage/invariant.hpp"
 
 namespace {
 
@@ -288,12 +289,12 @@ Vector2 Polygon::centroid() const
     }
     if (-0.0001 <= area && area <= 0.0) {
         log_out() << "Mass Zero!\n";
-        assert(!points.empty());
+        INVARIANT(!points.empty());
         return points[0];
     }
     if (area < -0.0001) {
         log_out() << "Mass: " << area << '\n';
-        assert(area >= -0.0001 && "the boundary must run counter-clockwise");
+        INVARIANT(area >= -0.0001 && "the boundary must run counter-clockwise");
     }
     return sum / (6.0 * area);
 }

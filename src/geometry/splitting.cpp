@@ -1,4 +1,3 @@
-#include <cassert>
 #include <iterator>
 #include <optional>
 #include <utility>
@@ -6,6 +5,7 @@
 
 #include "app/log.hpp"
 #include "geometry/physics_polygon.hpp"
+#include "storage/invariant.hpp"
 
 namespace {
 
@@ -38,7 +38,7 @@ void add_edge(Piece& piece, const std::vector<Vector2>& points, int a, int b, co
 {
     const int fp = piece_point(piece, points, a, sword_point);
     const int sp = piece_point(piece, points, b, sword_point);
-    assert(fp != sp);
+    INVARIANT(fp != sp);
     piece.edges.emplace(fp, sp);
 }
 
@@ -160,7 +160,7 @@ void move_sword_point_last(Piece& piece)
     EdgeMap renumbered;
     for (const auto& [start, end] : piece.edges) {
         const std::pair<int, int> t(renumber(start), renumber(end));
-        assert(t.first != t.second);
+        INVARIANT(t.first != t.second);
         renumbered.insert(t);
     }
     piece.edges = std::move(renumbered);
@@ -180,7 +180,7 @@ void PhysicsPolygon::split_into_pieces(std::vector<PhysicsPolygon>& pieces)
     cut_pending = false;
     const bool was_inside = sword_inside;
     const double old_mass = mass;
-    assert(old_mass > 0);
+    INVARIANT(old_mass > 0);
 
     // 2.1 - 2.5
     const EdgeMap whole = edges;
@@ -274,7 +274,7 @@ void PhysicsPolygon::split_into_pieces(std::vector<PhysicsPolygon>& pieces)
     }
 
     // 3.
-    assert(!walks.empty() && "did_self");
+    INVARIANT(!walks.empty() && "did_self");
     if (self) {
         *this = std::move(*self);
         return;

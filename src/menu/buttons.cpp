@@ -1,6 +1,5 @@
 #include "menu/buttons.hpp"
 
-#include <cassert>
 #include <filesystem>
 #include <memory>
 
@@ -13,6 +12,7 @@
 #include "render/files.hpp"
 #include "render/notice.hpp"
 #include "storage/file_storage.hpp"
+#include "storage/invariant.hpp"
 #include "world/playback_world.hpp"
 #include "world/recording_world.hpp"
 #include "world/world.hpp"
@@ -127,7 +127,7 @@ bool ReturnButton::handle_event(const SDL_Event& event, double&, bool& world_rep
     if (!is_activation(event) && !is_key_press(event, SDLK_ESCAPE))
         return false;
     MenuWorld* menu = current_menu();
-    assert(menu && menu->held && "world");
+    INVARIANT(menu && menu->held && "world");
     if (!menu || !menu->held)
         return false;
     pop_menu();
@@ -143,7 +143,7 @@ bool RestartLevelButton::handle_event(const SDL_Event& event, double&, bool& wor
         return false;
     MenuWorld* menu = current_menu();
     World* world = menu ? dynamic_cast<World*>(menu->held.get()) : nullptr;
-    assert(world && "w");
+    INVARIANT(world && "w");
     if (!world)
         return false;
     const std::string level_file = world->file_name;
@@ -176,7 +176,7 @@ bool PerfectRetryButton::handle_event(const SDL_Event& event, double&, bool& wor
         return false;
     pop_menu();
     auto* playback = dynamic_cast<PlaybackWorld*>(current_world);
-    assert(playback && "p");
+    INVARIANT(playback && "p");
     if (playback)
         playback->open_perfect_menu();
     world_replaced = true;
@@ -192,7 +192,7 @@ bool EditButton::handle_event(const SDL_Event& event, double&, bool& world_repla
     pop_menu();
     world_replaced = true;
     auto* played = dynamic_cast<World*>(current_world);
-    assert(played && "w");
+    INVARIANT(played && "w");
     if (!played)
         return true;
     std::unique_ptr<World> level;
@@ -203,7 +203,7 @@ bool EditButton::handle_event(const SDL_Event& event, double&, bool& world_repla
         backup.rewind();
         level = std::make_unique<World>();
         const bool restored = level->load(backup);
-        assert(restored && "store");
+        INVARIANT(restored && "store");
         (void)restored;
         level->file_name = playtest_backup.file_name;
         playtest_backup = PlaytestBackup{};
@@ -224,7 +224,7 @@ bool PlaytestButton::handle_event(const SDL_Event& event, double&, bool& world_r
         return false;
     MenuWorld* menu = current_menu();
     auto* editor = menu ? dynamic_cast<EditWorld*>(menu->held.get()) : nullptr;
-    assert(editor && "edit");
+    INVARIANT(editor && "edit");
     if (!editor || !editor->world)
         return false;
 

@@ -1,10 +1,10 @@
 #include "menu/menu_world.hpp"
 
 #include <algorithm>
-#include <cassert>
 
 #include "app/log.hpp"
 #include "menu/pointer_marker.hpp"
+#include "storage/invariant.hpp"
 
 Vector2 saved_menu_pointer;
 
@@ -22,7 +22,7 @@ double menu_alpha()
 void pop_menu()
 {
     MenuWorld* menu = current_menu();
-    assert(menu && "menu");
+    INVARIANT(menu && "menu");
     if (!menu)
         return;
     current_world = menu->held.release();
@@ -66,7 +66,7 @@ bool MenuWorld::handle_event(const SDL_Event& event, double& dt)
         const bool handled = items[selected]->handle_event(event, dt, world_replaced);
         if (world_replaced) {
             // The menu may be gone already: touch nothing.
-            assert(handled && "handled");
+            INVARIANT(handled && "handled");
             return true;
         }
         if (handled)

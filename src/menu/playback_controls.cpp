@@ -1,12 +1,12 @@
 #include "menu/playback_controls.hpp"
 
 #include <algorithm>
-#include <cassert>
 #include <cmath>
 
 #include "app/log.hpp"
 #include "menu/menu_world.hpp"
 #include "render/gl.hpp"
+#include "storage/invariant.hpp"
 #include "world/playback_world.hpp"
 
 namespace {
@@ -34,11 +34,11 @@ int frame_count_of(const PlaybackWorld& playback)
 PlaybackWorld* controlled_playback()
 {
     MenuWorld* menu = current_menu();
-    assert(menu && "menu");
+    INVARIANT(menu && "menu");
     if (!menu)
         return nullptr;
     auto* playback = dynamic_cast<PlaybackWorld*>(menu->held.get());
-    assert(playback && "play");
+    INVARIANT(playback && "play");
     return playback;
 }
 
@@ -82,7 +82,7 @@ bool PerfectPlayFromHereButton::handle_event(const SDL_Event& event, double&, bo
     // The playback becomes the game, and this button goes with its menu.
     pop_menu();
     auto* playback = dynamic_cast<PlaybackWorld*>(current_world);
-    assert(playback && "play");
+    INVARIANT(playback && "play");
     playback->discard_future();
     world_replaced = true;
     return true;
@@ -221,7 +221,7 @@ bool PlaybackTimeline::handle_event(const SDL_Event& event, double&, bool&)
     if (event.type != SDL_MOUSEBUTTONDOWN)
         return false;
     MenuWorld* menu = current_menu();
-    assert(menu && menu->held && "menu");
+    INVARIANT(menu && menu->held && "menu");
     if (!menu)
         return false;
     PlaybackWorld* playback = controlled_playback();
@@ -252,7 +252,7 @@ void PlaybackTimeline::draw()
     auto* playback = menu ? dynamic_cast<PlaybackWorld*>(menu->held.get()) : nullptr;
     if (!playback) {
         log_out() << "Oh, spite!" << '\n';
-        assert(playback && "play");
+        INVARIANT(playback && "play");
         return;
     }
     const double left = position.x - half_width;

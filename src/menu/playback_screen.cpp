@@ -1,6 +1,5 @@
 #include "menu/playback_screen.hpp"
 
-#include <cassert>
 #include <memory>
 
 #include "app/log.hpp"
@@ -11,6 +10,7 @@
 #include "menu/scroll_gizmo.hpp"
 #include "render/files.hpp"
 #include "render/notice.hpp"
+#include "storage/invariant.hpp"
 #include "world/playback_world.hpp"
 
 std::string recording_title(const std::string& path)
@@ -26,7 +26,7 @@ bool build_playback_screen(const std::string& recording_path, bool perfect_mode)
     PlaybackWorld* playback = nullptr;
     if (recording_path.empty()) {
         playback = dynamic_cast<PlaybackWorld*>(current_world);
-        assert(playback && "play");
+        INVARIANT(playback && "play");
         if (!playback) {
             log_err() << "No playback to show the controls for" << '\n';
             return false;

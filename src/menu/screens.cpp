@@ -1,6 +1,5 @@
 #include "menu/screens.hpp"
 
-#include <cassert>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -19,6 +18,7 @@
 #include "progress/time_text.hpp"
 #include "render/files.hpp"
 #include "render/notice.hpp"
+#include "storage/invariant.hpp"
 #include "world/playback_world.hpp"
 #include "world/recording_world.hpp"
 #include "world/world.hpp"
@@ -254,7 +254,7 @@ void build_score_screen(bool personal)
 void build_welcome_menu()
 {
     const auto* level = dynamic_cast<const World*>(current_world);
-    assert(level && "w");
+    INVARIANT(level && "w");
     auto menu = new_menu(false, true, never_hide);
     add_label(*menu, "Welcome to " + (level ? level_name(level->file_name) : std::string()), 0.2, Vector2(0, 0.7));
     add_label(*menu, level ? level->front_matter : std::string(), 0.1, Vector2(0, 0.35));
@@ -290,11 +290,11 @@ bool keep_recording(World& game, bool perfect_mode, const std::string& file)
     std::filesystem::create_directories("recordings", ignored);
     if (perfect_mode) {
         auto* playback = dynamic_cast<PlaybackWorld*>(&game);
-        assert(playback && "p");
+        INVARIANT(playback && "p");
         return playback && playback->dump_recording(file);
     }
     auto* recording = dynamic_cast<RecordingWorld*>(&game);
-    assert(recording && "r");
+    INVARIANT(recording && "r");
     return recording && recording->dump_recording(file);
 }
 
@@ -303,7 +303,7 @@ bool keep_recording(World& game, bool perfect_mode, const std::string& file)
 void build_win_menu(bool perfect_mode)
 {
     auto* game = dynamic_cast<World*>(current_world);
-    assert(game && "w");
+    INVARIANT(game && "w");
     if (!game)
         return;
     auto menu = new_menu(false, true, never_hide);

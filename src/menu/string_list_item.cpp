@@ -1,11 +1,11 @@
 #include "menu/string_list_item.hpp"
 
 #include <algorithm>
-#include <cassert>
 
 #include "menu/image_item.hpp"
 #include "menu/menu_world.hpp"
 #include "render/gl.hpp"
+#include "storage/invariant.hpp"
 
 namespace {
 
@@ -128,7 +128,7 @@ void StringListItem::place_entries()
 void StringListItem::draw()
 {
     MenuWorld* menu = current_menu();
-    assert(menu && "menu");
+    INVARIANT(menu && "menu");
     place_entries();
 
     const double low = bottom();

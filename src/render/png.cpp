@@ -1,7 +1,6 @@
 #include "render/png.hpp"
 
 #include <algorithm>
-#include <cassert>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +10,7 @@
 #include <png.h>
 
 #include "app/log.hpp"
+#include "storage/invariant.hpp"
 
 namespace {
 
@@ -117,7 +117,7 @@ bool load_png(const std::string& path, std::uint32_t& width, std::uint32_t& heig
     // png_read_image would turn this on by itself, but libpng 1.6 warns about it.
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
-    assert(png_get_rowbytes(png, info) == w * sizeof(std::uint32_t) && "rowbytes == w*sizeof(uint32_t)");
+    INVARIANT(png_get_rowbytes(png, info) == w * sizeof(std::uint32_t) && "rowbytes == w*sizeof(uint32_t)");
 
     bool allocated = true;
     try {
@@ -142,7 +142,7 @@ bool load_png(const std::string& path, std::uint32_t& width, std::uint32_t& heig
 
 void flip_rows(std::vector<std::uint32_t>& pixels, std::uint32_t width, std::uint32_t height)
 {
-    assert(pixels.size() == static_cast<std::size_t>(width) * height);
+    INVARIANT(pixels.size() == static_cast<std::size_t>(width) * height);
     const auto row = [&](std::uint32_t r) { return pixels.begin() + static_cast<std::ptrdiff_t>(r) * width; };
     for (std::uint32_t r = 0; r < height / 2; ++r)
         std::swap_ranges(row(r), row(r + 1), row(height - 1 - r));

@@ -167,7 +167,7 @@ void draw_polygon(const PolygonStyle& style, const Polygon& polygon, double alph
     if (!style.textures_fetched)
         fetch_style_textures(style);
 
-    // 1. Drawing sees a const polygon, so a stale box and outline are
+    // Drawing sees a const polygon, so a stale box and outline are
     // recomputed for this draw only.
     Vector2 bbox_min = polygon.bbox_min;
     Vector2 bbox_max = polygon.bbox_max;
@@ -186,30 +186,31 @@ void draw_polygon(const PolygonStyle& style, const Polygon& polygon, double alph
         loops = &retraced_loops;
     }
 
-    // 2. Local coordinates from here on.
+    // Local coordinates from here on.
     const Rotation& m = polygon.rotation;
     const GLdouble transform[16] = {m.m00, m.m10, 0.0, 0.0, m.m01, m.m11, 0.0, 0.0,
                                     0.0,   0.0,   1.0, 0.0, polygon.position.x, polygon.position.y, 0.0, 1.0};
     glPushMatrix();
     glMultMatrixd(transform);
 
-    // 3. The stencil is 0 everywhere: every polygon sets it back to 0 where
-    // it counted (step 9), which costs far fewer pixels than clearing a box
-    // around it first, above all for the many small pieces of a busy level.
+    // The stencil is 0 everywhere: the frame starts with it cleared and every
+    // polygon sets it back to 0 where it counted (at the end), which costs far
+    // fewer pixels than clearing a box around each one first, above all for
+    // the many small pieces of a busy level.
     glEnable(GL_STENCIL_TEST);
     glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
 
-    // 4. Count coverage: inside pixels are covered an odd number of times.
+    // Count coverage: inside pixels are covered an odd number of times.
     glStencilFunc(GL_ALWAYS, 0, ~0u);
     glStencilOp(GL_KEEP, GL_INCR_WRAP, GL_INCR_WRAP);
     draw_fans(*loops, points);
 
-    // 5. From here on only odd pixels are drawn.
+    // From here on only odd pixels are drawn.
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glStencilFunc(GL_EQUAL, 1, 1);
     glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
 
-    // 6. Interior; its depth z = 0 is the reference for the light band.
+    // Interior; its depth z = 0 is the reference for the light band.
     glBindTexture(GL_TEXTURE_2D, style.main_texture);
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_DEPTH_TEST);
@@ -228,7 +229,7 @@ void draw_polygon(const PolygonStyle& style, const Polygon& polygon, double alph
     glEnd();
     glDisable(GL_DEPTH_TEST);
 
-    // 7. Edge bands; each kind's picture runs on from one edge to the next.
+    // Edge bands; each kind's picture runs on from one edge to the next.
     double edge_run = 0.0;
     double cut_run = 0.0;
     for (const auto& edge : polygon.edges) {
@@ -244,7 +245,7 @@ void draw_polygon(const PolygonStyle& style, const Polygon& polygon, double alph
         run += 2.0 * style.edge_width + length;
     }
 
-    // 8. Light band. The first pass leaves in the depth buffer the band
+    // Light band. The first pass leaves in the depth buffer the band
     // nearest the outline (depth grows inwards); the second draws only that.
     const std::vector<BandVertex> strip = light_band(*loops, points, polygon.angle, style.light_width);
     glEnable(GL_DEPTH_TEST);
@@ -266,8 +267,8 @@ void draw_polygon(const PolygonStyle& style, const Polygon& polygon, double alph
     }
     glEnd();
 
-    // 9. The same fans put the stencil back to 0, then the plain state the
-    // other drawing expects.
+    // The same fans put the stencil back to 0 for the next polygon, then the
+    // plain state the other drawing expects.
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_TEXTURE_2D);
     glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);

@@ -1,6 +1,5 @@
 #include "render/texture_manager.hpp"
 
-#include <cassert>
 #include <map>
 #include <type_traits>
 #include <vector>
@@ -10,6 +9,7 @@
 #include "render/gl_context.hpp"
 #include "render/gl_errors.hpp"
 #include "render/png.hpp"
+#include "storage/invariant.hpp"
 
 static_assert(std::is_same_v<GLuint, std::uint32_t> && std::is_same_v<GLint, std::int32_t>);
 
@@ -39,7 +39,7 @@ std::uint32_t load_texture_file(const char* path, double& aspect, std::uint32_t 
         log_err() << "Didn't work." << '\n';
         return 0;
     }
-    assert(static_cast<std::size_t>(width) * height == data.size() && "width * height == data.size()");
+    INVARIANT(static_cast<std::size_t>(width) * height == data.size() && "width * height == data.size()");
     flip_rows(data, width, height);
     aspect = static_cast<double>(width) / static_cast<double>(height);
 

@@ -1,6 +1,5 @@
 #include "storage/file_storage.hpp"
 
-#include <cassert>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -9,6 +8,7 @@
 #include <unistd.h>
 
 #include "app/log.hpp"
+#include "storage/invariant.hpp"
 
 InFileStorage::InFileStorage(const std::string& file_name, bool tolerant) : file_name_(file_name)
 {
@@ -38,7 +38,7 @@ InFileStorage::InFileStorage(const std::string& file_name, bool tolerant) : file
 void InFileStorage::write_raw(const void*, std::size_t)
 {
     log_out() << "Tried to write to an infile" << '\n';
-    assert(!"write to an InFileStorage");
+    INVARIANT(!"write to an InFileStorage");
 }
 
 bool InFileStorage::read_raw(void* data, std::size_t size)
@@ -99,14 +99,14 @@ void OutFileStorage::write_raw(const void* data, std::size_t size)
 bool OutFileStorage::read_raw(void*, std::size_t)
 {
     log_out() << "Tried to read from an outfile" << '\n';
-    assert(!"read from an OutFileStorage");
+    INVARIANT(!"read from an OutFileStorage");
     return false;
 }
 
 void OutFileStorage::rewind()
 {
     log_out() << "Tried to rewind an outfile" << '\n';
-    assert(!"rewind of an OutFileStorage");
+    INVARIANT(!"rewind of an OutFileStorage");
 }
 
 bool OutFileStorage::finish()

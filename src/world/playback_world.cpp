@@ -1,13 +1,13 @@
 #include "world/playback_world.hpp"
 
 #include <algorithm>
-#include <cassert>
 #include <cmath>
 #include <cstring>
 #include <fstream>
 
 #include "app/log.hpp"
 #include "storage/file_storage.hpp"
+#include "storage/invariant.hpp"
 
 namespace {
 
@@ -212,8 +212,7 @@ void PlaybackWorld::load_snapshot(Snapshot& snapshot)
 {
     snapshot.state.rewind();
     const bool loaded_again = load(snapshot.state);
-    assert(loaded_again && "a snapshot of this world loads");
-    (void)loaded_again;
+    INVARIANT(loaded_again && "a snapshot of this world loads");
 }
 
 void PlaybackWorld::discard_future()

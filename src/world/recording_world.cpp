@@ -1,10 +1,10 @@
 #include "world/recording_world.hpp"
 
-#include <cassert>
 #include <cmath>
 
 #include "app/log.hpp"
 #include "storage/file_storage.hpp"
+#include "storage/invariant.hpp"
 
 RecordingWorld::RecordingWorld(const std::string& level_file, const std::string& recording_name)
     : RecordingWorld(InFileStorage(level_file, false), level_file, recording_name)
@@ -55,7 +55,7 @@ void RecordingWorld::update(double& time)
         t += 1;
     if (t > x + 0.4)
         t -= 1;
-    assert(((t - (time * 1000)) < 0.00001) && ((t - (time * 1000)) > -0.00001));
+    INVARIANT(((t - (time * 1000)) < 0.00001) && ((t - (time * 1000)) > -0.00001));
 
     // 2. The frame goes into the recording before the step, which may end
     // the game and replace this world.

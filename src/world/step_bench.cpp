@@ -1,7 +1,6 @@
 #include "world/step_bench.hpp"
 
 #include <algorithm>
-#include <cassert>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -11,6 +10,7 @@
 #include <numbers>
 
 #include "storage/event_record.hpp"
+#include "storage/invariant.hpp"
 #include "storage/memory_storage.hpp"
 #include "world/playback_world.hpp"
 #include "world/recording_world.hpp"
@@ -186,7 +186,7 @@ BenchResult bench_level(const std::string& name, const World& level, int steps)
     const auto fresh = [&record] {
         record.rewind();
         auto world = std::make_unique<World>(record);
-        assert(world->loaded());
+        INVARIANT(world->loaded());
         return world;
     };
 

@@ -8,12 +8,14 @@
 #include <string>
 #include <vector>
 
+#include <SDL/SDL.h>
 #include <gtest/gtest.h>
 
 #include "geometry/goal_polygon.hpp"
 #include "geometry/polygon.hpp"
 #include "geometry/sword.hpp"
 #include "render/font_maker.hpp"
+#include "render/frame.hpp"
 #include "render/gl.hpp"
 #include "render/png.hpp"
 #include "render/polygon_style.hpp"
@@ -175,21 +177,41 @@ protected:
 
 }  // namespace
 
-TEST_F(StyleDraw, LShapeFillsItsMaterialOnly)
+TEST_F(StyleDraw, ShapesFillTheirMaterialOnlyWhateverTheLastFrameLeftInTheStencil)
 {
-    // The unit L with its notch at the top right, origin at its bottom left.
+    // The unit L with its notch at the top right, origin at its bottom left,
+    // and a banded square over its bottom right corner drawn after it.
     Polygon l_shape = make_polygon({{0, 0}, {1, 0}, {1, 0.5}, {0.5, 0.5}, {0.5, 1}, {0, 1}},
                                    {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 0}}, "flat", {-0.5, -0.5});
-    l_shape.draw();
+    Polygon over = square(0.2, "banded", {0.5, -0.5});
+    const auto frame = [&] {
+        begin_frame();
+        l_shape.draw();
+        over.draw();
+    };
+    frame();
     expect_colour(-0.25, -0.25, red);
     expect_colour(0.25, -0.25, red);
     expect_colour(-0.25, 0.25, red);
     expect_colour(0.25, 0.25, black);
     expect_colour(0.6, 0.0, black);
     expect_colour(-0.6, 0.0, black);
+    // Over the L the square counts from the 0 the L left behind.
+    expect_colour(0.35, -0.4, green);
+    expect_colour(0.5, -0.5, red);
     EXPECT_EQ(glIsEnabled(GL_STENCIL_TEST), GL_FALSE);
     EXPECT_EQ(glIsEnabled(GL_DEPTH_TEST), GL_FALSE);
     EXPECT_EQ(glIsEnabled(GL_TEXTURE_2D), GL_FALSE);
+    int width = 0, height = 0;
+    const std::vector<std::uint8_t> first = read_rgba(width, height);
+
+    // A driver that discards the stencil at the swap leaves anything in it.
+    SDL_GL_SwapBuffers();
+    glClearStencil(1);
+    glClear(GL_STENCIL_BUFFER_BIT);
+    glClearStencil(0);
+    frame();
+    EXPECT_TRUE(read_rgba(width, height) == first) << "the second frame differs from the first";
 }
 
 TEST_F(StyleDraw, HolesStayEmptyAndAlphaScalesTheColour)
