@@ -8,6 +8,8 @@
 #include "app/log.hpp"
 #include "storage/file_storage.hpp"
 #include "tool_command.hpp"
+#include "world/level_check.hpp"
+#include "world/level_list.hpp"
 #include "world/level_text.hpp"
 #include "world/runner.hpp"
 #include "world/world.hpp"
@@ -16,7 +18,11 @@ namespace {
 
 const char usage[] =
     "  level dump FILE.lev                  print the level as level text (docs/level_format.md)\n"
-    "  level build SRC.txt OUT.lev          make a level file from level text";
+    "  level build SRC.txt OUT.lev          make a level file from level text\n"
+    "  level check [--list LIST] FILE.lev|FILE.txt ...\n"
+    "                                       what is wrong with each level, one line a finding;\n"
+    "                                       exit 1 on any error; `unlocks` goals must name a level\n"
+    "                                       of LIST (default levels/levels.list)";
 
 int dump(const std::string& file)
 {
@@ -63,8 +69,49 @@ int build(const std::string& source, const std::string& target)
     return written ? 0 : 1;
 }
 
+int check(const std::vector<std::string>& args)
+{
+    LevelCheckOptions options;
+    std::vector<std::string> files;
+    bool list_given = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        if (args[i] == "--list" && i + 1 < args.size() && !list_given) {
+            options.level_list_path = args[++i];
+            list_given = true;
+        } else {
+            files.push_back(args[i]);
+        }
+    }
+    if (files.empty()) {
+        std::cerr << "usage:\n" << usage << '\n';
+        return 2;
+    }
+    options.level_list = read_level_list(options.level_list_path);
+    if (list_given && options.level_list.empty()) {
+        std::cerr << "level check: cannot read the level list " << options.level_list_path << '\n';
+        return 1;
+    }
+
+    bool error = false;
+    for (const std::string& file : files) {
+        // Loading and playing print the game's own lines; only findings show.
+        set_log_streams(nullptr, nullptr);
+        const std::vector<LevelFinding> findings = check_level_file(file, options);
+        restore_log_streams();
+        for (const LevelFinding& finding : findings) {
+            const bool is_error = finding.severity == LevelFinding::Severity::error;
+            error = error || is_error;
+            std::cout << file << (is_error ? ": error: " : ": warning: ") << finding.message << '\n';
+        }
+    }
+    std::cout.flush();
+    return error ? 1 : 0;
+}
+
 int run(const std::vector<std::string>& args)
 {
+    if (!args.empty() && args[0] == "check")
+        return check(args);
     if (args.size() == 2 && args[0] == "dump")
         return dump(args[1]);
     if (args.size() == 3 && args[0] == "build")
