@@ -99,9 +99,8 @@ int check(const std::vector<std::string>& args)
         const std::vector<LevelFinding> findings = check_level_file(file, options);
         restore_log_streams();
         for (const LevelFinding& finding : findings) {
-            const bool is_error = finding.severity == LevelFinding::Severity::error;
-            error = error || is_error;
-            std::cout << file << (is_error ? ": error: " : ": warning: ") << finding.message << '\n';
+            error = error || finding.severity == LevelFinding::Severity::error;
+            std::cout << file << ": " << finding_line(finding) << '\n';
         }
     }
     std::cout.flush();

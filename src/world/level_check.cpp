@@ -169,6 +169,19 @@ void check_goals(const World& world, const LevelCheckOptions& options, std::vect
 
 }  // namespace
 
+std::string finding_line(const LevelFinding& finding)
+{
+    return (finding.severity == Severity::error ? "error: " : "warning: ") + finding.message;
+}
+
+std::vector<std::string> finding_lines(const std::vector<LevelFinding>& findings)
+{
+    std::vector<std::string> lines;
+    for (const LevelFinding& finding : findings)
+        lines.push_back(finding_line(finding));
+    return lines;
+}
+
 std::vector<LevelFinding> check_level(World& world, const LevelCheckOptions& options)
 {
     std::vector<LevelFinding> findings;
@@ -201,7 +214,8 @@ std::vector<LevelFinding> check_level(World& world, const LevelCheckOptions& opt
     idle.frames = options.idle_frames;
     const RunResult result = run_world(world, InputScript{}, idle);
     if (result.outcome == Outcome::win)
-        warn("the level is won with no input at all, in " + std::to_string(result.frames) + " frames");
+        warn("the level is won with no input at all, in " + std::to_string(result.frames) +
+             (result.frames == 1 ? " frame" : " frames"));
     return findings;
 }
 

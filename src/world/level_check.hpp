@@ -16,6 +16,12 @@ struct LevelFinding {
     bool operator==(const LevelFinding&) const = default;
 };
 
+// "error: MESSAGE" or "warning: MESSAGE", as the tool prints it after the
+// file's name.
+std::string finding_line(const LevelFinding& finding);
+// Every finding's line, in order.
+std::vector<std::string> finding_lines(const std::vector<LevelFinding>& findings);
+
 struct LevelCheckOptions {
     // The level list that `unlocks` goals must name a level of: its lines, as
     // read_level_list gives them, and where they came from (for messages).
