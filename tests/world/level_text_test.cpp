@@ -334,4 +334,18 @@ TEST(LevelTool, DumpRefusesADamagedFileAndBuildsWhatItDumps)
     ASSERT_EQ(run("dump " + dir.file("good.lev") + " >" + dir.file("good.txt")), 0);
     ASSERT_EQ(run("build " + dir.file("good.txt") + " " + dir.file("again.lev")), 0);
     EXPECT_EQ(read_file_bytes(dir.file("again.lev")), read_file_bytes(dir.file("good.lev")));
+
+    // check: a line per finding after the file's name; errors only make it fail.
+    const std::string warned = "wall\n points 0 0 0 1 1 1 1 0\n"
+                               "body\n points -1.5 0.5 -1.2 0.5 -1.2 0.8\n"
+                               "goal\n points -1 -1 -0.5 -1 -0.5 -0.5\n required\n bit Undefined count 0 amount 0\n";
+    write_file_bytes(dir.file("warned.txt"), std::vector<unsigned char>(warned.begin(), warned.end()));
+    EXPECT_EQ(WEXITSTATUS(run("check " + dir.file("warned.txt") + " >" + dir.file("out.txt"))), 0);
+    EXPECT_EQ(read_text(dir.file("out.txt")),
+              dir.file("warned.txt") + ": warning: wall 1 runs clockwise, so its contacts push bodies into it\n");
+    EXPECT_EQ(WEXITSTATUS(run("check " + dir.file("damaged.lev") + " " + dir.file("warned.txt") + " >" +
+                              dir.file("out.txt"))),
+              1);
+    const std::string refused = dir.file("damaged.lev") + ": error: the game refuses it: the file is damaged";
+    EXPECT_EQ(read_text(dir.file("out.txt")).rfind(refused, 0), 0u);
 }
