@@ -90,6 +90,50 @@ bool overlaps(PhysicsPolygon body, StaticPolygon wall)
     return false;
 }
 
+enum class Winding { right, clockwise_outside, counter_clockwise_hole };
+
+// Every outline keeps the inside on its left: counter-clockwise round the
+// outside, clockwise round a hole. Whether an outline is a hole is told by
+// how many of the others enclose it.
+Winding winding(const Polygon& polygon)
+{
+    const std::vector<std::vector<int>>& loops = polygon.style.loops;
+    const std::vector<Vector2>& points = polygon.points;
+    const auto encloses = [&](const std::vector<int>& loop, const Vector2& p) {
+        bool inside = false;
+        for (std::size_t k = 0, last = loop.size() - 1; k < loop.size(); last = k++) {
+            const Vector2& a = points[loop[k]];
+            const Vector2& b = points[loop[last]];
+            if ((a.y > p.y) != (b.y > p.y) && p.x < a.x + (p.y - a.y) * (b.x - a.x) / (b.y - a.y))
+                inside = !inside;
+        }
+        return inside;
+    };
+    for (std::size_t i = 0; i < loops.size(); ++i) {
+        const std::vector<int>& loop = loops[i];
+        if (loop.size() < 3)
+            continue;
+        double area = 0;
+        for (std::size_t k = 0; k < loop.size(); ++k) {
+            const Vector2& p = points[loop[k]];
+            const Vector2& q = points[loop[(k + 1) % loop.size()]];
+            area += p.x * q.y - p.y * q.x;
+        }
+        // The middle of an edge: a corner may touch another outline.
+        const Vector2 probe = (points[loop[0]] + points[loop[1]]) * 0.5;
+        int depth = 0;
+        for (std::size_t j = 0; j < loops.size(); ++j)
+            if (j != i && loops[j].size() >= 3 && encloses(loops[j], probe))
+                ++depth;
+        const bool hole = depth % 2 == 1;
+        if (area < 0 && !hole)
+            return Winding::clockwise_outside;
+        if (area > 0 && hole)
+            return Winding::counter_clockwise_hole;
+    }
+    return Winding::right;
+}
+
 bool within_bounds(const Polygon& polygon, const World& world)
 {
     for (const Vector2& p : world_points(polygon))
@@ -191,12 +235,16 @@ std::vector<LevelFinding> check_level(World& world, const LevelCheckOptions& opt
 
     // The loader takes outlines either way round, but contacts push along the
     // wall's inward normal, which is on the left of each edge.
-    for (std::size_t i = 0; i < world.static_polygons.size(); ++i)
-        if (world.static_polygons[i].signed_area() < 0)
+    for (std::size_t i = 0; i < world.static_polygons.size(); ++i) {
+        const Winding w = winding(world.static_polygons[i]);
+        if (w == Winding::clockwise_outside)
             warn(named("wall", i) + " runs clockwise, so its contacts push bodies into it");
+        else if (w == Winding::counter_clockwise_hole)
+            warn("a hole in " + named("wall", i) + " runs counter-clockwise, so its contacts push bodies into it");
+    }
     for (std::size_t i = 0; i < world.goals.size(); ++i)
-        if (world.goals[i].signed_area() < 0)
-            warn(named("goal", i) + " runs clockwise; outlines run counter-clockwise, inside on the left");
+        if (winding(world.goals[i]) != Winding::right)
+            warn(named("goal", i) + " runs the wrong way; outlines keep the inside on their left");
 
     for (std::size_t b = 0; b < world.physics_polygons.size(); ++b)
         for (std::size_t w = 0; w < world.static_polygons.size(); ++w)

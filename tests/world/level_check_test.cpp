@@ -23,6 +23,9 @@ const std::string wood_on_floor = "body\n  points -1 -0.9  -0.8 -0.9  -0.8 -0.7 
 const std::string wood_goal =
     "goal\n  points 0.5 -0.9  1.2 -0.9  1.2 -0.6  0.5 -0.6\n  required\n  bit Wood count 0 amount 0\n";
 
+// A square wall with a square hole; its edges follow.
+const std::string frame = "wall\n  points -0.6 0.2  -0.2 0.2  -0.2 0.6  -0.6 0.6  -0.5 0.3  -0.5 0.5  -0.3 0.5  -0.3 0.3\n";
+
 struct Case {
     const char* what;
     std::string text;
@@ -45,7 +48,11 @@ TEST(LevelCheck, NamesEveryFaultOfItsTestLevelsAndNothingInACleanOne)
          level(wood_on_floor + wood_goal + "wall\n  points 0 0  0 0.1  0.1 0.1  0.1 0\n" +
                "goal\n  points 0 0.5  0 0.6  0.1 0.6  0.1 0.5\n"),
          {"warning: wall 2 runs clockwise, so its contacts push bodies into it",
-          "warning: goal 2 runs clockwise; outlines run counter-clockwise, inside on the left"}},
+          "warning: goal 2 runs the wrong way; outlines keep the inside on their left"}},
+        {"frames: a hole runs clockwise, and one that does not",
+         level(wood_on_floor + wood_goal + frame + "edges 0 1  1 2  2 3  3 0  4 5  5 6  6 7  7 4\n" + frame +
+               "  position 0.5 0\n  edges 0 1  1 2  2 3  3 0  4 7  7 6  6 5  5 4\n"),
+         {"warning: a hole in wall 3 runs counter-clockwise, so its contacts push bodies into it"}},
         {"bodies in walls: a corner inside, and a plank pushed through a post with none",
          level("body\n  points -1 -1  -0.8 -1  -0.8 -0.8  -1 -0.8\n  item Stone\n"
                "body\n  points -0.5 0.3  0.5 0.3  0.5 0.4  -0.5 0.4\n  item Stone\n"
@@ -98,5 +105,5 @@ TEST(LevelCheck, NamesEveryFaultOfItsTestLevelsAndNothingInACleanOne)
     const std::vector<std::string> no_list = {
         "warning: goal 2 unlocks \"Secret\", but there is no level list at levels/levels.list",
         "warning: goal 3 unlocks \"Nowhere\", but there is no level list at levels/levels.list"};
-    EXPECT_EQ(finding_lines(check_level_text(cases[6].text, options)), no_list);
+    EXPECT_EQ(finding_lines(check_level_text(cases[7].text, options)), no_list);
 }
