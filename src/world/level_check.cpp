@@ -157,9 +157,10 @@ double pieces_available(const GoalTargetInfoBit& bit, const std::vector<PhysicsP
             continue;
         if (bit.amount <= 0)
             return infinite;
-        if (highest < lowest || body.item.amount < lowest)
+        // Written so that a number that is not one accepts nothing, as in accept().
+        if (!(highest >= lowest) || !(body.item.amount >= lowest))
             continue;
-        if (lowest <= 0)
+        if (!(lowest > 0))
             return infinite;
         // A body of exactly twice the amount gives two pieces, rounding aside.
         pieces += std::floor(body.item.amount / lowest * (1 + 1e-9));

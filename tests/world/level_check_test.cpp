@@ -24,7 +24,8 @@ const std::string wood_goal =
     "goal\n  points 0.5 -0.9  1.2 -0.9  1.2 -0.6  0.5 -0.6\n  required\n  bit Wood count 0 amount 0\n";
 
 // A square wall with a square hole; its edges follow.
-const std::string frame = "wall\n  points -0.6 0.2  -0.2 0.2  -0.2 0.6  -0.6 0.6  -0.5 0.3  -0.5 0.5  -0.3 0.5  -0.3 0.3\n";
+const std::string frame =
+    "wall\n  points -0.6 0.2  -0.2 0.2  -0.2 0.6  -0.6 0.6  -0.5 0.3  -0.5 0.5  -0.3 0.5  -0.3 0.3\n";
 
 struct Case {
     const char* what;
@@ -72,9 +73,13 @@ TEST(LevelCheck, NamesEveryFaultOfItsTestLevelsAndNothingInACleanOne)
          level("body\n  points -1 -0.9  -0.8 -0.9  -0.8 -0.7  -1 -0.7\n  item Wood 0.3\n"
                "goal\n  points 0 0  0.1 0  0.1 0.1\n  required\n  bit Wood count 0 amount 0.5 tolerance 0.1\n"
                "goal\n  points 0 0  0.1 0  0.1 0.1\n  required\n  bit Wood count 2 amount 0.1 tolerance 0\n"
-               "  bit Stone count 0 amount 0\n"),
+               "  bit Stone count 0 amount 0\n  bit Wood count 0 amount nan\n"),
          {"warning: required goal 1 can never be done: no bodies' items make \"1 Wood@0.5 +/- 0.1\"",
-          "warning: required goal 2 can never be done: no bodies' items make \"1 Stone\""}},
+          "warning: required goal 2 can never be done: no bodies' items make \"1 Stone\"",
+          "warning: required goal 2 can never be done: no bodies' items make \"1 Wood\""}},
+        {"a required goal with no bits and no body to touch it",
+         level("goal\n  points 0 0  0.1 0  0.1 0.1\n  required\n"),
+         {"warning: required goal 1 wants a body to touch it, and there is none"}},
         {"won with no input",
          level("body\n  points 0.6 -0.9  0.8 -0.9  0.8 -0.7  0.6 -0.7\n  item Wood\n" + wood_goal),
          {"warning: the level is won with no input at all, in 1 frame"}},
