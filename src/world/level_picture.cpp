@@ -10,6 +10,7 @@
 #include <SDL/SDL.h>
 
 #include "app/shell.hpp"
+#include "render/files.hpp"
 #include "render/gl.hpp"
 #include "render/gl_context.hpp"
 #include "render/offscreen_frame.hpp"
@@ -111,6 +112,11 @@ bool draw_level_picture(World& world, int width, LevelPicture& picture, std::str
 
 bool open_picture_window(std::string& error)
 {
+    // Elsewhere every polygon would come out blank and every text missing.
+    if (!file_exists("default.txf") || !file_exists("styles/polygon/default/info")) {
+        error = "the game's fonts and styles are not here: run it in the game folder (build/game)";
+        return false;
+    }
     if (gl_ready())
         return true;
     // Only SDL's X11 driver gives an OpenGL window.

@@ -37,7 +37,8 @@ void draw_whole_level(World& world, int left, int bottom, int width, int height)
 bool draw_level_picture(World& world, int width, LevelPicture& picture, std::string& error);
 
 // Opens the game's window when no GL context exists yet, so that the fonts and
-// pictures go to the GL as they load. False, with the reason, without a display.
+// pictures go to the GL as they load. False, with the reason, without a display
+// or outside the game folder.
 bool open_picture_window(std::string& error);
 
 // Loads a level file and writes its picture as a PNG file; run in the game
