@@ -135,6 +135,13 @@ void World::draw()
     draw_background();
     glPushMatrix();
     apply_view();
+    draw_contents(!opening_demo_showing() && (menu_is_current() || goals_visible));
+    glPopMatrix();
+    timer.draw();
+}
+
+void World::draw_contents(bool show_tags)
+{
     for (const PhysicsPolygon& p : physics_polygons)
         p.draw();
     for (const StaticPolygon& p : static_polygons)
@@ -143,14 +150,12 @@ void World::draw()
         g.draw();
     draw_sword(sword.style, sword);
     particles.draw_all();
-    if (!opening_demo_showing() && (menu_is_current() || goals_visible)) {
+    if (show_tags) {
         for (const GoalPolygon& g : goals)
             g.target.draw_tag();
         for (const PhysicsPolygon& p : physics_polygons)
             p.item.draw_tag();
     }
-    glPopMatrix();
-    timer.draw();
 }
 
 std::string damage_text(const BaseStorage& storage)

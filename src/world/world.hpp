@@ -32,6 +32,9 @@ public:
     void update(double& dt) override;
     void draw() override;
     void apply_view() override;
+    // What the camera moves over, in level units: bodies, walls, goals, the
+    // sword, the sparks and, with show_tags, the goals' and bodies' tags.
+    void draw_contents(bool show_tags);
 
     void save(BaseStorage& storage) const override;
     // False when the record is damaged; the world must then be thrown away.

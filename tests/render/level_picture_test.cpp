@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include "render/png.hpp"
+#include "storage/file_storage.hpp"
+#include "support/gl_fixture.hpp"
+#include "support/log_capture.hpp"
+#include "world/level_picture.hpp"
+#include "world/level_text.hpp"
+#include "world/world.hpp"
+
+namespace {
+
+// Three screens wide and one and a half tall: a floor, a goal, and a body
+// near each corner, lava on one diagonal and ice on the other, so that a
+// picture that is cropped, mirrored or upside down shows a wrong colour.
+const char wide_level[] = R"(bounds -4 -1.5 4 1.5
+wall
+  style wall
+  points -4 -1.5  4 -1.5  4 -1.3  -4 -1.3
+goal
+  style goal
+  points -0.5 -1.3  0.5 -1.3  0.5 -0.8  -0.5 -0.8
+  required
+  bit Lava
+body
+  style lava
+  points -3.9 0.8  -3.3 0.8  -3.3 1.4  -3.9 1.4
+body
+  style ice
+  points 3.3 0.8  3.9 0.8  3.9 1.4  3.3 1.4
+body
+  style ice
+  points -3.9 -1.2  -3.3 -1.2  -3.3 -0.6  -3.9 -0.6
+body
+  style lava
+  points 3.3 -1.2  3.9 -1.2  3.9 -0.6  3.3 -0.6
+)";
+
+// Red minus blue of 7 x 7 picture pixels around a level point, in the picture
+// of 100 pixels a unit, bottom row first as load_png gives it.
+double redness(const std::vector<std::uint32_t>& pixels, double x, double y)
+{
+    double sum = 0;
+    const int cx = static_cast<int>((x + 4) * 100), cy = static_cast<int>((y + 1.5) * 100);
+    for (int py = cy - 3; py <= cy + 3; ++py)
+        for (int px = cx - 3; px <= cx + 3; ++px) {
+            const std::uint32_t p = pixels[static_cast<std::size_t>(py) * 800 + px];
+            sum += (red_of(p) - blue_of(p)) / 49.0;
+        }
+    return sum;
+}
+
+using LevelPictureDraw = GameFolderGlTest;
+
+}  // namespace
+
+TEST_F(LevelPictureDraw, ShowsTheWholeBoundsOfALevelLargerThanAScreen)
+{
+    LogCapture log;
+    World world;
+    std::string error;
+    ASSERT_TRUE(build_level(wide_level, world, error)) << error;
+    EXPECT_EQ(screens_text(world), "3 x 1.5 screens");
+    TempDir dir;
+    OutFileStorage out(dir.file("wide.lev"));
+    world.save(out);
+    ASSERT_TRUE(out.finish());
+
+    ASSERT_TRUE(write_level_picture(dir.file("wide.lev"), dir.file("wide.png"), 800, error)) << error;
+    std::uint32_t width = 0, height = 0;
+    std::vector<std::uint32_t> pixels;
+    ASSERT_TRUE(load_png(dir.file("wide.png"), width, height, pixels));
+    ASSERT_EQ(width, 800u);
+    ASSERT_EQ(height, 300u);
+    // Above each corner body's tag: lava is red, ice blue, the background
+    // between them neither (its blue is at most a little above its red).
+    for (const double x : {-3.6, 3.6})
+        for (const double y : {1.23, -0.77}) {
+            if ((x < 0) == (y > 0))
+                EXPECT_GT(redness(pixels, x, y), 30) << "lava at " << x << ", " << y;
+            else
+                EXPECT_LT(redness(pixels, x, y), -25) << "ice at " << x << ", " << y;
+        }
+    EXPECT_GT(redness(pixels, 0, 1.2), -25);
+    EXPECT_LT(redness(pixels, 0, 1.2), 30);
+
+    // What no picture can be made of.
+    LevelPicture picture;
+    EXPECT_FALSE(draw_level_picture(world, 100000, picture, error));
+    EXPECT_NE(error.find("does not fit"), std::string::npos) << error;
+    world.bounds_max.y = world.bounds_min.y;
+    EXPECT_FALSE(draw_level_picture(world, 100, picture, error));
+    EXPECT_EQ(error, "the level's bounds are empty");
+    EXPECT_TRUE(picture.rgba.empty());
+}
