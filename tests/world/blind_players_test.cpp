@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+
+#include "storage/file_storage.hpp"
+#include "support/log_capture.hpp"
+#include "support/test_support.hpp"
+#include "world/blind_players.hpp"
+#include "world/level_text.hpp"
+#include "world/world.hpp"
+
+namespace {
+
+// One screen; a plank across all of it rests on two ledges above a floor-wide
+// goal, `goal_lines` saying what the goal is.
+std::string plank_level(const std::string& goal_lines)
+{
+    return "bounds -1.33203125 -1 1.33203125 1\n"
+           "sword\n  position -0.8 -0.3\n"
+           "wall\n  points -1.34 -1.1  1.34 -1.1  1.34 -0.9  -1.34 -0.9\n"
+           "wall\n  points -1.34 0.2  -1.2 0.2  -1.2 0.3  -1.34 0.3\n"
+           "wall\n  points 1.2 0.2  1.34 0.2  1.34 0.3  1.2 0.3\n"
+           "body\n  style wood\n  points -1.3 0.3  1.3 0.3  1.3 0.34  -1.3 0.34\n  item Wood\n"
+           "goal\n  points -1.2 -0.9  1.2 -0.9  1.2 -0.6  -1.2 -0.6\n" +
+           goal_lines;
+}
+
+std::string save_level(const TempDir& dir, const std::string& name, const std::string& text)
+{
+    LogCapture quiet;
+    World world;
+    std::string error;
+    EXPECT_TRUE(build_level(text, world, error)) << error;
+    OutFileStorage out(dir.file(name));
+    world.save(out);
+    return dir.file(name);
+}
+
+}  // namespace
+
+TEST(BlindPlayers, AreTheSameEveryTimeLongEnoughAndNamedApart)
+{
+    const std::vector<BlindPlayer> first = blind_players();
+    const std::vector<BlindPlayer> second = blind_players();
+    ASSERT_EQ(first.size(), second.size());
+    EXPECT_GE(first.size(), 20u);
+    std::set<std::string> names;
+    for (std::size_t i = 0; i < first.size(); ++i) {
+        const BlindPlayer& player = first[i];
+        EXPECT_EQ(player.name, second[i].name);
+        EXPECT_EQ(player.script_text, second[i].script_text) << player.name;
+        EXPECT_TRUE(names.insert(player.name).second) << player.name << " twice";
+        EXPECT_GE(player.script.frames.size(), 1500u) << player.name;
+        // The script played is the script written.
+        EXPECT_EQ(player.script.frames.size(),
+                  static_cast<std::size_t>(std::count(player.script_text.begin(), player.script_text.end(), '\n')) -
+                      1)
+            << player.name;
+        const bool held = player.name.ends_with(" held");
+        EXPECT_EQ(player.script_text.find("d:1") != std::string::npos, held) << player.name;
+    }
+    BlindPlayer found;
+    ASSERT_TRUE(find_blind_player(first.back().name, found));
+    EXPECT_EQ(found.script_text, first.back().script_text);
+    EXPECT_FALSE(find_blind_player("sweep-x", found));
+}
+
+// The players steer blind, yet in an empty screen the sword goes where their
+// names say: a sweep at y=0.45 stays at that height and reaches both sides.
+TEST(BlindPlayers, SteerTheSwordWhereTheirNamesSay)
+{
+    LogCapture quiet;
+    World world;
+    std::string error;
+    ASSERT_TRUE(build_level("bounds -1.33203125 -1 1.33203125 1\nsword\n  position 0.7 -0.5\n", world, error))
+        << error;
+    BlindPlayer player;
+    ASSERT_TRUE(find_blind_player("sweep-x fast y=0.45", player));
+    const double height = 1.0 - 0.45 * 2.0;
+    double lowest_x = 10;
+    double highest_x = -10;
+    double worst_y = 0;
+    for (std::size_t i = 0; i < player.script.frames.size(); ++i) {
+        InputScript one;
+        one.frames.push_back(player.script.frames[i]);
+        run_world(world, one, RunOptions{});
+        if (i < 200)
+            continue;
+        lowest_x = std::min(lowest_x, world.sword.position.x);
+        highest_x = std::max(highest_x, world.sword.position.x);
+        worst_y = std::max(worst_y, std::abs(world.sword.position.y - height));
+    }
+    EXPECT_LT(worst_y, 0.02);
+    EXPECT_LT(lowest_x, -1.2);
+    EXPECT_GT(highest_x, 1.2);
+}
+
+TEST(BlindPlayers, WinALevelAnyStrokeWinsAndNotOneThatIsLost)
+{
+    TempDir dir;
+    // A cut anywhere in the plank drops wood into the goal.
+    const std::string easy = save_level(dir, "easy.lev", plank_level("  required\n  bit Wood count 0 amount 0\n"));
+    // The same fall loses here, and the required goal wants what no body has.
+    const std::string lost = save_level(
+        dir, "lost.lev",
+        plank_level("  losing\n"
+                    "goal\n  points -0.1 0.7  0.1 0.7  0.1 0.9  -0.1 0.9\n  required\n  bit Gold count 0 amount 0\n"));
+
+    const std::vector<BlindPlayer> players = blind_players();
+    std::vector<BlindWin> wins;
+    std::string reason;
+    ASSERT_TRUE(play_blind(easy, players, wins, reason)) << reason;
+    EXPECT_GE(wins.size(), 5u);
+    for (const BlindWin& win : wins)
+        EXPECT_LT(win.frames, blind_player_frames) << win.player;
+
+    ASSERT_TRUE(play_blind(lost, players, wins, reason)) << reason;
+    EXPECT_TRUE(wins.empty()) << wins.front().player;
+
+    EXPECT_FALSE(play_blind(dir.file("missing.lev"), players, wins, reason));
+    EXPECT_NE(reason.find("missing.lev"), std::string::npos) << reason;
+}
