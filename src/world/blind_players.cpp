@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <numbers>
 #include <sstream>
 
@@ -66,6 +67,7 @@ Path wander(std::uint64_t seed, double hold)
     auto points = std::make_shared<std::vector<Vector2>>();
     const int count = static_cast<int>(blind_player_frames * frame_seconds / hold) + 2;
     for (int i = 0; i < count; ++i) {
+        // One at a time: the order of a call's arguments is not fixed.
         const double x = 0.05 + 0.9 * random.next();
         points->push_back(Vector2(x, 0.05 + 0.9 * random.next()));
     }

@@ -13,7 +13,7 @@
 // settle and then steers it over one screen from there, as a player who never
 // looks at the screen would move the mouse.
 struct BlindPlayer {
-    std::string name;  // e.g. "sweep-x fast y=0.3 held"
+    std::string name;         // e.g. "sweep-x fast y=0.3 held"
     std::string script_text;  // the input script, as `run --input` reads it
     InputScript script;       // script_text parsed
 };

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <set>
 
 #include "storage/file_storage.hpp"
@@ -121,4 +123,30 @@ TEST(BlindPlayers, WinALevelAnyStrokeWinsAndNotOneThatIsLost)
 
     EXPECT_FALSE(play_blind(dir.file("missing.lev"), players, wins, reason));
     EXPECT_NE(reason.find("missing.lev"), std::string::npos) << reason;
+
+    // The tool: a line per winner and a summary per level; a win fails it.
+    const std::filesystem::path tool =
+        std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "slivermere-tool";
+    if (!std::filesystem::exists(tool))
+        GTEST_SKIP() << "no " << tool;
+    const std::string out = dir.file("out.txt");
+    const auto run = [&](const std::string& args) {
+        return WEXITSTATUS(std::system((tool.string() + " blind " + args + " >" + out + " 2>&1").c_str()));
+    };
+    const std::string total = " of " + std::to_string(players.size()) + " blind players win\n";
+    EXPECT_EQ(run(lost), 0);
+    EXPECT_EQ(read_text(out), lost + ": 0" + total);
+    EXPECT_EQ(run(lost + " " + easy), 1);
+    const std::string lines = read_text(out);
+    ASSERT_TRUE(play_blind(easy, players, wins, reason));
+    EXPECT_NE(lines.find(easy + ": " + wins.front().player + " wins in " + std::to_string(wins.front().frames) +
+                         " frames\n"),
+              std::string::npos)
+        << lines;
+    EXPECT_TRUE(lines.ends_with(easy + ": " + std::to_string(wins.size()) + total)) << lines;
+    // A player's script, to watch with run.
+    EXPECT_EQ(run("--player '" + players[3].name + "' --script " + dir.file("script.txt")), 0);
+    EXPECT_EQ(read_text(dir.file("script.txt")), players[3].script_text);
+    EXPECT_EQ(run("--player nobody " + easy), 2);
+    EXPECT_NE(read_text(out).find(players[3].name), std::string::npos);
 }
