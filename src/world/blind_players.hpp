@@ -11,7 +11,10 @@
 //
 // Each first throws the sword into the top-left corner of the level, lets it
 // settle and then steers it over one screen from there, as a player who never
-// looks at the screen would move the mouse.
+// looks at the screen would move the mouse. Heights and places in names are
+// fractions of that screen: y=0.3 is 0.3 of it down from the top; speeds are
+// in screens a second (slow 0.5, fast 2, faster 4). A level larger than a
+// screen is played in its top-left screen only.
 struct BlindPlayer {
     std::string name;         // e.g. "sweep-x fast y=0.3 held"
     std::string script_text;  // the input script, as `run --input` reads it
