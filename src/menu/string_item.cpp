@@ -6,6 +6,7 @@
 
 #include "app/random.hpp"
 #include "menu/menu_world.hpp"
+#include "render/dark_band.hpp"
 #include "render/gl.hpp"
 
 namespace {
@@ -41,20 +42,7 @@ void advance_hover(double dt, bool selected, double& hover, double& phase)
 
 void draw_backing(double left, double right, double bottom, double top)
 {
-    const double alpha = 0.7 * menu_alpha();
-    glBegin(GL_QUAD_STRIP);
-    glColor4d(0, 0, 0, 0);
-    glVertex2d(left - 0.1, bottom);
-    glVertex2d(left - 0.1, top);
-    glColor4d(0, 0, 0, alpha);
-    glVertex2d(left, bottom);
-    glVertex2d(left, top);
-    glVertex2d(right, bottom);
-    glVertex2d(right, top);
-    glColor4d(0, 0, 0, 0);
-    glVertex2d(right + 0.1, bottom);
-    glVertex2d(right + 0.1, top);
-    glEnd();
+    draw_dark_band(left, right, bottom, top, 0.7 * menu_alpha());
 }
 
 StringItem::StringItem(std::string text_, bool backing_, double text_height_, Vector2 position_, double idle_alpha)

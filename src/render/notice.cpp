@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "render/dark_band.hpp"
 #include "render/gl.hpp"
 #include "render/gui_font.hpp"
 
@@ -18,26 +19,8 @@ constexpr double first_line_y = 0.92;  // centre of the oldest line
 constexpr double line_spacing = 0.11;
 constexpr double max_width = 2.5;  // a long file name makes the line smaller, not cut off
 constexpr double band_alpha = 0.9;
-constexpr double band_fade_width = 0.1;
 // The red of the menus' warnings.
 constexpr double text_red = 1.0, text_green = 0.1, text_blue = 0.1;
-
-void draw_band(double left, double right, double bottom, double top, double alpha)
-{
-    glBegin(GL_QUAD_STRIP);
-    glColor4d(0, 0, 0, 0);
-    glVertex2d(left - band_fade_width, bottom);
-    glVertex2d(left - band_fade_width, top);
-    glColor4d(0, 0, 0, band_alpha * alpha);
-    glVertex2d(left, bottom);
-    glVertex2d(left, top);
-    glVertex2d(right, bottom);
-    glVertex2d(right, top);
-    glColor4d(0, 0, 0, 0);
-    glVertex2d(right + band_fade_width, bottom);
-    glVertex2d(right + band_fade_width, top);
-    glEnd();
-}
 
 }  // namespace
 
@@ -87,7 +70,7 @@ void draw_notices()
             width = max_width;
         }
         const double bottom = y - height / 2;
-        draw_band(-width / 2, width / 2, bottom - band_margin, bottom + height + band_margin, alpha);
+        draw_dark_band(-width / 2, width / 2, bottom - band_margin, bottom + height + band_margin, band_alpha * alpha);
         glColor4d(text_red, text_green, text_blue, alpha);
         font.draw_text(Vector2(-width / 2, bottom), notice.text, height);
         y -= line_spacing;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <numbers>
@@ -11,6 +10,7 @@
 
 #include "app/log.hpp"
 #include "geometry/sword.hpp"
+#include "world/step_bench.hpp"
 #include "world/world.hpp"
 
 namespace {
@@ -78,16 +78,6 @@ Path wander(std::uint64_t seed, double hold)
     };
 }
 
-SDL_Event motion(int dx, int dy)
-{
-    SDL_Event event;
-    std::memset(&event, 0, sizeof event);
-    event.type = SDL_MOUSEMOTION;
-    event.motion.xrel = static_cast<Sint16>(dx);
-    event.motion.yrel = static_cast<Sint16>(dy);
-    return event;
-}
-
 int whole_pixels(double pixels)
 {
     return static_cast<int>(std::clamp(std::lround(pixels), -32767L, 32767L));
@@ -127,7 +117,7 @@ std::string steer(const Path& path, bool held)
         const Vector2 push = ((target - sword.position) / frame_seconds - sword.velocity) / 2.0 * 384.0;
         const int dx = whole_pixels(push.x);
         const int dy = whole_pixels(-push.y);
-        sword.handle_event(motion(dx, dy));
+        sword.handle_event(motion_event(dx, dy));
         sword.update(frame_seconds);
         // The level keeps the sword inside its bounds the same way.
         Vector2& p = sword.position;
