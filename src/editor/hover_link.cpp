@@ -23,13 +23,13 @@ double jitter(double a, double b)
 
 std::vector<LinkStroke> hover_link_strokes(const Vector2& from, const Vector2& to)
 {
-    // 1. Each threshold the distance stays under adds a stroke.
+    // Each threshold the distance stays under adds a stroke.
     const double d = (to - from).length();
     const double thresholds[] = {jitter(0.1, 0.2), jitter(0.05, 0.17), jitter(0.03, 0.13), jitter(0, 0.1),
                                  jitter(0, 0.05)};
     const auto count = std::count_if(std::begin(thresholds), std::end(thresholds), [d](double t) { return t > d; });
 
-    // 2. Each stroke wanders sideways, less in its middle than at its ends.
+    // Each stroke wanders sideways, less in its middle than at its ends.
     std::vector<LinkStroke> strokes;
     for (int s = 0; s < count; ++s) {
         const Vector2 start(from.x + jitter(-0.05, 0.05), from.y + jitter(-0.05, 0.05));
@@ -63,6 +63,6 @@ void draw_hover_link(const Vector2& from, const Vector2& to)
         }
         glEnd();
     }
-    // 3.
+    // The cursor drawn over the strokes.
     draw_pointer(from);
 }

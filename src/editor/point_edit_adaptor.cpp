@@ -82,7 +82,7 @@ void PointEditAdaptor::edit_draw(bool& is_top)
     const Vector2 c = *cursor;
     constexpr double h = 0.02;
     glBegin(GL_LINES);
-    // 1. A cross on the point, a square around the cursor.
+    // A cross on the point, a square around the cursor.
     glColor3d(jitter(0.6, 1.0), 0.9, 0.4);
     line(p.x + h, p.y + h, p.x - h, p.y - h);
     line(p.x + h, p.y - h, p.x - h, p.y + h);
@@ -91,7 +91,7 @@ void PointEditAdaptor::edit_draw(bool& is_top)
     line(c.x + h, c.y + h, c.x - h, c.y + h);
     line(c.x - h, c.y + h, c.x - h, c.y - h);
 
-    // 2. Grid corners around the snapped point, fading out with distance.
+    // Grid corners around the snapped point, fading out with distance.
     if (grid != 0) {
         const double s = grid * 0.01;
         const Vector2 g = snapped(p, s);

@@ -252,11 +252,11 @@ bool PolygonEditAdaptor::handle_top_event(const SDL_Event& event, double&, BaseE
 
 void PolygonEditAdaptor::edit_update(double& dt, bool& is_top)
 {
-    // 1. A style typed in the material menu shows at once.
+    // A style typed in the material menu shows at once.
     polygon->style.load_style(polygon->style_name);
     polygon->trace_loops(polygon->style);
 
-    // 2. Offer the vertices, then the handles, to the hover rule.
+    // Offer the vertices, then the handles, to the hover rule.
     if (is_top) {
         child.reset();
         child_handle = Handle::none;
@@ -284,16 +284,16 @@ void PolygonEditAdaptor::edit_update(double& dt, bool& is_top)
         }
     }
 
-    // 3. A dragged handle sets the placement or motion; otherwise the handles follow the polygon.
+    // A dragged handle sets the placement or motion; otherwise the handles follow the polygon.
     if (!is_top && child)
         read_dragged_handle();
     else
         place_handles();
 
-    // 4.
+    // Find any fault that would spoil the level, and where it is.
     check_sanity();
 
-    // 5.
+    // The motion preview repeats every half second.
     blink += dt;
     while (blink > 0.5)
         blink -= 0.5;
@@ -301,10 +301,10 @@ void PolygonEditAdaptor::edit_update(double& dt, bool& is_top)
 
 void PolygonEditAdaptor::edit_draw(bool& is_top)
 {
-    // 1.
+    // The outline in detail: edge directions, and a body's velocity and spin.
     polygon->draw_outline(true);
 
-    // 2. A small octagon on every vertex.
+    // A small octagon on every vertex.
     glColor3d(1, 1, 1);
     for (const Vector2& p : polygon->points) {
         const Vector2 w = polygon->to_world(p);
@@ -315,7 +315,7 @@ void PolygonEditAdaptor::edit_draw(bool& is_top)
         glEnd();
     }
 
-    // 3.
+    // The cursor, or a link from it to the hovered vertex or handle.
     if (is_top) {
         if (!child) {
             draw_pointer(*cursor);
@@ -329,7 +329,7 @@ void PolygonEditAdaptor::edit_draw(bool& is_top)
         }
     }
 
-    // 4. Where the body will be over the next second, twice a second.
+    // Where the body will be over the next second, twice a second.
     const auto* body = dynamic_cast<const PhysicsPolygon*>(polygon);
     if (is_top && body && !insane) {
         for (double t = blink; t < 1; t += 0.5) {
@@ -348,7 +348,7 @@ void PolygonEditAdaptor::edit_draw(bool& is_top)
         }
     }
 
-    // 5. A flickering mark where the sanity check failed.
+    // A flickering mark where the sanity check failed.
     if (insane) {
         glBegin(GL_LINE_LOOP);
         for (const Vector2& corner : octagon) {

@@ -33,10 +33,9 @@ void slide_onto_line(Sword& sword, const Vector2& Nw, const Vector2& on)
 
 void PhysicsPolygon::find_crossings(const Vector2& new_pos, CutEvents& events)
 {
-    // 1.
+    // While inside, the last point is the sword's tip; its slit edges are never crossed.
     const int tip = sword_inside ? static_cast<int>(points.size()) - 1 : -1;
 
-    // 2.
     if (new_pos == last_sword_pos)
         return;
 
@@ -44,7 +43,7 @@ void PhysicsPolygon::find_crossings(const Vector2& new_pos, CutEvents& events)
     // would leave a second event holding a dead iterator.
     std::set<Edge> reported;
 
-    // 3.
+    // The body moved onto the sword: it enters at the nearest boundary point.
     Edge edge;
     Intersection entrance;
     if (!sword_inside && contains(last_sword_pos) && closest_boundary_point(last_sword_pos, edge, entrance.point)) {
@@ -59,7 +58,7 @@ void PhysicsPolygon::find_crossings(const Vector2& new_pos, CutEvents& events)
         reported.insert(edge);
     }
 
-    // 4.
+    // Every edge the sword's path crosses, keyed by how far along the path.
     const double length = (new_pos - last_sword_pos).length();
     for (auto it = edges.begin(); it != edges.end(); ++it) {
         const int a = it->first;
@@ -96,19 +95,19 @@ void PhysicsPolygon::find_crossings(const Vector2& new_pos, CutEvents& events)
 
 bool PhysicsPolygon::hit_by_sword(const Intersection& isect, Sword& sword)
 {
-    // 1. The sword is stopped only at the surface of material it is outside
+    // The sword is stopped only at the surface of material it is outside
     // of; an entering crossing while inside (a vertex graze) is ignored.
     if (!isect.entering || sword_inside) {
         apply_crossing(isect, sword);
         return false;
     }
 
-    // 2.
+    // The sword's velocity relative to the material at the hit point, in the body's frame.
     const Rotation& R = rotation;
     const Vector2 r = isect.point;
     const Vector2 w = rotate_back(R, sword.velocity) - (velocity + angular_velocity * Vector2(-r.y, r.x));
 
-    // 3.
+    // Split it along the edge and into the material.
     const Vector2 edge = points[isect.e1_to_erase->second] - points[isect.e1_to_erase->first];
     const double edge_length = edge.length();
     const Vector2 d = edge_length == 0.0 ? Vector2(1.0, 0.0) : edge / edge_length;
@@ -117,14 +116,14 @@ bool PhysicsPolygon::hit_by_sword(const Intersection& isect, Sword& sword)
     const double vt = dot(d, w);
     const Vector2 Nw = rotate(R, n);
 
-    // 4.
+    // Not moving into the material: the sword just stays on its surface.
     if (vn <= 0.0) {
         log_out() << "Ok, so we slowed down too much?\n";
         slide_onto_line(sword, Nw, to_world(r));
         return false;
     }
 
-    // 5. Bounce; the sword counts as a body of unit mass.
+    // Too slow to cut, or unable to: bounce; the sword counts as a body of unit mass.
     if (0.5 * vn * vn <= toughness || sword.cannot_cut) {
         const double rn = r.x * n.y - r.y * n.x;
         const double D = 1.0 / mass + rn * rn / moment + 1.0;
@@ -135,7 +134,7 @@ bool PhysicsPolygon::hit_by_sword(const Intersection& isect, Sword& sword)
         return true;
     }
 
-    // 6. Cutting in costs the toughness energy of the normal motion.
+    // Cutting in costs the toughness energy of the normal motion.
     double vn_after = vn - std::sqrt(2.0 * toughness);
     if (vn_after < 0.0) {
         log_out() << "We estimated wrong?\n";
@@ -148,11 +147,11 @@ bool PhysicsPolygon::hit_by_sword(const Intersection& isect, Sword& sword)
 
 void PhysicsPolygon::apply_crossing(const Intersection& isect, Sword& sword)
 {
-    // 1.
+    // Anything but entering may have cut a piece off.
     INVARIANT(isect.parent == this);
     cut_pending = !isect.entering;
 
-    // 2.
+    // Crossings that disagree with where the sword is are dropped.
     if (isect.entering && sword_inside) {
         log_out() << "Double-enter\n";
         return;
@@ -162,10 +161,10 @@ void PhysicsPolygon::apply_crossing(const Intersection& isect, Sword& sword)
         return;
     }
 
-    // 3.
+    // While inside, the slit ends where the sword was last.
     INVARIANT(!sword_inside || points.back() == last_sword_pos);
 
-    // 4.
+    // Split the crossed edge at the crossing, extending the slit to it.
     const int a = isect.e1_to_erase->first;
     const int b = isect.e1_to_erase->second;
     points.push_back(isect.point);
@@ -179,7 +178,7 @@ void PhysicsPolygon::apply_crossing(const Intersection& isect, Sword& sword)
     edges.emplace(k, b);
 
     if (isect.e2_to_erase == edges.end()) {
-        // 5. A boundary edge.
+        // A boundary edge: the sword goes in or comes out.
         INVARIANT(isect.entering || isect.leaving);
         if (isect.leaving) {
             if (sword_inside) {
@@ -195,7 +194,7 @@ void PhysicsPolygon::apply_crossing(const Intersection& isect, Sword& sword)
             sword_inside = true;
         }
     } else {
-        // 6. A slit: the sword is in the material on both sides of it.
+        // A slit: the sword is in the material on both sides of it.
         if (!sword_inside) {
             sword.inside_count += 1;
             sword.total_drag += cut_drag;
@@ -207,7 +206,7 @@ void PhysicsPolygon::apply_crossing(const Intersection& isect, Sword& sword)
         edges.erase(isect.e2_to_erase);
     }
 
-    // 7.
+    // The crossing is the sword's new tip; the crossed edge goes.
     last_sword_pos = isect.point;
     edges.erase(isect.e1_to_erase);
     inside_point_count = 0;
@@ -215,13 +214,13 @@ void PhysicsPolygon::apply_crossing(const Intersection& isect, Sword& sword)
 
 void PhysicsPolygon::finish_sword_move(const Vector2& new_pos, Sword& sword)
 {
-    // 1.
+    // Outside, or still at the tip: no slit to grow.
     if (!sword_inside || new_pos == points.back()) {
         last_sword_pos = new_pos;
         return;
     }
 
-    // 2. Still inside: the slit grows, but not by points crowding the one
+    // Still inside: the slit grows, but not by points crowding the one
     // before the tip.
     if (contains(new_pos)) {
         const std::size_t size = points.size();
@@ -237,7 +236,7 @@ void PhysicsPolygon::finish_sword_move(const Vector2& new_pos, Sword& sword)
         return;
     }
 
-    // 3. Outside, though no leaving crossing was handled.
+    // Outside, though no leaving crossing was handled.
     const int tip = static_cast<int>(points.size()) - 1;
     bool tip_on_boundary = false;
     auto [first, last] = edges.equal_range(tip);

@@ -75,11 +75,11 @@ void GoalPolygon::draw_outline(bool detailed) const
 
 bool GoalPolygon::evaluate(std::vector<PhysicsPolygon>& bodies, ParticleManager& particles, Sword& sword)
 {
-    // 1. A goal never becomes undone.
+    // A goal never becomes undone.
     if (done)
         return true;
 
-    // 2.-4. Offer each overlapping body to the bits, first accepting bit only.
+    // Offer each overlapping body to the bits, first accepting bit only.
     std::vector<std::size_t> accepted;
     for (std::size_t i = 0; i < bodies.size(); ++i) {
         if (!overlaps(*this, bodies[i]))
@@ -100,7 +100,7 @@ bool GoalPolygon::evaluate(std::vector<PhysicsPolygon>& bodies, ParticleManager&
             break;
     }
 
-    // 5. Last remembered first, so the earlier indices stay valid.
+    // Last remembered first, so the earlier indices stay valid.
     for (auto it = accepted.rbegin(); it != accepted.rend(); ++it) {
         PhysicsPolygon& body = bodies[*it];
         if (particles.has_style(default_particle_style))
@@ -112,7 +112,6 @@ bool GoalPolygon::evaluate(std::vector<PhysicsPolygon>& bodies, ParticleManager&
         bodies.erase(bodies.begin() + static_cast<std::ptrdiff_t>(*it));
     }
 
-    // 6.
     return done;
 }
 

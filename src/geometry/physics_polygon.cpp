@@ -68,7 +68,7 @@ bool PhysicsPolygon::load(BaseStorage& storage)
 
 void PhysicsPolygon::update_mass_properties()
 {
-    // 1. Area and first moment over all edges; a slit's two halves cancel.
+    // Area and first moment over all edges; a slit's two halves cancel.
     moment = 0;
     double area = 0;
     Vector2 sum;
@@ -80,7 +80,7 @@ void PhysicsPolygon::update_mass_properties()
         sum += (p + q) * c;
     }
 
-    // 2./3. The centroid. A clockwise outline gives a negative area; its
+    // The centroid. A clockwise outline gives a negative area; its
     // centroid is still S / 6A with the signed area, while the mass and the
     // moment take the magnitudes.
     Vector2 c;
@@ -99,15 +99,15 @@ void PhysicsPolygon::update_mass_properties()
         c = points.front();
     }
 
-    // 4. Mass.
+    // Mass from the unsigned area.
     mass = density * area;
 
-    // 5. Recentre the points on the centroid.
+    // Recentre the points on the centroid.
     for (Vector2& p : points)
         p -= c;
     last_sword_pos -= c;
 
-    // 6. Moment about the new origin.
+    // Moment of inertia about the new origin.
     double m = 0;
     for (const auto& [start, end] : edges) {
         const Vector2& p = points[start];
@@ -118,16 +118,16 @@ void PhysicsPolygon::update_mass_properties()
     if (clockwise)
         moment = std::fabs(moment);
 
-    // 7. The world centroid; textures stay fixed to the material.
+    // The centroid in the world; textures stay fixed to the material.
     const Vector2 w = to_world(c);
     texture_offset += c;
 
-    // 8. The new origin moves as the material point it was.
+    // The new origin moves as the material point it was.
     const Vector2 d = w - position;
     if (d.length() != 0)
         velocity += angular_velocity * Vector2(-d.y, d.x);
 
-    // 9.
+    // The body now sits on its centroid; its box needs recomputing.
     bbox_valid = false;
     position = w;
 }
@@ -140,11 +140,11 @@ void PhysicsPolygon::apply_impulse(const Vector2& j, const Vector2& at)
 
 void PhysicsPolygon::integrate(double dt)
 {
-    // 1. Forces and impulses.
+    // Apply forces and impulses.
     velocity += dt * force / mass + impulse / mass;
     angular_velocity += angular_impulse / moment + dt * torque / moment;
 
-    // 2. Push out of the walls: restitution 0.01 and a bias of 0.01.
+    // Push out of the walls: restitution 0.01 and a bias of 0.01.
     for (const Contact& contact : contacts) {
         const Vector2& n = contact.normal;
         const Vector2 r = contact.point - position;
@@ -157,29 +157,29 @@ void PhysicsPolygon::integrate(double dt)
         }
     }
 
-    // 3. A spin that still drives a contact point into its wall stops.
+    // A spin that still drives a contact point into its wall stops.
     for (const Contact& contact : contacts) {
         const Vector2 r = contact.point - position;
         if (dot(angular_velocity * Vector2(-r.y, r.x), contact.normal) * dt > 0.001)
             angular_velocity = 0;
     }
 
-    // 4. As does the motion towards a wall.
+    // As does the motion towards a wall.
     for (const Contact& contact : contacts) {
         const double s = dot(velocity, contact.normal);
         if (s * dt > 0.001)
             velocity -= contact.normal * s;
     }
 
-    // 5. Move.
+    // Move and turn.
     position += velocity * dt;
     angle += angular_velocity * dt;
     rotation = Rotation{std::cos(angle), std::sin(angle), -std::sin(angle), std::cos(angle)};
 
-    // 6.
+    // The item's tag follows the body.
     item.tag_position = world_bbox_centre();
 
-    // 7.
+    // Forces, impulses and contacts last one step only.
     torque = 0;
     force = Vector2();
     angular_impulse = 0;

@@ -78,13 +78,13 @@ bool trace_piece(const std::vector<Vector2>& points, EdgeMap& edges, const Vecto
     const int s = current->first;
     const int first_end = current->second;
     for (;;) {
-        // 2.3
+        // Move the edge into the piece.
         const int a = current->first;
         const int b = current->second;
         add_edge(piece, points, a, b, sword_point);
         edges.erase(current);
 
-        // 2.4 A boundary can pass its start more than once (a hole or a slit
+        // A boundary can pass its start more than once (a hole or a slit
         // touching it there): the piece is only closed when the walk would
         // turn into its first edge again.
         if (b == s) {
@@ -176,13 +176,14 @@ bool is_sliver(const PhysicsPolygon& body)
 
 void PhysicsPolygon::split_into_pieces(std::vector<PhysicsPolygon>& pieces)
 {
-    // 1.
+    // The cut is handled; pieces share the mass and item by area.
     cut_pending = false;
     const bool was_inside = sword_inside;
     const double old_mass = mass;
     INVARIANT(old_mass > 0);
 
-    // 2.1 - 2.5
+    // Walk the edges into closed walks, skipping edges from a point to itself;
+    // the whole is kept in case no proper piece comes out.
     const EdgeMap whole = edges;
     std::vector<Piece> walks;
     while (!edges.empty()) {
@@ -220,7 +221,8 @@ void PhysicsPolygon::split_into_pieces(std::vector<PhysicsPolygon>& pieces)
             joined[w] = join_touching_piece(walks, joined, w, points, last_sword_pos, small);
     }
 
-    // 2.6, then the area as update_mass_properties will find it.
+    // The sword's point goes last in the piece holding it, then the area as
+    // update_mass_properties will find it.
     for (std::size_t w = 0; w < walks.size(); ++w) {
         Piece& piece = walks[w];
         if (joined[w])
@@ -230,7 +232,7 @@ void PhysicsPolygon::split_into_pieces(std::vector<PhysicsPolygon>& pieces)
         piece.area = enclosed_area(piece);
     }
 
-    // 2.7 The polygon becomes the first piece, the others new bodies.
+    // The polygon becomes the first piece, the others new bodies.
     auto build = [&](Piece& piece) {
         PhysicsPolygon body = *this;
         body.sword_inside = false;
@@ -273,7 +275,7 @@ void PhysicsPolygon::split_into_pieces(std::vector<PhysicsPolygon>& pieces)
         pieces.push_back(std::move(body));
     }
 
-    // 3.
+    // The polygon becomes the first kept piece.
     INVARIANT(!walks.empty() && "did_self");
     if (self) {
         *this = std::move(*self);

@@ -130,13 +130,13 @@ void collide(StaticPolygon& wall, PhysicsPolygon& body, double& dt)
         return rotate(polygon.rotation, Vector2(-d.y, d.x));
     };
 
-    // 1. Wall corners inside the body: the normal is minus the body edge's
-    //    inward normal, pointing from the body towards the wall.
+    // Wall corners inside the body: the normal is minus the body edge's
+    // inward normal, pointing from the body towards the wall.
     corners_inside(
         wall, body, [&](const Edge& g) { return -inward(body, g); },
         [&](const Vector2& point, const Vector2& normal) { wall.add_contact(body, dt, point, normal); });
 
-    // 2. Body corners inside the wall: the wall edge's inward normal.
+    // Body corners inside the wall: the wall edge's inward normal.
     corners_inside(
         body, wall, [&](const Edge& g) { return inward(wall, g); },
         [&](const Vector2& point, const Vector2& normal) { wall.add_contact(body, dt, point, normal); });

@@ -97,7 +97,7 @@ bool Sword::handle_event(const SDL_Event& event)
 
 void Sword::update(double dt)
 {
-    // 1. Mouse push.
+    // Mouse push, limited per frame.
     // A motion so small that its length comes out 0 has no direction.
     if (double m = pending_motion.length(); m > 0.0) {
         const Vector2 u = pending_motion / m;
@@ -106,29 +106,29 @@ void Sword::update(double dt)
     }
     pending_motion = Vector2(0.0, 0.0);
 
-    // 2. The cut counters never go negative.
+    // The cut counters never go negative.
     if (inside_count < 0)
         inside_count = 0;
     if (total_drag < 0.0)
         total_drag = 0.0;
 
-    // 3. The blunt look follows the button within 0.1 s.
+    // The blunt look follows the button within 0.1 s.
     if (cannot_cut)
         cannot_cut_fade = std::min(cannot_cut_fade + 10.0 * dt, 1.0);
     else
         cannot_cut_fade = std::max(cannot_cut_fade - 10.0 * dt, 0.0);
 
-    // 4. and 5. Trail.
+    // Trail: add where the sword is, age it, drop points older than 0.5 s.
     trail.push_front({position, 0.0});
     for (TrailEntry& entry : trail)
         entry.age += dt;
     while (trail.size() > 3 && trail.back().age > 0.5)
         trail.pop_back();
 
-    // 6. Move.
+    // Move.
     position += velocity * dt;
 
-    // 7. Friction: steeper with speed up to 2, constant above; above speed 8
+    // Friction: steeper with speed up to 2, constant above; above speed 8
     // the velocity is scaled rather than capped.
     // A velocity whose length underflows to 0 (only a level file can hold
     // one) would divide by 0 here; friction stops it outright.
@@ -140,7 +140,7 @@ void Sword::update(double dt)
         velocity = c > 0.0 ? (velocity / c) * std::max(c - a, 0.0) : Vector2(0.0, 0.0);
     }
 
-    // 8. Heading from this frame's move. A move too short for its length to
+    // Heading from this frame's move. A move too short for its length to
     // be a double leaves the heading as it is.
     const Vector2 p = trail.front().point;
     if (position == p)

@@ -104,10 +104,10 @@ void PlaybackWorld::update(double& dt)
 {
     if (!refusal_.empty())
         return;
-    // 1.
+    // Real time, scaled by the playback speed.
     const double dts = speed_percent * dt / 100;
 
-    // 2. Taken over: the player's frame is appended and played.
+    // Taken over: the player's frame is appended and played.
     if (current_world == this) {
         const double x = dts * 1000;
         double t = std::trunc(x);
@@ -127,14 +127,14 @@ void PlaybackWorld::update(double& dt)
         return;
     }
 
-    // 3.1 The opening demo starts again whenever it stops.
+    // The opening demo starts again whenever it stops.
     if (opening_demo_showing() && paused) {
         next_frame = 0;
         paused = false;
         load_snapshot(snapshots.front());
     }
 
-    // 3.2 Seeking restarts from the nearest snapshot below the target when
+    // Seeking restarts from the nearest snapshot below the target when
     // that is behind us or closer than where we stand.
     if (seek_target != -1) {
         seek_target = std::clamp(seek_target, 0, frame_count());
@@ -147,7 +147,7 @@ void PlaybackWorld::update(double& dt)
         }
     }
 
-    // 3.3 and 3.4
+    // Time to catch up on: ten times as much when fast-forwarding or seeking, none while paused.
     if (!fast_forward && seek_target == -1)
         time_debt += dts;
     else
@@ -155,7 +155,8 @@ void PlaybackWorld::update(double& dt)
     if (paused)
         time_debt = 0;
 
-    // 3.5
+    // Play recorded frames until caught up, or one for a single step, taking
+    // snapshots on the way; stop at the end or at the seek target.
     while (time_debt > 0 || step_once) {
         if (next_frame >= frame_count() || next_frame == seek_target) {
             paused = true;

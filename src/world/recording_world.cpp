@@ -47,7 +47,7 @@ bool RecordingWorld::handle_event(const SDL_Event& event, double& dt)
 
 void RecordingWorld::update(double& time)
 {
-    // 1. The frame loop gives whole milliseconds; the file stores them, and a
+    // The frame loop gives whole milliseconds; the file stores them, and a
     // replay steps by ms / 1000, which is then exactly this step.
     const double x = time * 1000;
     double t = std::trunc(x);
@@ -57,7 +57,7 @@ void RecordingWorld::update(double& time)
         t -= 1;
     INVARIANT(((t - (time * 1000)) < 0.00001) && ((t - (time * 1000)) > -0.00001));
 
-    // 2. The frame goes into the recording before the step, which may end
+    // The frame goes into the recording before the step, which may end
     // the game and replace this world.
     recording.write(static_cast<unsigned int>(t));
     recording.write(static_cast<unsigned int>(pending_events.size()));
@@ -65,7 +65,6 @@ void RecordingWorld::update(double& time)
         recording.write(event);
     pending_events.clear();
 
-    // 3.
     World::update(time);
 }
 

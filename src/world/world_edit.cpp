@@ -107,7 +107,7 @@ bool World::handle_lower_event(const SDL_Event& event, double&)
 
 bool World::handle_top_event(const SDL_Event& event, double& dt, BaseEditable*& next)
 {
-    // 1. A click takes what the cursor hovers over.
+    // A click takes what the cursor hovers over.
     if (event.type == SDL_MOUSEBUTTONDOWN && hover_selection) {
         next = hover_selection.get();
         return true;
@@ -117,7 +117,7 @@ bool World::handle_top_event(const SDL_Event& event, double& dt, BaseEditable*& 
 
     switch (event.key.keysym.sym) {
     case SDLK_d:
-        // 2.
+        // d: delete the hovered polygon from whichever list holds it.
         if (!hover_selection)
             break;
         if (auto* adaptor = dynamic_cast<PolygonEditAdaptor*>(hover_selection.get())) {
@@ -130,7 +130,7 @@ bool World::handle_top_event(const SDL_Event& event, double& dt, BaseEditable*& 
     case SDLK_p:
     case SDLK_w:
     case SDLK_g:
-        // 3. Adding may move every polygon of the list: the selection goes first.
+        // Adding may move every polygon of the list: the selection goes first.
         hover_selection.reset();
         if (event.key.keysym.sym == SDLK_p)
             add_square(physics_polygons, edit_view_centre);
@@ -140,21 +140,21 @@ bool World::handle_top_event(const SDL_Event& event, double& dt, BaseEditable*& 
             add_square(goals, edit_view_centre);
         return true;
     case SDLK_s:
-        // 4.
+        // s: clear motion, cuts in progress and met goals left over from play.
         sanitize();
         return true;
     case SDLK_f:
-        // 5.
+        // f: file name, front and end matter, and saving.
         open_level_file_menu(*this);
         return true;
     case SDLK_t:
-        // 6.
+        // t: countdown and starting time.
         open_level_time_menu(*this);
         return true;
     default:
         break;
     }
-    // 7.
+    // Anything else may move the cursor.
     return handle_lower_event(event, dt);
 }
 
@@ -195,7 +195,7 @@ void World::sanitize()
 
 void World::edit_update(double&, bool& is_top)
 {
-    // 1. The camera follows the cursor near the edges of the view.
+    // The camera follows the cursor near the edges of the view.
     const Vector2& c = edit_view_centre;
     if (const double d = follow_margin - (c.x - (camera.x - view_half_width)); d > 0)
         camera.x -= follow_step(d);
@@ -206,7 +206,7 @@ void World::edit_update(double&, bool& is_top)
     if (const double d = follow_margin - (c.y - (camera.y - view_half_height)); d > 0)
         camera.y -= follow_step(d);
 
-    // 2. The nearest handle or polygon under the cursor, ready for a click.
+    // The nearest handle or polygon under the cursor, ready for a click.
     if (is_top) {
         hover_selection.reset();
         HoverPick pick;
@@ -228,7 +228,7 @@ void World::edit_update(double&, bool& is_top)
         offer_polygons(goals);
     }
 
-    // 3. Keep what the game reads from the polygons current.
+    // Keep what the game reads from the polygons current.
     std::string message;
     Vector2 where;
     for (PhysicsPolygon& body : physics_polygons) {
@@ -250,7 +250,7 @@ void World::edit_update(double&, bool& is_top)
 
 void World::edit_draw(bool& is_top)
 {
-    // 1. The level's bounds.
+    // The level's bounds.
     if (is_top)
         glColor3d(0.9, 0.7, 0.1);
     else
@@ -262,7 +262,7 @@ void World::edit_draw(bool& is_top)
     glVertex2d(bounds_max.x, bounds_min.y);
     glEnd();
 
-    // 2.
+    // Every polygon in outline.
     for (const PhysicsPolygon& body : physics_polygons)
         body.draw_outline(false);
     for (const StaticPolygon& wall : static_polygons)
@@ -270,7 +270,7 @@ void World::edit_draw(bool& is_top)
     for (const GoalPolygon& goal : goals)
         goal.draw_outline(false);
 
-    // 3. Gravity, while it can be picked or is being dragged.
+    // Gravity, while it can be picked or is being dragged.
     auto* point = dynamic_cast<PointEditAdaptor*>(hover_selection.get());
     if (is_top || point) {
         glBegin(GL_LINES);
@@ -281,7 +281,7 @@ void World::edit_draw(bool& is_top)
         glEnd();
     }
 
-    // 4.
+    // The cursor, or a link from it to the hovered handle or vertex.
     if (is_top) {
         if (!hover_selection)
             draw_pointer(edit_view_centre);

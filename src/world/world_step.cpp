@@ -60,12 +60,12 @@ void follow(double& v, double s, double half)
 
 void World::update(double& dt)
 {
-    // 1. Clock, sparks, sword.
+    // Advance the clock, the sparks and the sword.
     timer.update(dt);
     particles.update_all(dt);
     sword.update(dt);
 
-    // 2. The sword stays inside the level, bouncing off its edges softly.
+    // Keep the sword inside the level, bouncing softly off its edges.
     Vector2& position = sword.position;
     Vector2& velocity = sword.velocity;
     if (position.x < bounds_min.x) {
@@ -89,19 +89,19 @@ void World::update(double& dt)
             velocity.y = -0.1 * velocity.y;
     }
 
-    // 3. Where this move crosses the polygons' edges.
+    // Find where this move crosses the polygons' edges.
     CutEvents events;
     for (PhysicsPolygon& p : physics_polygons)
         p.find_crossings(rotate_back(p.rotation, position - p.position), events);
 
-    // 4. The move.
+    // This frame's move, from where the sword was to where it is now.
     const Vector2 b = sword.trail.front().point;
     double length = (position - b).length();
     const Vector2 u = length == 0 ? Vector2(1, 0) : (position - b) / length;
     double travelled = 0;
 
-    // 5. The crossings in order along the move; drag spends the sword's
-    //    energy between them.
+    // Take the crossings in order along the move; drag spends the sword's
+    // energy between them.
     const PhysicsPolygon* stopper = nullptr;
     bool stopped = false;
     for (auto& [key, isect] : events) {
@@ -127,7 +127,7 @@ void World::update(double& dt)
     }
 
     if (!stopped) {
-        // 6. The rest of the move, through whatever the sword is inside.
+        // The rest of the move, through whatever the sword is inside.
         if (length < travelled) {
             log_out() << "We moved too far?" << '\n';
             length = travelled;
@@ -144,11 +144,11 @@ void World::update(double& dt)
         if (sword.inside_count != 0)
             drag_impulses(physics_polygons, b, u, travelled, rest);
 
-        // 7. Pulled back to where its energy ran out.
+        // Pull the sword back to where its energy ran out.
         position = b + u * travelled;
     }
 
-    // 8. The polygons see where the sword ended.
+    // Let the polygons see where the sword ended.
     for (PhysicsPolygon& p : physics_polygons) {
         if (&p == stopper)
             log_out() << "Parent Skip!" << '\n';
@@ -156,7 +156,7 @@ void World::update(double& dt)
             p.finish_sword_move(rotate_back(p.rotation, position - p.position), sword);
     }
 
-    // 9. Completed cuts fall apart; worn-out bodies go.
+    // Completed cuts fall apart; worn-out bodies go.
     std::vector<PhysicsPolygon> pieces;
     for (std::size_t i = 0; i < physics_polygons.size();) {
         if (physics_polygons[i].cut_pending)
@@ -169,7 +169,7 @@ void World::update(double& dt)
     for (PhysicsPolygon& piece : pieces)
         physics_polygons.push_back(std::move(piece));
 
-    // 10. Goals.
+    // Goals: count the required ones met and note any losing one.
     int required = 0;
     int satisfied = 0;
     bool lost = false;
@@ -185,7 +185,7 @@ void World::update(double& dt)
         g.update_fade(dt);
     }
 
-    // 11. Outcome: a win beats a loss, a loss beats running out of time.
+    // Outcome: a win beats a loss, a loss beats running out of time.
     outcome = Outcome::none;
     if (required > 0 && satisfied == required)
         outcome = Outcome::win;
@@ -197,12 +197,12 @@ void World::update(double& dt)
     if (outcome != Outcome::none)
         react_to_outcome(*this, outcome);
 
-    // 12. Walls.
+    // Collide every body with every wall.
     for (PhysicsPolygon& p : physics_polygons)
         for (StaticPolygon& wall : static_polygons)
             collide(wall, p, dt);
 
-    // 13. Gravity and motion; bodies that fall out of the level go.
+    // Gravity and motion; bodies that fall out of the level go.
     const Vector2 g_unit = unit_or_x(gravity);
     const double level_diagonal = (bounds_max - bounds_min).length_squared();
     for (std::size_t i = 0; i < physics_polygons.size();) {
@@ -218,7 +218,7 @@ void World::update(double& dt)
             ++i;
     }
 
-    // 14. The camera follows the sword, then stays inside the level.
+    // The camera follows the sword, then stays inside the level.
     follow(camera.x, position.x, view_half_width);
     follow(camera.y, position.y, view_half_height);
     if (position.x < camera.x - view_half_width + 0.1)
@@ -231,7 +231,7 @@ void World::update(double& dt)
         camera.y = position.y - view_half_height + 0.1;
     clamp_camera();
 
-    // 15. Sliding pictures.
+    // Move the sliding pictures on.
     for (PhysicsPolygon& p : physics_polygons)
         p.style.animate_style(dt);
     for (StaticPolygon& p : static_polygons)
