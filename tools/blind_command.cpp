@@ -12,7 +12,8 @@ const char usage[] =
     "  blind LEVEL.lev ... [--player NAME] [--script OUT.txt]\n"
     "                                       plays the blind players (sweeps, diagonals, circles,\n"
     "                                       zigzags, seeded wandering, with and without the button\n"
-    "                                       held; 1600 frames each) on every level: a line per\n"
+    "                                       held; 1600 frames each; from all four corners on a\n"
+    "                                       level larger than a screen) on every level: a line per\n"
     "                                       player that wins, then 'LEVEL: N of M blind players\n"
     "                                       win'; exit 1 when any wins. --player plays that one\n"
     "                                       only; --script writes its input script for run";
@@ -70,15 +71,16 @@ int blind(const std::vector<std::string>& args)
     bool unreadable = false;
     for (const std::string& level : levels) {
         std::vector<BlindWin> wins;
+        int played = 0;
         std::string reason;
-        if (!play_blind(level, players, wins, reason)) {
+        if (!play_blind(level, players, wins, played, reason)) {
             std::cerr << reason << '\n';
             unreadable = true;
             continue;
         }
         for (const BlindWin& win : wins)
             std::cout << level << ": " << win.player << " wins in " << win.frames << " frames\n";
-        std::cout << level << ": " << wins.size() << " of " << players.size() << " blind players win" << std::endl;
+        std::cout << level << ": " << wins.size() << " of " << played << " blind players win" << std::endl;
         any_win = any_win || !wins.empty();
     }
     return any_win || unreadable ? 1 : 0;

@@ -13,10 +13,12 @@
 // settle and then steers it over one screen from there, as a player who never
 // looks at the screen would move the mouse. Heights and places in names are
 // fractions of that screen: y=0.3 is 0.3 of it down from the top; speeds are
-// in screens a second (slow 0.5, fast 2, faster 4). A level larger than a
-// screen is played in its top-left screen only.
+// in screens a second (slow 0.5, fast 2, faster 4). On a level larger than a
+// screen every player also starts from the other three corners ("from
+// top-right" ...), mirrored, and plays the screen inward of that corner.
 struct BlindPlayer {
     std::string name;         // e.g. "sweep-x fast y=0.3 held"
+    bool from_corner = false;  // starts from a corner other than the top-left
     std::string script_text;  // the input script, as `run --input` reads it
     InputScript script;       // script_text parsed
 };
@@ -36,7 +38,9 @@ struct BlindWin {
 };
 
 // Plays each player on a fresh load of the level, through run_world, with the
-// game's own lines muted; `wins` names those that won, in suite order. False
-// when the level cannot be opened; `reason` then says why.
+// game's own lines muted; players from the other corners only when the level
+// is larger than a screen. `played` counts the players played, `wins` names
+// those that won, in suite order. False when the level cannot be opened;
+// `reason` then says why.
 bool play_blind(const std::string& level_file, const std::vector<BlindPlayer>& players,
-                std::vector<BlindWin>& wins, std::string& reason);
+                std::vector<BlindWin>& wins, int& played, std::string& reason);

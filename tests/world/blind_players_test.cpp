@@ -112,16 +112,19 @@ TEST(BlindPlayers, WinALevelAnyStrokeWinsAndNotOneThatIsLost)
 
     const std::vector<BlindPlayer> players = blind_players();
     std::vector<BlindWin> wins;
+    int played = 0;
     std::string reason;
-    ASSERT_TRUE(play_blind(easy, players, wins, reason)) << reason;
+    ASSERT_TRUE(play_blind(easy, players, wins, played, reason)) << reason;
     EXPECT_GE(wins.size(), 5u);
     for (const BlindWin& win : wins)
         EXPECT_LT(win.frames, blind_player_frames) << win.player;
 
-    ASSERT_TRUE(play_blind(lost, players, wins, reason)) << reason;
+    ASSERT_TRUE(play_blind(lost, players, wins, played, reason)) << reason;
+    // A level of one screen is played from the top-left corner only.
+    EXPECT_EQ(played * 4, static_cast<int>(players.size()));
     EXPECT_TRUE(wins.empty()) << wins.front().player;
 
-    EXPECT_FALSE(play_blind(dir.file("missing.lev"), players, wins, reason));
+    EXPECT_FALSE(play_blind(dir.file("missing.lev"), players, wins, played, reason));
     EXPECT_NE(reason.find("missing.lev"), std::string::npos) << reason;
 
     // The tool: a line per winner and a summary per level; a win fails it.
@@ -133,12 +136,12 @@ TEST(BlindPlayers, WinALevelAnyStrokeWinsAndNotOneThatIsLost)
     const auto run = [&](const std::string& args) {
         return WEXITSTATUS(std::system((tool.string() + " blind " + args + " >" + out + " 2>&1").c_str()));
     };
-    const std::string total = " of " + std::to_string(players.size()) + " blind players win\n";
+    const std::string total = " of " + std::to_string(players.size() / 4) + " blind players win\n";
     EXPECT_EQ(run(lost), 0);
     EXPECT_EQ(read_text(out), lost + ": 0" + total);
     EXPECT_EQ(run(lost + " " + easy), 1);
     const std::string lines = read_text(out);
-    ASSERT_TRUE(play_blind(easy, players, wins, reason));
+    ASSERT_TRUE(play_blind(easy, players, wins, played, reason));
     EXPECT_NE(lines.find(easy + ": " + wins.front().player + " wins in " + std::to_string(wins.front().frames) +
                          " frames\n"),
               std::string::npos)
