@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <set>
@@ -7,11 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "storage/file_storage.hpp"
 #include "storage/memory_storage.hpp"
 #include "support/log_capture.hpp"
 #include "support/test_support.hpp"
+#include "world/blind_players.hpp"
 #include "world/level_check.hpp"
 #include "world/level_text.hpp"
+#include "world/plan.hpp"
 #include "world/playback_world.hpp"
 #include "world/recording_helpers.hpp"
 #include "world/runner.hpp"
@@ -182,6 +186,38 @@ TEST_P(ShippedLevel, ReplaysTheRecordedGameBitForBit)
     }
     PlaybackWorld again(file, false);
     EXPECT_EQ(result_line(replay_world(again, 0)), expected_result(GetParam()));
+}
+
+// Past the first three, a level must need thought: no blind player wins it.
+// Its plan, when it has one, still writes its script.
+TEST_P(ShippedLevel, BlindPlayersLoseAndThePlanStillWritesTheScript)
+{
+    LogCapture log;
+    TempDir dir;
+    const std::string file = dir.file(GetParam() + ".lev");
+    {
+        OutFileStorage out(file);
+        build(GetParam())->save(out);
+    }
+    const std::vector<std::string> names = level_names();
+    if (std::find(names.begin(), names.begin() + 3, GetParam()) == names.begin() + 3) {
+        std::vector<BlindWin> wins;
+        int played = 0;
+        std::string reason;
+        ASSERT_TRUE(play_blind(file, blind_players(), wins, played, reason)) << reason;
+        for (const BlindWin& win : wins)
+            ADD_FAILURE() << GetParam() << " is won by the blind player " << win.player << " in " << win.frames
+                          << " frames";
+    }
+    const std::filesystem::path plan_file = scripts_dir / (GetParam() + ".plan");
+    if (std::filesystem::exists(plan_file)) {
+        std::istringstream plan(read_text(plan_file));
+        PlanResult made;
+        std::string error;
+        ASSERT_TRUE(play_plan(file, plan, GetParam(), made, error)) << error;
+        EXPECT_EQ(made.script, read_text(scripts_dir / (GetParam() + ".script")))
+            << "run slivermere-tool plan to write the script again";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, ShippedLevel, testing::ValuesIn(level_names()),
