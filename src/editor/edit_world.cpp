@@ -3,6 +3,7 @@
 #include "menu/screens.hpp"
 #include "render/gl.hpp"
 #include "storage/invariant.hpp"
+#include "storage/memory_storage.hpp"
 #include "world/world.hpp"
 
 namespace {
@@ -18,11 +19,37 @@ EditWorld::EditWorld(std::unique_ptr<World> to_edit) : world(std::move(to_edit))
 {
     INVARIANT(world && "to_edit");
     edit_stack.push_back(world.get());
+    history.reset(record());
 }
 
 EditWorld::~EditWorld() = default;
 
 bool EditWorld::handle_event(const SDL_Event& event, double& dt)
+{
+    // Buttons 1 to 3; the wheel's presses come without releases.
+    const unsigned button = event.button.button;
+    if (event.type == SDL_MOUSEBUTTONDOWN && button >= 1 && button <= 3)
+        held_buttons_ |= static_cast<Uint8>(1u << (button - 1));
+    if (event.type == SDL_MOUSEBUTTONUP && button >= 1 && button <= 3)
+        held_buttons_ &= static_cast<Uint8>(~(1u << (button - 1)));
+
+    if (event.type == SDL_KEYDOWN && (event.key.keysym.mod & KMOD_CTRL)) {
+        const SDLKey key = event.key.keysym.sym;
+        const bool shift = event.key.keysym.mod & KMOD_SHIFT;
+        if (key == SDLK_z && !shift) {
+            undo();
+            return true;
+        }
+        if (key == SDLK_y || (key == SDLK_z && shift)) {
+            redo();
+            return true;
+        }
+    }
+
+    return dispatch(event, dt);
+}
+
+bool EditWorld::dispatch(const SDL_Event& event, double& dt)
 {
     // The top first; it may push something or leave.
     BaseEditable* top = edit_stack.back();
@@ -56,6 +83,10 @@ void EditWorld::update(double& dt)
         bool is_top = i + 1 == edit_stack.size();
         edit_stack[i]->edit_update(dt, is_top);
     }
+    // A change is taken in after the frame has brought the level's derived
+    // numbers up to date, and once the buttons are up: a drag is one step.
+    if (held_buttons_ == 0)
+        commit_change();
     scroll += dt * help_speed;
 }
 
@@ -87,6 +118,66 @@ void EditWorld::draw()
         scroll -= period;
     help_font.draw_text(Vector2(-view_half_width - scroll + width + help_gap, help_y), text, help_height);
     help_font.draw_text(Vector2(-view_half_width - scroll, help_y), text, help_height);
+}
+
+EditHistory::Record EditWorld::record() const
+{
+    // Where the view looks is no change to the level.
+    World& level = *world;
+    const Vector2 camera = level.camera;
+    level.camera = Vector2();
+    MemoryStorage storage;
+    level.save(storage);
+    level.camera = camera;
+    return storage.bytes();
+}
+
+void EditWorld::restore(const EditHistory::Record& record)
+{
+    // Adaptors point into the polygons that are about to be replaced.
+    edit_stack.resize(1);
+    // The view and the cursor stay where the designer left them.
+    const Vector2 camera = world->camera;
+    const Vector2 cursor = world->edit_view_centre;
+    MemoryStorage storage;
+    storage.write_raw(record.data(), record.size());
+    const bool loaded = world->load(storage);
+    INVARIANT(loaded && "a record the editor took itself");
+    world->camera = camera;
+    world->edit_view_centre = cursor;
+    history.settle(this->record());
+}
+
+void EditWorld::adopt_history(EditHistory earlier)
+{
+    history = std::move(earlier);
+    history.settle(record());
+}
+
+void EditWorld::commit_change()
+{
+    history.commit(record());
+}
+
+bool EditWorld::undo()
+{
+    // A change still in hand (a menu's, say) is a step of its own.
+    commit_change();
+    const EditHistory::Record* previous = history.undo();
+    if (!previous)
+        return false;
+    restore(*previous);
+    return true;
+}
+
+bool EditWorld::redo()
+{
+    commit_change();
+    const EditHistory::Record* next = history.redo();
+    if (!next)
+        return false;
+    restore(*next);
+    return true;
 }
 
 std::unique_ptr<World> EditWorld::release_world()

@@ -6,6 +6,7 @@
 
 #include "app/base_world.hpp"
 #include "editor/base_editable.hpp"
+#include "editor/edit_history.hpp"
 #include "render/gui_font.hpp"
 
 class World;
@@ -21,6 +22,18 @@ public:
     void update(double& dt) override;
     void draw() override;
 
+    // Takes the level as it stands into the history when it changed since
+    // the last step. Every frame calls it; a drag counts once, at its release.
+    void commit_change();
+    // Ctrl+Z and Ctrl+Y: the level goes back to (or forward to) a step of
+    // its history; whatever was being edited is closed, so that the
+    // restored level can be picked and edited at once.
+    bool undo();
+    bool redo();
+    // The history of this level from an editor before (a playtest ends and
+    // the level comes back).
+    void adopt_history(EditHistory earlier);
+
     // Hands the level over (a playtest starts from it); the editor is then
     // only fit to be destroyed.
     std::unique_ptr<World> release_world();
@@ -28,8 +41,16 @@ public:
     std::unique_ptr<World> world;
     // Bottom: the level itself; top: what is being edited. Not owning.
     std::vector<BaseEditable*> edit_stack;
+    EditHistory history;
     GuiFont help_font{"menu.txf"};
     double scroll = 0;
+
+private:
+    bool dispatch(const SDL_Event& event, double& dt);
+    EditHistory::Record record() const;
+    void restore(const EditHistory::Record& record);
+
+    Uint8 held_buttons_ = 0;
 };
 
 // The editor on a level file. Null, with one line on the error stream naming

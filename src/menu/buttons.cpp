@@ -196,6 +196,7 @@ bool EditButton::handle_event(const SDL_Event& event, double&, bool& world_repla
     if (!played)
         return true;
     std::unique_ptr<World> level;
+    EditHistory history;
     if (playtest_backup.level) {
         // The level goes back to the editor as it was before the playtest,
         // in a plain World: the played one, with its recording, is done.
@@ -206,13 +207,17 @@ bool EditButton::handle_event(const SDL_Event& event, double&, bool& world_repla
         INVARIANT(restored && "store");
         (void)restored;
         level->file_name = playtest_backup.file_name;
+        history = std::move(playtest_backup.history);
         playtest_backup = PlaytestBackup{};
         delete played;
     } else {
         level.reset(played);
     }
     current_world = nullptr;
-    current_world = new EditWorld(std::move(level));
+    auto* editor = new EditWorld(std::move(level));
+    if (history.can_undo() || history.can_redo())
+        editor->adopt_history(std::move(history));
+    current_world = editor;
     return true;
 }
 
@@ -246,6 +251,8 @@ bool PlaytestButton::handle_event(const SDL_Event& event, double&, bool& world_r
     editor->world->save(file);
     file.finish();
 
+    editor->commit_change();
+    playtest_backup.history = std::move(editor->history);
     playtest_backup.file_name = editor->world->file_name;
     playtest_backup.level = std::move(backup);
     playtest_backup.level->rewind();

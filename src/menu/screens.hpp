@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "editor/edit_history.hpp"
 #include "menu/string_item.hpp"
 #include "storage/memory_storage.hpp"
 
@@ -45,5 +46,7 @@ std::string result_recording_file(const std::string& key, const std::string& pla
 struct PlaytestBackup {
     std::unique_ptr<MemoryStorage> level;
     std::string file_name;
+    // The editor's undo history goes back with the level.
+    EditHistory history;
 };
 extern PlaytestBackup playtest_backup;

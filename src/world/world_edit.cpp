@@ -295,5 +295,6 @@ void World::edit_draw(bool& is_top)
 std::string World::help_text()
 {
     return "Click on polys to edit. w: new wall. p: new poly. g: new goal. Click-drag screen corners to adjust. "
-           "d: delete poly. s: sanatize level. t: time info. f: file info + save. Space: menu & playtest.";
+           "d: delete poly. s: sanatize level. t: time info. f: file info + save. Space: menu & playtest. "
+           "Ctrl+Z: undo. Ctrl+Y: redo.";
 }

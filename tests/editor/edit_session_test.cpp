@@ -163,6 +163,13 @@ TEST_F(EditSession, NewLevelToSavedFileToPlaytestAndBack)
     EXPECT_EQ(level_record(*editor->world), before);
     EXPECT_EQ(editor->world->file_name, "userlevels/session.lev");
     EXPECT_FALSE(playtesting);
+    // The history came back with it: undo takes the front matter (and what
+    // no editor frame saw apart from it) away, redo brings it all back.
+    world = editor->world.get();
+    send(key_press(SDLK_z, KMOD_LCTRL));
+    EXPECT_EQ(world->front_matter, "");
+    send(key_press(SDLK_y, KMOD_LCTRL));
+    EXPECT_EQ(level_record(*world), before);
 
     // The user level list offers it.
     build_level_list(false);

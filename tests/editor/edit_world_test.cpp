@@ -170,3 +170,85 @@ TEST_F(EditorTest, EdgesAreAddedOnceAndRemoved)
         EXPECT_EQ(world->static_polygons[0].edges, expected);
     }
 }
+
+TEST_F(EditorTest, UndoAndRedoStepThroughChangesWhateverIsBeingEdited)
+{
+    // Each change in a frame of its own, as the game's loop hands them over.
+    const auto act = [&](const SDL_Event& event) {
+        const bool handled = send(event);
+        frame();
+        return handled;
+    };
+    const auto undo = [&] { return act(key_press(SDLK_z, KMOD_LCTRL)); };
+    world->edit_view_centre = Vector2(0.5, 0);
+    act(key_press(SDLK_p));
+    act(key_press(SDLK_w));
+    EXPECT_TRUE(undo());
+    EXPECT_TRUE(world->static_polygons.empty());
+    EXPECT_EQ(world->physics_polygons.size(), 1u);
+    EXPECT_TRUE(act(key_press(SDLK_y, KMOD_RCTRL)));
+    EXPECT_EQ(world->static_polygons.size(), 1u);
+    undo();
+    EXPECT_EQ(world->edit_view_centre, Vector2(0.5, 0)) << "the cursor stays";
+
+    // A deletion undone can be picked again at once.
+    hover(Vector2(0.55, 0.04));
+    act(key_press(SDLK_d));
+    ASSERT_TRUE(world->physics_polygons.empty());
+    undo();
+    ASSERT_EQ(world->physics_polygons.size(), 1u);
+    hover(Vector2(0.55, 0.04));
+    ASSERT_NE(dynamic_cast<PolygonEditAdaptor*>(world->hover_selection.get()), nullptr);
+
+    // A whole drag is one step; undoing it closes the adaptor on the body.
+    ASSERT_TRUE(send(click()));
+    auto* adaptor = dynamic_cast<PolygonEditAdaptor*>(top());
+    ASSERT_NE(adaptor, nullptr);
+    hover(Vector2(0.7, 0));
+    ASSERT_EQ(adaptor->child_handle, PolygonEditAdaptor::Handle::rotation);
+    send(click());
+    for (int k = 1; k <= 10; ++k)
+        hover(Vector2(0.5, 0) + 0.3 * Vector2(std::cos(k * 0.1), std::sin(k * 0.1)));
+    frame();
+    send(release());
+    frame();
+    ASSERT_NEAR(world->physics_polygons[0].angle, 1.0, 1e-9);
+    EXPECT_TRUE(undo());
+    EXPECT_EQ(editor->edit_stack.size(), 1u);
+    EXPECT_EQ(world->physics_polygons[0].angle, 0.0);
+
+    // Redo goes forward again until something new is done; looking around is
+    // no change.
+    act(key_press(SDLK_z, KMOD_LCTRL | KMOD_LSHIFT));
+    EXPECT_NEAR(world->physics_polygons[0].angle, 1.0, 1e-9);
+    undo();
+    act(key_press(SDLK_g));
+    EXPECT_FALSE(editor->history.can_redo());
+    world->edit_view_centre = Vector2(3, 0);
+    frame();
+    send(mouse_move(1, 0));
+    undo();
+    EXPECT_TRUE(world->goals.empty()) << "the goal was the last change, not the view";
+}
+
+TEST(EditHistory, KeepsTwoHundredStepsAndNothingForNoChange)
+{
+    EditHistory history;
+    history.reset({0});
+    EXPECT_FALSE(history.commit({0}));
+    EXPECT_EQ(history.undo(), nullptr);
+    for (unsigned char i = 1; i <= 250; ++i)
+        EXPECT_TRUE(history.commit({i, i}));
+    EXPECT_EQ(history.bytes(), 201u * 2);
+    int steps = 0;
+    const EditHistory::Record* record = nullptr;
+    for (const EditHistory::Record* r; (r = history.undo()) != nullptr; ++steps)
+        record = r;
+    EXPECT_EQ(steps, 200);
+    EXPECT_EQ(*record, (EditHistory::Record{50, 50}));
+    EXPECT_EQ(*history.redo(), (EditHistory::Record{51, 51}));
+    // A new change drops what could be redone.
+    history.commit({7});
+    EXPECT_FALSE(history.can_redo());
+    EXPECT_EQ(*history.undo(), (EditHistory::Record{51, 51}));
+}

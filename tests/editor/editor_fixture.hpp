@@ -8,8 +8,14 @@
 #include "menu/menu_fixture.hpp"
 #include "world/world.hpp"
 
-inline SDL_Event click() { return event_of(SDL_MOUSEBUTTONDOWN); }
-inline SDL_Event release() { return event_of(SDL_MOUSEBUTTONUP); }
+inline SDL_Event left_button(Uint8 type)
+{
+    SDL_Event e = event_of(type);
+    e.button.button = SDL_BUTTON_LEFT;
+    return e;
+}
+inline SDL_Event click() { return left_button(SDL_MOUSEBUTTONDOWN); }
+inline SDL_Event release() { return left_button(SDL_MOUSEBUTTONUP); }
 
 // An editor on an empty level as the current screen, in a folder with the
 // menu font and a "default" and a "wood" polygon style. Events and frames go
