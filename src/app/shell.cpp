@@ -220,6 +220,8 @@ void start_game(int argc)
 
     build_opening_menu(true);
     std::atexit(destroy_current_world);
+    // Before the screens go: an editor's unsaved changes are kept aside.
+    std::atexit(write_editor_recovery);
     gl_setup();
 }
 

@@ -7,6 +7,15 @@ void EditHistory::reset(Record record)
     states_.clear();
     states_.push_back(std::move(record));
     current_ = 0;
+    saved_ = states_.front();
+}
+
+void EditHistory::settle(Record record)
+{
+    const bool was_saved = !unsaved();
+    states_[current_] = std::move(record);
+    if (was_saved)
+        saved_ = states_[current_];
 }
 
 bool EditHistory::commit(Record record)

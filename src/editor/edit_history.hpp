@@ -13,14 +13,20 @@ public:
 
     static constexpr std::size_t max_steps = 200;
 
-    // Forgets everything; `record` is the level as it stands.
+    // Forgets everything; `record` is the level as it stands, and as saved.
     void reset(Record record);
     // Makes `record` the newest state when it differs from the current one,
     // dropping what could be redone. True when it was a change.
     bool commit(Record record);
     // The current state as it reads back after a restore, which may differ
     // in bytes the loader computes; not a step.
-    void settle(Record record) { states_[current_] = std::move(record); }
+    void settle(Record record);
+    // The current state is what the level's file holds now.
+    void mark_saved() { saved_ = states_[current_]; }
+    // Forgets that any state was saved: the file holds something else.
+    void mark_unsaved() { saved_.clear(); }
+    // The current state is not what was last saved.
+    bool unsaved() const { return states_[current_] != saved_; }
     bool can_undo() const { return current_ > 0; }
     bool can_redo() const { return current_ + 1 < states_.size(); }
     // The record to restore, or null when there is nothing to undo or redo.
@@ -32,4 +38,5 @@ public:
 private:
     std::deque<Record> states_;
     std::size_t current_ = 0;
+    Record saved_;
 };

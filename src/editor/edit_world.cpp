@@ -1,8 +1,11 @@
 #include "editor/edit_world.hpp"
 
+#include <filesystem>
+
 #include "menu/screens.hpp"
 #include "render/gl.hpp"
 #include "storage/invariant.hpp"
+#include "storage/file_storage.hpp"
 #include "storage/memory_storage.hpp"
 #include "world/world.hpp"
 
@@ -12,6 +15,7 @@ constexpr double help_height = 0.06;
 constexpr double help_y = -0.97;
 constexpr double help_gap = 0.1;  // between the end of the marquee text and its next copy
 constexpr double help_speed = 0.3;  // units per second
+constexpr double title_height = 0.06;
 
 }  // namespace
 
@@ -104,6 +108,11 @@ void EditWorld::draw()
     }
     glPopMatrix();
 
+    // The level's name, marked while it has unsaved changes.
+    glColor3d(0.9, 0.8, 0.9);
+    help_font.draw_text(Vector2(-view_half_width + 0.02, 1 - title_height - 0.02),
+                        name() + (history.unsaved() ? " *" : ""), title_height);
+
     // The help line, running as a marquee when it is wider than the screen.
     const std::string text = edit_stack.back()->help_text();
     const double width = help_font.text_width(text, help_height);
@@ -178,6 +187,58 @@ bool EditWorld::redo()
         return false;
     restore(*next);
     return true;
+}
+
+bool EditWorld::save_to(const std::string& file, std::string& why)
+{
+    commit_change();
+    // What the game would refuse to open is not written.
+    MemoryStorage check;
+    world->save(check);
+    check.rewind();
+    if (World(check).loaded() == false) {
+        why = check.refusal().empty() ? "the game could not open it" : check.refusal();
+        return false;
+    }
+    // A new installation may lack the folder.
+    const std::filesystem::path folder = std::filesystem::path(file).parent_path();
+    if (folder == "userlevels") {
+        std::error_code ignored;
+        std::filesystem::create_directory(folder, ignored);
+    }
+    OutFileStorage out(file);
+    world->save(out);
+    if (!out.finish()) {
+        // finish() has named the file and the reason on the error stream.
+        why = "the file " + file + " could not be written";
+        return false;
+    }
+    world->file_name = file;
+    history.mark_saved();
+    std::error_code ignored;
+    std::filesystem::remove(recovery_file(file), ignored);
+    return true;
+}
+
+bool EditWorld::unsaved()
+{
+    commit_change();
+    return history.unsaved();
+}
+
+bool EditWorld::write_recovery()
+{
+    OutFileStorage out(recovery_file(world->file_name));
+    world->save(out);
+    return out.finish();
+}
+
+std::string EditWorld::name() const
+{
+    std::string name = std::filesystem::path(world->file_name).filename().string();
+    if (name.ends_with(".lev"))
+        name.resize(name.size() - 4);
+    return name;
 }
 
 std::unique_ptr<World> EditWorld::release_world()

@@ -7,6 +7,7 @@
 #include "app/base_world.hpp"
 #include "editor/base_editable.hpp"
 #include "editor/edit_history.hpp"
+#include "storage/level_files.hpp"
 #include "render/gui_font.hpp"
 
 class World;
@@ -33,6 +34,18 @@ public:
     // The history of this level from an editor before (a playtest ends and
     // the level comes back).
     void adopt_history(EditHistory earlier);
+
+    // Writes the level to `file` when the game could open it, else says why
+    // in `why` and writes nothing. The level then belongs to that file and
+    // its recovery copy goes.
+    bool save_to(const std::string& file, std::string& why);
+    // Changes since the level was opened or last saved.
+    bool unsaved();
+    // The level, unsaved changes and all, beside its file (see
+    // recovery_file); false when it could not be written.
+    bool write_recovery();
+    // The level's name, from its file.
+    std::string name() const;
 
     // Hands the level over (a playtest starts from it); the editor is then
     // only fit to be destroyed.

@@ -2,17 +2,22 @@
 
 #include <memory>
 
+#include "editor/edit_world.hpp"
 #include "geometry/goal_polygon.hpp"
 #include "geometry/physics_polygon.hpp"
 #include "menu/buttons.hpp"
 #include "menu/menu_world.hpp"
 #include "menu/screens.hpp"
 #include "menu/string_edit_item.hpp"
+#include "render/files.hpp"
+#include "render/notice.hpp"
+#include "storage/invariant.hpp"
 #include "world/world.hpp"
 
 namespace {
 
 constexpr double field_height = 0.1;
+constexpr const char* save_text = "Save";
 
 // A visible menu over the current screen (the editor), which keeps running.
 std::unique_ptr<MenuWorld> editor_menu()
@@ -78,9 +83,66 @@ void open_goal_menu(GoalPolygon& goal)
 
 void open_level_file_menu(World& world)
 {
+    auto* editor = dynamic_cast<EditWorld*>(current_world);
+    INVARIANT(editor && editor->world.get() == &world && "the editor's level");
+    if (!editor)
+        return;
     auto menu = editor_menu();
-    add<StringEditItem>(*menu, "Filename: ", world.file_name, 0.0, field_height, false);
-    add<SaveButton>(*menu, world);
+    auto name = std::make_shared<std::string>(editor->name());
+    add<LevelNameEditItem>(*menu, "Name: ", *name, 0.15, field_height, false);
+
+    auto save = std::make_unique<ActionButton>(save_text, 0.2, Vector2(-0.4, -0.05), nullptr);
+    ActionButton* save_button = save.get();
+    save->set_action([editor, save_button] {
+        std::string why;
+        if (editor->save_to(editor->world->file_name, why)) {
+            save_button->set_text(save_text, save_button->text_height);
+            save_button->text = "Saved";
+        } else {
+            // The band keeps the size of "Save", also after a failed save.
+            save_button->set_text("Save failed", save_button->text_height);
+            post_notice("The level was not saved: " + why);
+        }
+        return false;
+    });
+    menu->items.push_back(std::move(save));
+
+    add<ActionButton>(*menu, "Save As", 0.2, Vector2(0.4, -0.05), [editor, name] {
+        if (!is_level_name(*name)) {
+            post_notice("A level name holds letters, digits, blanks, - and _");
+            return false;
+        }
+        const std::string file = user_level_file(*name);
+        const auto save_as = [editor, file] {
+            std::string why;
+            if (editor->save_to(file, why))
+                post_notice("Saved as " + editor->name());
+            else
+                post_notice("The level was not saved: " + why);
+        };
+        if (file == editor->world->file_name || !file_exists(file)) {
+            save_as();
+            return false;
+        }
+        // Another level has that name: ask before it goes.
+        auto question = std::make_unique<MenuWorld>(false, false, -1, menu_hint());
+        question->decorations.push_back(
+            std::make_unique<StringItem>("Replace the level " + *name + "?", true, 0.12, Vector2(0, 0.4), 0.7));
+        question->items.push_back(std::make_unique<ActionButton>("Replace", 0.15, Vector2(0, 0.1), [save_as] {
+            pop_menu();
+            save_as();
+            return true;
+        }));
+        question->items.push_back(std::make_unique<ActionButton>(
+            "Cancel", 0.15, Vector2(0, -0.1),
+            [] {
+                pop_menu();
+                return true;
+            },
+            true));
+        current_world = question.release();
+        return true;
+    });
     add<StringEditItem>(*menu, "FrontMatter: ", world.front_matter, -0.5, 0.08, true);
     add<StringEditItem>(*menu, "EndMatter: ", world.end_matter, 0.5, 0.08, true);
     show(std::move(menu), "Back to editing");

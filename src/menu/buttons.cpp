@@ -22,17 +22,6 @@ namespace {
 // Every game is recorded here; results keep a copy under "recordings/".
 constexpr const char* game_recording = "world.rec";
 
-// The loaders have named the file and the reason on the error stream; the
-// player is told on the screen, which stays as it was.
-void tell_level_refused(const std::string& path)
-{
-    post_notice("Cannot open the level " + level_name(path) +
-                (file_exists(path) ? ": its file is damaged" : ": its file is missing"));
-}
-
-constexpr const char* save_text = "Save";
-constexpr const char* user_level_folder = "userlevels";
-
 }  // namespace
 
 PlayButton::PlayButton(std::string text_, Vector2 position_) : StringItem(std::move(text_), true, 0.2, position_, 0)
@@ -266,30 +255,18 @@ bool PlaytestButton::handle_event(const SDL_Event& event, double&, bool& world_r
     return true;
 }
 
-SaveButton::SaveButton(World& world_) : StringItem(save_text, true, 0.2, Vector2(0, -0.1), 0), world(world_) {}
-
-bool SaveButton::handle_event(const SDL_Event& event, double&, bool&)
+ActionButton::ActionButton(std::string text_, double text_height_, Vector2 position_, Action action, bool on_escape)
+    : StringItem(std::move(text_), true, text_height_, position_, 0), action_(std::move(action)), on_escape_(on_escape)
 {
-    if (!is_activation(event))
+}
+
+bool ActionButton::handle_event(const SDL_Event& event, double&, bool& world_replaced)
+{
+    if (!is_activation(event) && !(on_escape_ && is_key_press(event, SDLK_ESCAPE)))
         return false;
-    // A new installation may lack the folder; other folders are the player's
-    // to make.
-    const std::filesystem::path folder = std::filesystem::path(world.file_name).parent_path();
-    if (folder == user_level_folder) {
-        std::error_code ignored;
-        std::filesystem::create_directory(folder, ignored);
-    }
-    OutFileStorage file(world.file_name);
-    world.save(file);
-    if (file.finish()) {
-        // The band keeps the size of "Save", also after a failed save.
-        set_text(save_text, text_height);
-        text = "Saved";
-    } else {
-        // finish() has named the file and the reason on the error stream.
-        set_text("Save failed", text_height);
-        post_notice("Cannot save the level to " + world.file_name);
-    }
+    // The action may destroy this button with its menu.
+    const Action action = action_;
+    world_replaced = action();
     return true;
 }
 
@@ -299,11 +276,7 @@ bool NewLevelButton::handle_event(const SDL_Event& event, double&, bool& world_r
 {
     if (!is_activation(event))
         return false;
-    delete current_world;
-    current_world = nullptr;
-    auto level = std::make_unique<World>();
-    level->file_name = "userlevels/default.lev";
-    current_world = new EditWorld(std::move(level));
+    build_new_level_menu();
     world_replaced = true;
     return true;
 }
@@ -339,13 +312,8 @@ bool LoadLevelItem::handle_event(const SDL_Event& event, double&, bool& world_re
     // The level is read before the list goes: a missing or damaged file is
     // reported, on the error stream and in a notice, and the list stays.
     if (for_editing) {
-        std::unique_ptr<EditWorld> editor = open_editor(path);
-        if (!editor) {
-            tell_level_refused(path);
+        if (!edit_level(path))
             return true;
-        }
-        delete current_world;
-        current_world = editor.release();
     } else {
         std::unique_ptr<RecordingWorld> game = start_recording(path, game_recording);
         if (!game) {
@@ -358,4 +326,12 @@ bool LoadLevelItem::handle_event(const SDL_Event& event, double&, bool& world_re
     }
     world_replaced = true;
     return true;
+}
+
+// The loaders have named the file and the reason on the error stream; the
+// player is told on the screen, which stays as it was.
+void tell_level_refused(const std::string& path)
+{
+    post_notice("Cannot open the level " + level_name(path) +
+                (file_exists(path) ? ": its file is damaged" : ": its file is missing"));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "menu/lockable_string_item.hpp"
@@ -93,18 +94,23 @@ public:
     bool handle_event(const SDL_Event& event, double& dt, bool& world_replaced) override;
 };
 
-// Writes the level it was made for to the level's file name, making the
-// user level folder when it is missing. The text turns to "Saved" only when
-// the file was written; a failure says "Save failed" and posts a notice.
-class SaveButton : public StringItem {
+// A button that runs its action when activated (and on Escape when asked
+// to). The action returns whether it replaced the current screen.
+class ActionButton : public StringItem {
 public:
-    explicit SaveButton(World& world);
+    using Action = std::function<bool()>;
+    ActionButton(std::string text, double text_height, Vector2 position, Action action, bool on_escape = false);
     bool handle_event(const SDL_Event& event, double& dt, bool& world_replaced) override;
+    // For an action that changes the button itself.
+    void set_action(Action action) { action_ = std::move(action); }
 
-    World& world;
+private:
+    Action action_;
+    bool on_escape_;
 };
 
-// The editor on a new, empty level.
+// The menu that names a new level: the editor opens on it once the name is
+// one no level has.
 class NewLevelButton : public StringItem {
 public:
     NewLevelButton();

@@ -19,6 +19,7 @@
 #include "render/files.hpp"
 #include "render/notice.hpp"
 #include "storage/invariant.hpp"
+#include "storage/level_files.hpp"
 #include "world/playback_world.hpp"
 #include "world/recording_world.hpp"
 #include "world/world.hpp"
@@ -100,7 +101,8 @@ void add_result_label(MenuWorld& menu, const std::string& text, double x, bool i
 
 bool is_user_level(const std::string& name)
 {
-    return name.size() > 4 && name.ends_with(".lev");
+    // Recovery copies are offered when their level is opened.
+    return name.size() > 4 && name.ends_with(".lev") && !is_recovery_file(name);
 }
 
 bool is_recording(const std::string& name)
@@ -185,7 +187,7 @@ void build_editor_pause_menu()
     add_item<ReturnButton>(*menu, "Back to Editing", 0.3, Vector2(0, 0.3));
     add_item<BoolEditItem>(*menu, "Goals visible during game? ", goals_visible, -0.5, 0.1);
     add_item<PlaytestButton>(*menu);
-    add_item<MainMenuButton>(*menu, "Quit Editor", Vector2(0, -0.9));
+    add_item<ActionButton>(*menu, "Quit Editor", 0.1, Vector2(0, -0.9), quit_editor);
     show(std::move(menu));
 }
 

@@ -41,6 +41,25 @@ std::string score_key(const std::string& level_path, bool perfect_mode);
 // "." + time text + ".rec". The player's name is made safe for a file name.
 std::string result_recording_file(const std::string& key, const std::string& player, double time);
 
+// Says in a notice that a level cannot be opened: its file is missing or damaged.
+void tell_level_refused(const std::string& path);
+
+// The editor's screens around a level's file.
+// Asks the name of a new level, over the level list; the editor opens on it
+// once the name is one no level has.
+void build_new_level_menu();
+// Leaves the editor (held by the current menu) for the opening menu; with
+// unsaved changes it first asks: Save, Discard or Cancel. True: the screen
+// changed.
+bool quit_editor();
+// The editor on a level file. When a recovery copy of it was kept, asks
+// first whether to restore it. False, with a notice, when the file cannot be
+// read.
+bool edit_level(const std::string& path);
+// An editor with unsaved changes (current, under menus, or waiting for a
+// playtest to end) writes its recovery copy; for the game's exit.
+void write_editor_recovery();
+
 // The edited level as it was when a playtest began, so that "Edit" can bring
 // it back unchanged, and the file it came from.
 struct PlaytestBackup {

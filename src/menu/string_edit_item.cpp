@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "progress/file_name.hpp"
+#include "storage/level_files.hpp"
 
 namespace {
 
@@ -144,4 +145,13 @@ bool BoolEditItem::handle_event(const SDL_Event& event, double&, bool&)
     buffer = yes_no(flag);
     set_text(bool_label + buffer, text_height);
     return true;
+}
+
+bool LevelNameEditItem::fits(const std::string& candidate) const
+{
+    std::string probe = candidate;
+    for (char& c : probe)
+        if (c == ' ')
+            c = 'x';
+    return probe.empty() || is_level_name(probe);
 }

@@ -88,3 +88,13 @@ public:
 protected:
     bool fits(const std::string& candidate) const override;
 };
+
+// A field for a level's name: it takes only what a level name may hold
+// (blanks at the ends while typing; the name is checked whole when used).
+class LevelNameEditItem : public StringEditItem {
+public:
+    using StringEditItem::StringEditItem;
+
+protected:
+    bool fits(const std::string& candidate) const override;
+};

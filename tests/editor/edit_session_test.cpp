@@ -7,6 +7,7 @@
 #include "menu/menu_world.hpp"
 #include "menu/screens.hpp"
 #include "menu/string_list_item.hpp"
+#include "storage/file_storage.hpp"
 #include "storage/memory_storage.hpp"
 #include "world/recording_world.hpp"
 
@@ -208,4 +209,112 @@ TEST_F(EditSession, TimeMenuSetsTheClockWithinWhatAFileHolds)
     world->timer.time = 1e300;
     frame();
     EXPECT_LT(world->timer.time, 1e9);
+}
+
+TEST_F(EditSession, SavingUnderNamesAndNeverLosingChanges)
+{
+    const auto file_menu = [&] {
+        press(SDLK_f);
+        frame();
+        ASSERT_NE(current_menu(), nullptr);
+    };
+    // Save says "Saved" only when the file was written; the band keeps its size.
+    world->file_name = "no such folder/level.lev";
+    hover(Vector2(0.5, 0.3));
+    press(SDLK_p);
+    frame();
+    EXPECT_TRUE(editor->unsaved());
+    file_menu();
+    StringItem* save = item("Save");
+    const double width = save->half_width;
+    press(SDLK_SPACE);
+    EXPECT_EQ(save->text, "Save failed");
+    EXPECT_EQ(last_notice(), "The level was not saved: the file no such folder/level.lev could not be written");
+    EXPECT_FALSE(path_exists("no such folder")) << "only the user levels' folder is made";
+    std::filesystem::remove_all("userlevels");
+    world->file_name = "userlevels/first.lev";
+    press(SDLK_SPACE);
+    EXPECT_EQ(save->text, "Saved");
+    EXPECT_EQ(save->half_width, width);
+
+    // Save As names the level after the field, and clears the mark.
+    activate("Back to editing");
+    hover(Vector2(0.5, -0.3));
+    press(SDLK_p);
+    frame();
+    EXPECT_TRUE(editor->unsaved());
+    file_menu();
+    current_menu()->selected = 0;
+    type("mine", 5);  // "first" erased
+    activate("Save As");
+    EXPECT_EQ(world->file_name, "userlevels/mine.lev");
+    EXPECT_EQ(editor->name(), "mine");
+    EXPECT_FALSE(editor->unsaved());
+    ASSERT_NE(load_level("userlevels/mine.lev"), nullptr);
+
+    // A level the game would refuse is not written.
+    activate("Back to editing");
+    world->physics_polygons[0].toughness = -1;
+    frame();
+    file_menu();
+    activate("Save");
+    EXPECT_EQ(last_notice(), "The level was not saved: toughness is negative");
+    ASSERT_NE(load_level("userlevels/mine.lev"), nullptr) << "the file is as it was";
+    activate("Back to editing");
+    world->physics_polygons[0].toughness = 1;
+    frame();
+
+    // Saving as another level's name asks first.
+    {
+        World other;
+        OutFileStorage out("userlevels/other.lev");
+        other.save(out);
+    }
+    file_menu();
+    current_menu()->selected = 0;
+    type("other", 4);
+    activate("Save As");
+    ASSERT_NE(current_menu(), nullptr);
+    EXPECT_EQ(dynamic_cast<StringItem&>(*current_menu()->decorations.at(0)).text, "Replace the level other?");
+    activate("Cancel");
+    EXPECT_TRUE(load_level("userlevels/other.lev")->physics_polygons.empty());
+    activate("Save As");
+    activate("Replace");
+    EXPECT_EQ(load_level("userlevels/other.lev")->physics_polygons.size(), 2u);
+    EXPECT_EQ(world->file_name, "userlevels/other.lev");
+    activate("Back to editing");
+
+    // Quit Editor with a change asks; Cancel keeps it, Discard drops it.
+    hover(Vector2(-0.5, 0.3));
+    press(SDLK_w);
+    frame();
+    press(SDLK_ESCAPE);
+    activate("Quit Editor");
+    activate("Cancel");
+    ASSERT_EQ(world->static_polygons.size(), 1u);
+    activate("Back to Editing");
+    ASSERT_EQ(current_world, editor);
+
+    // Closing the game keeps the change aside; opening the level offers it.
+    write_editor_recovery();
+    ASSERT_TRUE(path_exists("userlevels/other.recovery.lev"));
+    build_level_list(true);
+    auto& list = dynamic_cast<StringListItem&>(*current_menu()->items.at(1));
+    for (const auto& entry : list.entries)
+        EXPECT_NE(entry->text, "other.recovery") << "copies are not levels of their own";
+    ASSERT_TRUE(edit_level("userlevels/other.lev"));
+    activate("Restore");
+    editor = dynamic_cast<EditWorld*>(current_world);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->world->file_name, "userlevels/other.lev");
+    EXPECT_EQ(editor->world->static_polygons.size(), 1u);
+    EXPECT_TRUE(editor->unsaved());
+    std::string why;
+    ASSERT_TRUE(editor->save_to(editor->world->file_name, why)) << why;
+    EXPECT_FALSE(path_exists("userlevels/other.recovery.lev")) << "saved: the copy has done its work";
+
+    // Without changes Quit Editor goes straight to the opening menu.
+    press(SDLK_ESCAPE);
+    activate("Quit Editor");
+    EXPECT_EQ(dynamic_cast<EditWorld*>(current_menu() ? current_menu()->held.get() : current_world), nullptr);
 }

@@ -378,24 +378,3 @@ TEST_F(ScreensTest, NamesOfLevelsScoresAndRecordings)
     EXPECT_EQ(result_recording_file("P-Slice", "..", 75.5), "recordings/P-Slice.%2E%2E.1:15.500.rec");
 }
 
-TEST_F(ScreensTest, SaveButtonSaysSavedOnlyWhenTheFileWasWritten)
-{
-    World level;
-    level.file_name = "no such folder/level.lev";
-    SaveButton save(level);
-    const double width = save.half_width;
-    bool replaced = false;
-    save.handle_event(key_press(SDLK_SPACE), dt_, replaced);
-    EXPECT_EQ(save.text, "Save failed");
-    EXPECT_NE(log_.err().find("no such folder/level.lev"), std::string::npos);
-    EXPECT_EQ(last_notice(), "Cannot save the level to no such folder/level.lev");
-    EXPECT_FALSE(path_exists("no such folder")) << "only the user levels' folder is made";
-
-    // A new installation may lack the folder.
-    std::filesystem::remove_all("userlevels");
-    level.file_name = "userlevels/saved.lev";
-    save.handle_event(key_press(SDLK_SPACE), dt_, replaced);
-    EXPECT_EQ(save.text, "Saved");
-    EXPECT_EQ(save.half_width, width) << "the band keeps the size of \"Save\", also after a failure";
-    EXPECT_TRUE(load_level("userlevels/saved.lev"));
-}
