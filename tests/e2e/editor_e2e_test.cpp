@@ -6,49 +6,111 @@
 
 #include "e2e/e2e_support.hpp"
 #include "support/game_process.hpp"
+#include "support/test_support.hpp"
 
 using namespace e2e;
 
-TEST(EditorEndToEnd, MakesAPolygonAndSavesALoadableLevel)
-{
-    const std::string game_dir = SLIVERMERE_GAME_DIR;
-    const std::string level = game_dir + "/userlevels/e2eeditor.lev";
-    const std::string player = game_dir + "/playerinfo/editorbot.player";
-    std::filesystem::remove(level);
-    std::filesystem::remove(player);
+namespace {
 
+// The level as text, or what went wrong.
+std::string dump(const std::string& folder, const std::string& file)
+{
+    int rc = -1;
+    const std::string text = shell("cd '" + folder + "' && " + tool_path() + " level dump " + file, rc);
+    return rc == 0 ? text : "dump failed: " + text;
+}
+
+}  // namespace
+
+// A designer's session in the real editor: a named level, undo and redo,
+// Save, the question on quitting with changes, and the recovery copy a
+// closed window leaves, offered on the next start.
+TEST(EditorEndToEnd, NamedLevelsUndoAndNoLostWork)
+{
     PrivateDisplay display;
     ASSERT_TRUE(display.ok()) << "Xvfb did not start";
-    GameProcess game(display);
-    ASSERT_FALSE(game.wait_for_window().empty()) << game.err();
-    // Keys sent before the window has the input focus are lost.
-    pause_for(1.5);
-    auto keys = [&](std::vector<std::string> names) { e2e::keys(display, std::move(names), 120); };
+    TempDir folder;
+    copy_fresh_game(folder.path());
+    std::filesystem::remove_all(folder.path() + "/userlevels");
+    const std::string level = folder.path() + "/userlevels/e2eeditor.lev";
+    const std::string recovery = folder.path() + "/userlevels/e2eeditor.recovery.lev";
 
-    // Show the opening menu ("Play" selected), name a fresh player so that
-    // no one else's progress changes, and unlock the editor for it.
-    keys({"Right", "Up"});
-    keys({"BackSpace", "BackSpace", "BackSpace", "BackSpace", "BackSpace", "BackSpace"});
-    keys({"e", "d", "i", "t", "o", "r", "b", "o", "t", "Up", "u"});
-    // "Level Editor", then "New Level".
-    keys({"Down", "Down", "Down", "Down", "space", "space"});
-    // A movable square at the cursor; the file menu; the file name
-    // "userlevels/default.lev" becomes "userlevels/e2eeditor.lev"; Save.
-    keys({"p", "f"});
-    keys(std::vector<std::string>(11, "BackSpace"));
-    keys({"e", "2", "e", "e", "d", "i", "t", "o", "r", "period", "l", "e", "v", "Down", "space"});
-    EXPECT_TRUE(wait_for_file(level, 10)) << game.out() << game.err();
+    const auto start = [&](GameProcess& game) {
+        EXPECT_FALSE(game.wait_for_window().empty()) << game.err();
+        pause_for(1.5);  // keys sent before the window has the input focus are lost
+    };
+    const auto press = [&](std::vector<std::string> names, double settle = 0.5) {
+        keys(display, std::move(names), 150);
+        pause_for(settle);
+    };
+    // Shows the opening menu, names the player, for whom everything is
+    // unlocked, and selects "Play".
+    const auto log_in = [&] {
+        press({"Right", "Up"});
+        press({"BackSpace", "BackSpace", "BackSpace", "BackSpace", "BackSpace", "BackSpace"});
+        press({"e", "d", "i", "t", "o", "r", "b", "o", "t", "Up", "u", "Down", "Down"});
+    };
+    // From the opening menu, "Play" selected: the editor's level list.
+    const auto to_level_list = [&] { press({"Down", "Down", "space"}, 1.0); };
 
-    // Back to editing and out.
-    keys({"Escape", "Escape"});
-    xdotool(display, {"key", "alt+F4"});
-    EXPECT_EQ(game.wait_exit(), 0) << game.err();
+    {
+        GameProcess game(display, {}, folder.path());
+        start(game);
+        log_in();
+        to_level_list();
+        // "New Level" asks the name.
+        press({"space"});
+        press({"e", "2", "e", "e", "d", "i", "t", "o", "r", "Down", "space"}, 1.0);
+        // Away from the sword's handle, a body; delete it; undo, redo, undo:
+        // the body is back.
+        xdotool(display, {"mousemove_relative", "--", "150", "-100"});
+        pause_for(0.5);
+        press({"p"});
+        press({"d"});
+        press({"ctrl+z", "ctrl+y", "ctrl+z"});
+        EXPECT_TRUE(screenshot(display, "e2e_editor_undo.png"));
+        // The file menu's Save writes it under its name.
+        press({"f", "Down", "space"});
+        EXPECT_TRUE(wait_for_file(level, 10)) << game.out() << game.err();
+        // Back to editing, the editor's menu, "Quit Editor": nothing to ask.
+        press({"Escape", "Escape"});
+        press({"Escape", "Up", "space"}, 1.0);
+        EXPECT_TRUE(screenshot(display, "e2e_editor_quit.png"));
 
-    int rc = -1;
-    const std::string dump = shell("cd " + game_dir + " && " + tool_path() + " level dump userlevels/e2eeditor.lev", rc);
-    EXPECT_EQ(rc, 0) << dump;
-    EXPECT_NE(dump.find("body"), std::string::npos) << dump;
-    EXPECT_EQ(dump.find("wall"), std::string::npos) << dump;
-    std::filesystem::remove(level);
-    std::filesystem::remove(player);
+        // Open it again from the list; a wall; Quit Editor asks, Cancel keeps it.
+        to_level_list();
+        press({"Down", "space"}, 1.0);
+        press({"w"});
+        press({"Escape", "Up", "space"}, 1.0);
+        EXPECT_TRUE(screenshot(display, "e2e_editor_question.png"));
+        press({"Escape", "Escape"});
+        press({"Escape"});
+        // Closing the window keeps the unsaved wall aside.
+        xdotool(display, {"key", "alt+F4"});
+        EXPECT_EQ(game.wait_exit(), 0) << game.err();
+    }
+    const std::string saved = dump(folder.path(), "userlevels/e2eeditor.lev");
+    EXPECT_NE(saved.find("body"), std::string::npos) << saved;
+    EXPECT_EQ(saved.find("wall"), std::string::npos) << saved;
+    const std::string kept = dump(folder.path(), "userlevels/e2eeditor.recovery.lev");
+    EXPECT_NE(kept.find("body"), std::string::npos) << kept;
+    EXPECT_NE(kept.find("wall"), std::string::npos) << kept;
+
+    {
+        GameProcess game(display, {}, folder.path());
+        start(game);
+        log_in();
+        to_level_list();
+        // The level offers its kept changes; "Restore", then Save.
+        press({"Down", "space"}, 1.0);
+        EXPECT_TRUE(screenshot(display, "e2e_editor_restore.png"));
+        press({"space"}, 1.0);
+        press({"f", "Down", "space"});
+        press({"Escape", "Escape"});
+        xdotool(display, {"key", "alt+F4"});
+        EXPECT_EQ(game.wait_exit(), 0) << game.err();
+    }
+    const std::string restored = dump(folder.path(), "userlevels/e2eeditor.lev");
+    EXPECT_NE(restored.find("wall"), std::string::npos) << restored;
+    EXPECT_FALSE(std::filesystem::exists(recovery)) << "saved: the copy has gone";
 }
