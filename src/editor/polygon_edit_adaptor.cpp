@@ -67,6 +67,12 @@ bool edit_sanity_check(const Polygon& polygon, std::string& message, Vector2& wh
 {
     if (!polygon.sanity_check(message, where))
         return false;
+    // With fewer points nothing could pick the polygon again to delete it.
+    if (polygon.points.size() < 3) {
+        message = "A polygon needs three points.";
+        where = Vector2();
+        return false;
+    }
     where = Vector2();
     Fault fault;
     if (const auto* body = dynamic_cast<const PhysicsPolygon*>(&polygon)) {
@@ -238,10 +244,12 @@ bool PolygonEditAdaptor::handle_top_event(const SDL_Event& event, double&, BaseE
             open_goal_menu(*goal);
         return false;
     case SDLK_EQUALS:
+    case SDLK_KP_PLUS:
         if (goal)
             goal->target.bits.emplace_back();
         return false;
     case SDLK_MINUS:
+    case SDLK_KP_MINUS:
         if (goal && goal->target.bits.size() > 1)
             goal->target.bits.pop_back();
         return false;
@@ -277,10 +285,17 @@ void PolygonEditAdaptor::edit_update(double& dt, bool& is_top)
             }
         };
         offer_handle(&rotation_handle, Handle::rotation);
-        offer_handle(&polygon->position, Handle::position);
-        if (dynamic_cast<PhysicsPolygon*>(polygon)) {
-            offer_handle(&spin_handle, Handle::spin);
+        // A body at rest has its velocity handle on its position handle; the
+        // first offered wins the tie, so Shift picks the velocity.
+        const bool body = dynamic_cast<PhysicsPolygon*>(polygon) != nullptr;
+        const bool velocity_first = body && (SDL_GetModState() & KMOD_SHIFT);
+        if (velocity_first)
             offer_handle(&velocity_handle, Handle::velocity);
+        offer_handle(&polygon->position, Handle::position);
+        if (body) {
+            offer_handle(&spin_handle, Handle::spin);
+            if (!velocity_first)
+                offer_handle(&velocity_handle, Handle::velocity);
         }
     }
 
@@ -366,7 +381,8 @@ std::string PolygonEditAdaptor::help_text()
     if (dynamic_cast<PointEditAdaptor*>(child.get()))
         return "Click and drag to move";
     return "Click on points to move, 'r' to remove edge, 'e' to add edge, 'p' creates point, 'd' deletes point, "
-           "'g' edit goal info, '+' add goal, '-' remove goal, 's' style, 'x' clears velocities";
+           "'g' edit goal info, '+' add goal, '-' remove goal, 's' style, 'x' clears velocities, "
+           "Shift: the velocity handle of a body at rest";
 }
 
 PolygonEdgeEditAdaptor::PolygonEdgeEditAdaptor(Polygon* polygon_, const Vector2* cursor_, int from, bool remove_)

@@ -38,6 +38,60 @@ void add(MenuWorld& menu, Args&&... args)
     menu.items.push_back(std::make_unique<Item>(std::forward<Args>(args)...));
 }
 
+// A row of the goal menu's entries. The rows scroll together inside a window
+// so that the selected one is always shown; rows outside it are neither
+// drawn nor picked by the pointer.
+class ScrollingRow : public BaseMenuItem {
+public:
+    // The first row sits at `top`; rows below `bottom` show once scrolled to.
+    struct Window {
+        double top = 0;
+        double bottom = 0;
+        double offset = 0;
+    };
+
+    ScrollingRow(std::unique_ptr<StringItem> field, std::shared_ptr<Window> window)
+        : field_(std::move(field)), window_(std::move(window)), y_(field_->position.y)
+    {
+    }
+
+    bool handle_event(const SDL_Event& event, double& dt, bool& world_replaced) override
+    {
+        return field_->handle_event(event, dt, world_replaced);
+    }
+    bool contains(const Vector2& p) override { return shown() && field_->contains(p); }
+    void update(double& dt, bool& selected) override
+    {
+        // Scroll by whole rows until the selected one is inside the window.
+        if (selected) {
+            while (y_ + window_->offset < window_->bottom - 1e-9)
+                window_->offset += row_step;
+            while (y_ + window_->offset > window_->top + 1e-9)
+                window_->offset -= row_step;
+        }
+        field_->position.y = y_ + window_->offset;
+        field_->update(dt, selected);
+    }
+    void draw() override
+    {
+        if (shown())
+            field_->draw();
+    }
+
+    static constexpr double row_step = 0.1;
+
+private:
+    bool shown() const
+    {
+        const double y = y_ + window_->offset;
+        return y <= window_->top + 1e-9 && y >= window_->bottom - 1e-9;
+    }
+
+    std::unique_ptr<StringItem> field_;
+    std::shared_ptr<Window> window_;
+    double y_;
+};
+
 }  // namespace
 
 void open_material_menu(Polygon& polygon)
@@ -68,15 +122,22 @@ void open_goal_menu(GoalPolygon& goal)
     add<BoolEditItem>(*menu, "Lose: ", target.losing, 0.8, field_height);
     add<BoolEditItem>(*menu, "Unlock: ", target.unlocks, 0.7, field_height);
     add<StringEditItem>(*menu, "Unlock Key: ", target.name, 0.6, field_height, false);
-    // One row per entry, its four fields side by side.
+    // One row per entry, its four fields side by side; below eleven rows
+    // they scroll.
     constexpr double row_height = 0.08;
-    double y = 0.45;
+    auto window = std::make_shared<ScrollingRow::Window>();
+    window->top = 0.45;
+    window->bottom = window->top - 10 * ScrollingRow::row_step;
+    double y = window->top;
+    const auto row = [&](auto field) {
+        menu->items.push_back(std::make_unique<ScrollingRow>(std::move(field), window));
+    };
     for (GoalTargetInfoBit& bit : target.bits) {
-        add<StringEditItem>(*menu, "Type: ", bit.name, Vector2(-0.85, y), row_height, false);
-        add<DoubleEditItem>(*menu, "Size: ", bit.amount, Vector2(-0.05, y), row_height);
-        add<DoubleEditItem>(*menu, "Tol: ", bit.tolerance, Vector2(0.5, y), row_height);
-        add<IntEditItem>(*menu, ">: ", bit.count, Vector2(0.95, y), row_height);
-        y -= 0.1;
+        row(std::make_unique<StringEditItem>("Type: ", bit.name, Vector2(-0.85, y), row_height, false));
+        row(std::make_unique<DoubleEditItem>("Size: ", bit.amount, Vector2(-0.05, y), row_height));
+        row(std::make_unique<DoubleEditItem>("Tol: ", bit.tolerance, Vector2(0.5, y), row_height));
+        row(std::make_unique<IntEditItem>(">: ", bit.count, Vector2(0.95, y), row_height));
+        y -= ScrollingRow::row_step;
     }
     show(std::move(menu), "editing");
 }

@@ -52,6 +52,9 @@ void add_square(std::vector<P>& list, const Vector2& at)
     polygon.points = {{-0.05, -0.05}, {0.05, -0.05}, {0.05, 0.05}, {-0.05, 0.05}};
     polygon.edges = {{0, 1}, {1, 2}, {2, 3}, {3, 0}};
     polygon.position = at;
+    // On the grid when there is one, like every dragged point.
+    if (grid != 0)
+        polygon.position = Vector2(snap_to_grid(at.x, grid * 0.01), snap_to_grid(at.y, grid * 0.01));
     polygon.trace_loops(polygon.style);
     // A level saved before the next update must already hold a real mass.
     if constexpr (std::is_same_v<P, PhysicsPolygon>)

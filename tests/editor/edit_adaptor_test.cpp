@@ -161,14 +161,19 @@ TEST_F(PolygonAdaptor, BodiesMustStayLoadable)
     EXPECT_EQ(adaptor->problem, "Too small to move.");
     body.points.clear();
     body.edges.clear();
-    EXPECT_FALSE(key(SDLK_ESCAPE)) << "checked again: no mass to compute without points";
-    EXPECT_EQ(adaptor->problem, "Mass is zero.");
+    EXPECT_FALSE(key(SDLK_ESCAPE)) << "checked again before leaving";
+    EXPECT_EQ(adaptor->problem, "A polygon needs three points.");
 
     auto wall = box<StaticPolygon>(0, 0, 1, 1);
     wall.edges.insert({0, 1});
     edit(wall);
     update();
     EXPECT_EQ(adaptor->help_text(), "Polygon fails sanity check: an edge is listed twice");
+    // A wall without points could never be picked again, nor deleted.
+    wall.points.resize(2);
+    wall.edges = {{0, 1}, {1, 0}};
+    EXPECT_FALSE(key(SDLK_ESCAPE));
+    EXPECT_EQ(adaptor->problem, "A polygon needs three points.");
 }
 
 TEST_F(PolygonAdaptor, MaterialMenuStyleShowsAtOnceAndFallsBackToDefault)

@@ -6,6 +6,7 @@
 #include "editor/point_edit_adaptor.hpp"
 #include "editor/polygon_edit_adaptor.hpp"
 #include "editor_fixture.hpp"
+#include "menu/menu_world.hpp"
 #include "support/shapes.hpp"
 
 TEST_F(EditorTest, CursorStepsAreLimitedAndStayInTheWidenedBounds)
@@ -251,4 +252,51 @@ TEST(EditHistory, KeepsTwoHundredStepsAndNothingForNoChange)
     history.commit({7});
     EXPECT_FALSE(history.can_redo());
     EXPECT_EQ(*history.undo(), (EditHistory::Record{51, 51}));
+}
+
+TEST_F(EditorTest, GridKeypadVelocityHandleAndLongGoalMenus)
+{
+    // New squares land on the grid.
+    grid = 4;
+    world->edit_view_centre = Vector2(0.33, 0.21);
+    press(SDLK_p);
+    grid = 0;
+    EXPECT_NEAR(world->physics_polygons.at(0).position.x, 0.32, 1e-12);
+    EXPECT_NEAR(world->physics_polygons.at(0).position.y, 0.2, 1e-12);
+
+    // A body at rest: its velocity handle lies on its position; Shift picks it.
+    hover(Vector2(0.36, 0.24));
+    ASSERT_TRUE(send(click()));
+    auto* adaptor = dynamic_cast<PolygonEditAdaptor*>(top());
+    ASSERT_NE(adaptor, nullptr);
+    hover(world->physics_polygons[0].position);
+    EXPECT_EQ(adaptor->child_handle, PolygonEditAdaptor::Handle::position);
+    SDL_SetModState(KMOD_LSHIFT);
+    hover(world->physics_polygons[0].position);
+    SDL_SetModState(KMOD_NONE);
+    EXPECT_EQ(adaptor->child_handle, PolygonEditAdaptor::Handle::velocity);
+    send(release());
+    press(SDLK_ESCAPE);
+
+    // The keypad's + and - add and remove goal entries; fifteen rows scroll.
+    world->edit_view_centre = Vector2(-0.5, -0.5);
+    press(SDLK_g);
+    hover(Vector2(-0.46, -0.46));
+    ASSERT_TRUE(send(click()));
+    for (int i = 0; i < 16; ++i)
+        press(SDLK_KP_PLUS);
+    press(SDLK_KP_MINUS);
+    ASSERT_EQ(world->goals.at(0).target.bits.size(), 15u);
+    press(SDLK_g);
+    frame();
+    MenuWorld* menu = current_menu();
+    ASSERT_NE(menu, nullptr);
+    BaseMenuItem& first_row = *menu->items.at(4);
+    EXPECT_TRUE(first_row.contains(Vector2(-0.85, 0.45)));
+    menu->selected = static_cast<int>(menu->items.size()) - 2;  // the last row's count
+    frame();
+    EXPECT_FALSE(first_row.contains(Vector2(-0.85, 0.45))) << "scrolled out of the window";
+    menu->selected = 4;
+    frame();
+    EXPECT_TRUE(first_row.contains(Vector2(-0.85, 0.45))) << "and back";
 }
