@@ -92,3 +92,17 @@ TEST(ShellWithoutDisplay, FailsWithSdlsMessage)
     EXPECT_NE(output.find("Unable to init SDL: "), std::string::npos) << output;
     EXPECT_NE(output.find("rc=1"), std::string::npos) << output;
 }
+
+TEST(ShellWithoutDisplay, HelpAndVersionAnswerWithoutAWindow)
+{
+    // No display at all: neither may try to open one.
+    int rc = -1;
+    const std::string help = e2e::shell(std::string("DISPLAY=:59999 ") + SLIVERMERE_BINARY + " --help", rc);
+    EXPECT_EQ(rc, 0) << help;
+    EXPECT_TRUE(help.starts_with("usage: slivermere")) << help;
+    EXPECT_NE(help.find("full screen"), std::string::npos) << help;
+    const std::string version = e2e::shell(std::string("DISPLAY=:59999 ") + SLIVERMERE_BINARY + " --version", rc);
+    EXPECT_EQ(rc, 0) << version;
+    EXPECT_TRUE(version.starts_with("slivermere 1.")) << version;
+    EXPECT_EQ(version.find("SDL"), std::string::npos) << version;
+}
