@@ -131,14 +131,7 @@ void EditWorld::draw()
 
 EditHistory::Record EditWorld::record() const
 {
-    // Where the view looks is no change to the level.
-    World& level = *world;
-    const Vector2 camera = level.camera;
-    level.camera = Vector2();
-    MemoryStorage storage;
-    level.save(storage);
-    level.camera = camera;
-    return storage.bytes();
+    return level_record(*world);
 }
 
 void EditWorld::restore(const EditHistory::Record& record)
@@ -170,22 +163,22 @@ void EditWorld::commit_change()
 
 bool EditWorld::undo()
 {
-    // A change still in hand (a menu's, say) is a step of its own.
-    commit_change();
-    const EditHistory::Record* previous = history.undo();
-    if (!previous)
-        return false;
-    restore(*previous);
-    return true;
+    return step_history(&EditHistory::undo);
 }
 
 bool EditWorld::redo()
 {
+    return step_history(&EditHistory::redo);
+}
+
+bool EditWorld::step_history(const EditHistory::Record* (EditHistory::*step)())
+{
+    // A change still in hand (a menu's, say) is a step of its own.
     commit_change();
-    const EditHistory::Record* next = history.redo();
-    if (!next)
+    const EditHistory::Record* record = (history.*step)();
+    if (!record)
         return false;
-    restore(*next);
+    restore(*record);
     return true;
 }
 
@@ -245,6 +238,17 @@ std::unique_ptr<World> EditWorld::release_world()
 {
     edit_stack.clear();
     return std::move(world);
+}
+
+std::vector<unsigned char> level_record(World& level)
+{
+    // Where the view looks is no change to the level.
+    const Vector2 camera = level.camera;
+    level.camera = Vector2();
+    MemoryStorage storage;
+    level.save(storage);
+    level.camera = camera;
+    return storage.bytes();
 }
 
 std::unique_ptr<EditWorld> open_editor(const std::string& level_file)

@@ -60,11 +60,16 @@ public:
 
 private:
     bool dispatch(const SDL_Event& event, double& dt);
+    bool step_history(const EditHistory::Record* (EditHistory::*step)());
     EditHistory::Record record() const;
     void restore(const EditHistory::Record& record);
 
     Uint8 held_buttons_ = 0;
 };
+
+// The level's record as a file holds it, but with the camera at the origin:
+// loading moves the camera, and where the view looks is no change.
+std::vector<unsigned char> level_record(World& level);
 
 // The editor on a level file. Null, with one line on the error stream naming
 // the file and the reason, when the level cannot be read.

@@ -186,22 +186,14 @@ void open_level_file_menu(World& world)
             return false;
         }
         // Another level has that name: ask before it goes.
-        auto question = std::make_unique<MenuWorld>(false, false, -1, menu_hint());
-        question->decorations.push_back(
-            std::make_unique<StringItem>("Replace the level " + *name + "?", true, 0.12, Vector2(0, 0.4), 0.7));
-        question->items.push_back(std::make_unique<ActionButton>("Replace", 0.15, Vector2(0, 0.1), [save_as] {
+        auto question = question_menu("Replace the level " + *name + "?");
+        add_answer(*question, "Replace", 0.1, [save_as] {
             pop_menu();
             save_as();
             return true;
-        }));
-        question->items.push_back(std::make_unique<ActionButton>(
-            "Cancel", 0.15, Vector2(0, -0.1),
-            [] {
-                pop_menu();
-                return true;
-            },
-            true));
-        current_world = question.release();
+        });
+        add_answer(*question, "Cancel", -0.1, back_from_question, true);
+        show_question(std::move(question));
         return true;
     });
     add<StringEditItem>(*menu, "FrontMatter: ", world.front_matter, -0.5, 0.08, true);

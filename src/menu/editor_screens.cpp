@@ -18,20 +18,6 @@ namespace {
 constexpr double question_height = 0.12;
 constexpr double answer_height = 0.15;
 
-std::unique_ptr<MenuWorld> question_menu(const std::string& question)
-{
-    auto menu = std::make_unique<MenuWorld>(false, true, -1, menu_hint());
-    menu->decorations.push_back(std::make_unique<StringItem>(question, true, question_height, Vector2(0, 0.4), 0.7));
-    return menu;
-}
-
-void add_answer(MenuWorld& menu, const std::string& text, double y, ActionButton::Action action,
-                bool on_escape = false)
-{
-    menu.items.push_back(
-        std::make_unique<ActionButton>(text, answer_height, Vector2(0, y), std::move(action), on_escape));
-}
-
 // The editor a chain of menus holds, or null.
 EditWorld* held_editor(BaseWorld* screen)
 {
@@ -52,7 +38,50 @@ bool open_editor_screen(std::unique_ptr<EditWorld> editor)
     return true;
 }
 
+// The editor on `file`, a level kept as `level_file`, in place of the
+// question menu and the screen under it.
+bool open_from_question(const std::string& file, const std::string& level_file)
+{
+    std::unique_ptr<EditWorld> editor = open_editor(file);
+    if (!editor) {
+        tell_level_refused(file);
+        return false;
+    }
+    if (file != level_file) {
+        // The copy is the level with changes its file does not hold yet.
+        editor->world->file_name = level_file;
+        editor->history.mark_unsaved();
+    }
+    pop_menu();
+    return open_editor_screen(std::move(editor));
+}
+
 }  // namespace
+
+std::unique_ptr<MenuWorld> question_menu(const std::string& question)
+{
+    auto menu = std::make_unique<MenuWorld>(false, true, -1, menu_hint());
+    menu->decorations.push_back(std::make_unique<StringItem>(question, true, question_height, Vector2(0, 0.4), 0.7));
+    return menu;
+}
+
+void add_answer(MenuWorld& menu, const std::string& text, double y, ActionButton::Action action, bool on_escape)
+{
+    menu.items.push_back(
+        std::make_unique<ActionButton>(text, answer_height, Vector2(0, y), std::move(action), on_escape));
+}
+
+void show_question(std::unique_ptr<MenuWorld> menu)
+{
+    menu->selected = 0;
+    current_world = menu.release();
+}
+
+bool back_from_question()
+{
+    pop_menu();
+    return true;
+}
 
 void build_new_level_menu()
 {
@@ -74,12 +103,8 @@ void build_new_level_menu()
         level->file_name = file;
         return open_editor_screen(std::make_unique<EditWorld>(std::move(level)));
     });
-    add_answer(*menu, "Back", -0.8, [] {
-        pop_menu();
-        return true;
-    }, true);
-    menu->selected = 0;
-    current_world = menu.release();
+    add_answer(*menu, "Back", -0.8, back_from_question, true);
+    show_question(std::move(menu));
 }
 
 bool quit_editor()
@@ -105,12 +130,8 @@ bool quit_editor()
         return leave();
     });
     add_answer(*menu, "Discard", -0.1, leave);
-    add_answer(*menu, "Cancel", -0.3, [] {
-        pop_menu();
-        return true;
-    }, true);
-    menu->selected = 0;
-    current_world = menu.release();
+    add_answer(*menu, "Cancel", -0.3, back_from_question, true);
+    show_question(std::move(menu));
     return true;
 }
 
@@ -127,33 +148,10 @@ bool edit_level(const std::string& path)
     }
 
     auto menu = question_menu("Unsaved changes to " + level_name(path) + " were kept. Restore them?");
-    add_answer(*menu, "Restore", 0.1, [path, recovery] {
-        std::unique_ptr<EditWorld> editor = open_editor(recovery);
-        if (!editor) {
-            tell_level_refused(recovery);
-            return false;
-        }
-        // The copy is the level with changes its file does not hold yet.
-        editor->world->file_name = path;
-        editor->history.mark_unsaved();
-        pop_menu();
-        return open_editor_screen(std::move(editor));
-    });
-    add_answer(*menu, "Open the saved level", -0.1, [path] {
-        std::unique_ptr<EditWorld> editor = open_editor(path);
-        if (!editor) {
-            tell_level_refused(path);
-            return false;
-        }
-        pop_menu();
-        return open_editor_screen(std::move(editor));
-    });
-    add_answer(*menu, "Back", -0.8, [] {
-        pop_menu();
-        return true;
-    }, true);
-    menu->selected = 0;
-    current_world = menu.release();
+    add_answer(*menu, "Restore", 0.1, [path, recovery] { return open_from_question(recovery, path); });
+    add_answer(*menu, "Open the saved level", -0.1, [path] { return open_from_question(path, path); });
+    add_answer(*menu, "Back", -0.8, back_from_question, true);
+    show_question(std::move(menu));
     return true;
 }
 

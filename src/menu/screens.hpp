@@ -1,11 +1,14 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "editor/edit_history.hpp"
 #include "menu/string_item.hpp"
 #include "storage/memory_storage.hpp"
+
+class MenuWorld;
 
 // The game's menu screens. Each builder makes a new MenuWorld over the current
 // screen (it becomes the menu's held screen), fills it and makes it current.
@@ -43,6 +46,16 @@ std::string result_recording_file(const std::string& key, const std::string& pla
 
 // Says in a notice that a level cannot be opened: its file is missing or damaged.
 void tell_level_refused(const std::string& path);
+
+// A menu that asks something over the current screen: the question above,
+// answers added one under another, Escape on the last. show_question makes
+// it current with its first answer selected; back_from_question, as an
+// answer, closes it.
+std::unique_ptr<MenuWorld> question_menu(const std::string& question);
+void add_answer(MenuWorld& menu, const std::string& text, double y, std::function<bool()> action,
+                bool on_escape = false);
+void show_question(std::unique_ptr<MenuWorld> menu);
+bool back_from_question();
 
 // The editor's screens around a level's file.
 // Asks the name of a new level, over the level list; the editor opens on it

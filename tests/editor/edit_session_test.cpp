@@ -13,17 +13,6 @@
 
 namespace {
 
-// The level's record without the camera, which loading moves into the bounds.
-std::vector<unsigned char> level_record(World& level)
-{
-    const Vector2 camera = level.camera;
-    level.camera = Vector2();
-    MemoryStorage storage;
-    level.save(storage);
-    level.camera = camera;
-    return storage.bytes();
-}
-
 // Drives the editor's menus the way a player does, by keys.
 class EditSession : public EditorTest {
 protected:
