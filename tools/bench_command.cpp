@@ -9,6 +9,7 @@
 
 #include "app/log.hpp"
 #include "draw_bench.hpp"
+#include "sound/mixer_bench.hpp"
 #include "startup_bench.hpp"
 #include "tool_command.hpp"
 #include "world/runner.hpp"
@@ -30,7 +31,8 @@ const char usage[] =
     "                                       (default: the slowest level timed, @stress aside),\n"
     "                                       replayed: speed, bytes per frame, snapshot memory\n"
     "                                       --pieces P (default 200; 0: none): a slab cut by scripted\n"
-    "                                       strokes into P pieces, then N steps timed as they fall\n"
+    "                                       strokes into P pieces, then N steps timed as they fall;\n"
+    "                                       then the sound mixer's processor time for N frames\n"
     "  bench --startup [--runs N]         start the game N times (default 20), each to its first drawn\n"
     "                                       frame, and print the median time from launch to that frame\n"
     "  bench --draw [--frames N] [LEVEL.lev|@stress ...]\n"
@@ -161,6 +163,7 @@ int run(const std::vector<std::string>& args)
         restore_log_streams();
         print_cutting_bench(std::cout, cutting);
     }
+    print_mixer_bench(std::cout, bench_mixer(steps));
 
     if (minutes == 0)
         return status;

@@ -9,6 +9,7 @@
 #include "tool_command.hpp"
 #include "world/recording_world.hpp"
 #include "world/runner.hpp"
+#include "world/step_sounds.hpp"
 #include "world/world.hpp"
 
 namespace {
@@ -22,7 +23,9 @@ const char usage[] =
     "                                       the first win, loss or time-out. Last line on standard\n"
     "                                       output: outcome=... frames=F timer=T bodies=B state=HASH.\n"
     "                                       --record writes the game as a recording (replay it with\n"
-    "                                       replay). --quiet mutes the game's own lines";
+    "                                       replay). --quiet mutes the game's own lines. --sounds\n"
+    "                                       prints the effects each step plays, one a line: sound\n"
+    "                                       FRAME MS EFFECT GAIN (MS: the game's time at the frame's end)";
 
 int usage_error()
 {
@@ -43,12 +46,15 @@ int run(const std::vector<std::string>& args)
     std::string record;
     RunOptions options;
     bool quiet = false;
+    bool sounds = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool has_value = i + 1 < args.size();
         long number = 0;
         if (arg == "--quiet") {
             quiet = true;
+        } else if (arg == "--sounds") {
+            sounds = true;
         } else if (arg == "--input" && has_value) {
             input = args[++i];
         } else if (arg == "--frames" && has_value) {
@@ -106,6 +112,18 @@ int run(const std::vector<std::string>& args)
             std::cerr << reason << '\n';
         return 1;
     }
+    std::vector<Cue> cues;
+    unsigned int elapsed_ms = 0;
+    if (sounds)
+        options.after_step = [&](int frame, const World& w) {
+            elapsed_ms += frame < static_cast<int>(script.frames.size())
+                              ? script.frames[static_cast<std::size_t>(frame)].ms
+                              : options.default_ms;
+            step_cues(w.report, 1, cues);
+            for (const Cue& cue : cues)
+                std::cout << "sound " << frame << ' ' << elapsed_ms << ' ' << effect_name(cue.effect) << ' '
+                          << cue.gain << '\n';
+        };
     if (quiet)
         set_log_streams(nullptr, nullptr);
     const RunResult result = run_world(*world, script, options);

@@ -18,6 +18,7 @@
 #include "render/polygon_style.hpp"
 #include "render/texture_font.hpp"
 #include "render/texture_manager.hpp"
+#include "sound/audio.hpp"
 
 namespace {
 
@@ -197,7 +198,14 @@ void event_pass(unsigned int frame_ms)
         if (!current_world)
             continue;
         double dt = frame_ms / 1000.0;
-        current_world->handle_event(event, dt);
+        const bool used = current_world->handle_event(event, dt);
+        // 'M' mutes wherever it is not typed into a name.
+        if (!used && event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_m &&
+            (event.key.keysym.mod & (KMOD_CTRL | KMOD_ALT)) == 0)
+        {
+            toggle_mute();
+            post_notice(sound_muted() ? "Sound off (M)" : "Sound on (M)");
+        }
     }
 }
 
@@ -217,6 +225,8 @@ void start_game(int argc)
     start_video(argc);
     if (!fallback_data_ready())
         quit_program(1);
+    start_audio();
+    std::atexit(stop_audio);
 
     build_opening_menu(true);
     std::atexit(destroy_current_world);
@@ -239,6 +249,7 @@ int run_game(int argc, char** argv)
         begin_frame();
         double dt = frame_ms / 1000.0;
         current_world->update(dt);
+        end_sound_frame();
         if (!current_world)
             break;
         // A notice lasts its seconds on the clock, however slow the frames.

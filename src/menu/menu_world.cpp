@@ -4,7 +4,23 @@
 
 #include "app/log.hpp"
 #include "menu/pointer_marker.hpp"
+#include "sound/audio.hpp"
 #include "storage/invariant.hpp"
+
+namespace {
+
+// The presses that work a menu item, as opposed to typing into one.
+bool activates(const SDL_Event& event)
+{
+    if (event.type == SDL_MOUSEBUTTONDOWN)
+        return true;
+    if (event.type != SDL_KEYDOWN)
+        return false;
+    const SDLKey key = event.key.keysym.sym;
+    return key == SDLK_SPACE || key == SDLK_RETURN || key == SDLK_KP_ENTER;
+}
+
+}  // namespace
 
 Vector2 saved_menu_pointer;
 
@@ -64,6 +80,8 @@ bool MenuWorld::handle_event(const SDL_Event& event, double& dt)
     if (selected >= 0 && selected < static_cast<int>(items.size())) {
         bool world_replaced = false;
         const bool handled = items[selected]->handle_event(event, dt, world_replaced);
+        if (handled && activates(event))
+            play_effect(Effect::menu_activate, 0.6f, 1, VoiceGroup::menu);
         if (world_replaced) {
             // The menu may be gone already: touch nothing.
             INVARIANT(handled && "handled");
@@ -78,9 +96,11 @@ bool MenuWorld::handle_event(const SDL_Event& event, double& dt)
         switch (event.key.keysym.sym) {
         case SDLK_UP:
             selected = count == 0 ? -1 : selected <= 0 ? count - 1 : selected - 1;
+            play_effect(Effect::menu_move, 0.5f, 1, VoiceGroup::menu);
             return true;
         case SDLK_DOWN:
             selected = count == 0 ? -1 : selected + 1 >= count ? 0 : selected + 1;
+            play_effect(Effect::menu_move, 0.5f, 1, VoiceGroup::menu);
             return true;
         case SDLK_ESCAPE:
             selected = count - 1;
@@ -96,8 +116,10 @@ bool MenuWorld::handle_event(const SDL_Event& event, double& dt)
         pointer.x = std::clamp(pointer.x, -1.33203125, 1.33203125);
         for (int i = 0; i < count; ++i) {
             if (items[i]->contains(pointer)) {
-                if (selected != i)
+                if (selected != i) {
                     selected = i;
+                    play_effect(Effect::menu_move, 0.5f, 1, VoiceGroup::menu);
+                }
                 return true;
             }
         }

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "app/log.hpp"
+#include "sound/audio.hpp"
 #include "storage/file_storage.hpp"
 #include "storage/invariant.hpp"
 
@@ -122,6 +123,7 @@ void PlaybackWorld::update(double& dt)
         frame.events.swap(captured_events);
         frames.push_back(std::move(frame));
         double step = t / 1000;
+        loudness = 1;
         // May open the win or loss screen and replace this world.
         World::update(step);
         return;
@@ -154,6 +156,12 @@ void PlaybackWorld::update(double& dt)
         time_debt += 10 * dts;
     if (paused)
         time_debt = 0;
+
+    // Seeking and fast forward are silent, as is a pause; the opening demo
+    // plays quietly behind its menu.
+    loudness = fast_forward || seek_target != -1 ? 0.0f : opening_demo ? 0.3f : 1.0f;
+    if (loudness == 0 || (paused && !step_once))
+        hush_world_sounds();
 
     // Play recorded frames until caught up, or one for a single step, taking
     // snapshots on the way; stop at the end or at the seek target.

@@ -245,6 +245,8 @@ RunResult run_world(World& world, const InputScript& script, const RunOptions& o
         }
         double dt = ms / 1000.0;
         world.update(dt);
+        if (options.after_step)
+            options.after_step(i, world);
         result.frames = i + 1;
         if (world.outcome != Outcome::none)
             break;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <istream>
 #include <memory>
 #include <string>
@@ -56,6 +57,8 @@ struct RunOptions {
     int frames = 0;
     // Milliseconds of the frames beyond the script.
     unsigned int default_ms = 16;
+    // Called after every step with the frame's index.
+    std::function<void(int frame, const World& world)> after_step;
 };
 
 struct RunResult {

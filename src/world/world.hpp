@@ -13,6 +13,7 @@
 #include "render/particles.hpp"
 #include "storage/base_storable.hpp"
 #include "world/level_timer.hpp"
+#include "world/step_report.hpp"
 #include "world/world_hooks.hpp"
 
 constexpr double view_half_width = 1023.0 / 768.0;  // 1.33203125
@@ -75,6 +76,10 @@ public:
 
     // What the last step found; not stored.
     Outcome outcome = Outcome::none;
+    // What the last step did that can be heard; not stored.
+    StepReport report;
+    // How loud the steps are heard: 1 in play, less behind a menu, 0 silent.
+    float loudness = 1;
 
 private:
     bool loaded_ = true;

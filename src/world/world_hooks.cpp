@@ -7,6 +7,7 @@
 #include "menu/screens.hpp"
 #include "progress/player_info.hpp"
 #include "progress/save_results.hpp"
+#include "sound/audio.hpp"
 #include "world/playback_world.hpp"
 #include "world/recording_world.hpp"
 #include "world/world.hpp"
@@ -17,8 +18,10 @@ void open_pause_menu(World& world)
 {
     // A replay meets the pause presses it recorded; only the game being
     // played pauses.
-    if (current_world == &world)
+    if (current_world == &world) {
+        hush_world_sounds();
         build_pause_menu();
+    }
 }
 
 void react_to_outcome(World& world, Outcome outcome)

@@ -1,6 +1,8 @@
+#include <algorithm>
 #include <cmath>
 
 #include "app/log.hpp"
+#include "world/step_sounds.hpp"
 #include "world/world.hpp"
 
 namespace {
@@ -60,6 +62,10 @@ void follow(double& v, double s, double half)
 
 void World::update(double& dt)
 {
+    report.clear();
+    const double time_before = timer.time;
+    const Outcome outcome_before = outcome;
+
     // Advance the clock, the sparks and the sword.
     timer.update(dt);
     particles.update_all(dt);
@@ -118,13 +124,22 @@ void World::update(double& dt)
         travelled = key * length;
         if (sword.inside_count != 0)
             drag_impulses(physics_polygons, b, u, travelled, dist);
+        const bool was_inside = isect.parent->sword_inside;
+        const StepReport::Crossing heard{material_of_style(isect.parent->style.name), !was_inside, velocity.length()};
         if (isect.parent->hit_by_sword(isect, sword)) {
+            report.bounces.push_back(heard);
             log_out() << "Physics stop" << '\n';
             stopper = isect.parent;
             stopped = true;
             break;
         }
+        if (isect.parent->sword_inside != was_inside)
+            report.crossings.push_back(heard);
     }
+
+    if (stopper && report.pressing)
+        report.bounces.clear();
+    report.pressing = stopper != nullptr;
 
     if (!stopped) {
         // The rest of the move, through whatever the sword is inside.
@@ -159,8 +174,12 @@ void World::update(double& dt)
     // Completed cuts fall apart; worn-out bodies go.
     std::vector<PhysicsPolygon> pieces;
     for (std::size_t i = 0; i < physics_polygons.size();) {
-        if (physics_polygons[i].cut_pending)
+        if (physics_polygons[i].cut_pending) {
+            const std::size_t pieces_before = pieces.size();
             physics_polygons[i].split_into_pieces(pieces);
+            if (pieces.size() > pieces_before)
+                ++report.splits;
+        }
         if (worn_out(physics_polygons[i]))
             remove_body(physics_polygons, i, sword);
         else
@@ -176,7 +195,15 @@ void World::update(double& dt)
     for (GoalPolygon& g : goals) {
         if (g.target.required)
             ++required;
-        if (g.evaluate(physics_polygons, particles, sword)) {
+        const std::size_t bodies_before = physics_polygons.size();
+        const bool was_done = g.done;
+        const bool met = g.evaluate(physics_polygons, particles, sword);
+        const bool took = physics_polygons.size() < bodies_before;
+        if (g.target.losing && (took || (met && !was_done)))
+            ++report.losing_touches;
+        else if (took)
+            ++report.goal_takes;
+        if (met) {
             if (g.target.required)
                 ++satisfied;
             if (g.target.losing)
@@ -194,6 +221,11 @@ void World::update(double& dt)
     else if (timer.countdown && timer.time <= 0)
         outcome = Outcome::time_out;
     // A menu that opens holds this world; the step goes on to its end.
+    if (outcome != Outcome::none && outcome != outcome_before)
+        report.outcome = outcome;
+    if (timer.countdown && timer.time > 0 && timer.time <= countdown_ticks_from &&
+        std::ceil(timer.time) != std::ceil(time_before))
+        report.countdown_tick = true;
     if (outcome != Outcome::none)
         react_to_outcome(*this, outcome);
 
@@ -201,6 +233,12 @@ void World::update(double& dt)
     for (PhysicsPolygon& p : physics_polygons)
         for (StaticPolygon& wall : static_polygons)
             collide(wall, p, dt);
+    for (const PhysicsPolygon& p : physics_polygons)
+        for (const Contact& contact : p.contacts) {
+            const Vector2 r = contact.point - p.position;
+            const Vector2 vp = p.velocity + p.angular_velocity * Vector2(-r.y, r.x);
+            report.knock_speed = std::max(report.knock_speed, dot(vp, contact.normal));
+        }
 
     // Gravity and motion; bodies that fall out of the level go.
     const Vector2 g_unit = unit_or_x(gravity);
@@ -230,6 +268,8 @@ void World::update(double& dt)
     if (position.y > camera.y + view_half_height - 0.1)
         camera.y = position.y - view_half_height + 0.1;
     clamp_camera();
+    report.sword_speed = sword.velocity.length();
+    play_step_sounds(report, loudness);
 
     // Move the sliding pictures on.
     for (PhysicsPolygon& p : physics_polygons)

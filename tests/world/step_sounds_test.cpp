@@ -1,0 +1,196 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "support/log_capture.hpp"
+#include "world/level_text.hpp"
+#include "world/playback_world.hpp"
+#include "world/recording_helpers.hpp"
+#include "world/step_sounds.hpp"
+
+namespace {
+
+using recording_helpers::parse_script;
+
+const std::filesystem::path levels_dir = source_root / "data" / "levels";
+
+std::unique_ptr<World> shipped(const std::string& name)
+{
+    auto world = std::make_unique<World>();
+    std::string error;
+    EXPECT_TRUE(build_level(read_text(levels_dir / (name + ".txt")), *world, error)) << error;
+    return world;
+}
+
+InputScript solution(const std::string& name)
+{
+    return parse_script(read_text(source_root / "tests" / "levels" / (name + ".script")));
+}
+
+// Every frame's effects, as names, for comparing games.
+using Heard = std::vector<std::vector<std::string>>;
+
+std::vector<std::string> names_of(const World& world)
+{
+    std::vector<Cue> cues;
+    step_cues(world.report, 1, cues);
+    std::vector<std::string> names;
+    for (const Cue& cue : cues)
+        names.push_back(std::string(effect_name(cue.effect)) + "@" + std::to_string(cue.gain));
+    return names;
+}
+
+Heard play(World& world, const InputScript& script, int frames = 0)
+{
+    Heard heard;
+    RunOptions options;
+    options.frames = frames;
+    options.after_step = [&](int, const World& w) { heard.push_back(names_of(w)); };
+    run_world(world, script, options);
+    return heard;
+}
+
+// The first frame that plays an effect whose name starts with `prefix`; -1 if none.
+int first(const Heard& heard, const std::string& prefix)
+{
+    for (std::size_t f = 0; f < heard.size(); ++f)
+        for (const std::string& name : heard[f])
+            if (name.starts_with(prefix))
+                return static_cast<int>(f);
+    return -1;
+}
+
+int count(const Heard& heard, const std::string& prefix)
+{
+    int n = 0;
+    for (const auto& frame : heard)
+        n += static_cast<int>(std::count_if(frame.begin(), frame.end(), [&](const std::string& s) {
+            return s.starts_with(prefix);
+        }));
+    return n;
+}
+
+}  // namespace
+
+TEST(StepSounds, AWinningGameIsHeardCutByCutToItsWin)
+{
+    LogCapture log;
+    for (const std::string name : {"Slice", "Alloy", "Shards"}) {
+        SCOPED_TRACE(name);
+        const InputScript script = solution(name);
+        const Heard heard = play(*shipped(name), script);
+        ASSERT_EQ(heard.size(), script.frames.size());
+        const int last = static_cast<int>(heard.size()) - 1;
+
+        // Nothing before the blade first bites; the cut, the split, the goal
+        // and the win in that order, the win once, on the winning frame.
+        const int cut = first(heard, "enter_");
+        ASSERT_GE(cut, 0);
+        for (int f = 0; f < cut; ++f)
+            for (const std::string& heard_name : heard[f])
+                EXPECT_TRUE(heard_name.starts_with("knock")) << "frame " << f << ": " << heard_name;
+        EXPECT_GE(first(heard, "leave_"), cut);
+        EXPECT_GE(first(heard, "split"), cut);
+        EXPECT_GE(first(heard, "goal"), first(heard, "split"));
+        EXPECT_EQ(first(heard, "win"), last);
+        EXPECT_EQ(count(heard, "win"), 1);
+        EXPECT_EQ(count(heard, "lose") + count(heard, "time_out") + count(heard, "losing_goal"), 0);
+        // A blade pressed against a body is heard when it meets it, not every frame.
+        EXPECT_LE(count(heard, "enter_"), 3 * count(heard, "leave_") + 3);
+        EXPECT_LE(count(heard, "split"), count(heard, "leave_"));
+    }
+}
+
+// A replay is heard exactly as the game it records, frame by frame.
+TEST(StepSounds, AReplaySoundsLikeTheGame)
+{
+    LogCapture log;
+    TempDir dir;
+    for (const std::string name : {"Slice", "Foundry", "Hazard"}) {
+        SCOPED_TRACE(name);
+        const std::string file = dir.file(name + ".rec");
+        const InputScript script = solution(name);
+        Heard live;
+        {
+            MemoryStorage level;
+            shipped(name)->save(level);
+            RecordingWorld game(level, file);
+            for (const ScriptFrame& frame : script.frames) {
+                for (const SDL_Event& event : frame.events) {
+                    double dt = frame.ms / 1000.0;
+                    game.handle_event(event, dt);
+                }
+                double dt = frame.ms / 1000.0;
+                game.update(dt);
+                live.push_back(names_of(game));
+            }
+        }
+        PlaybackWorld playback(file, false);
+        ASSERT_EQ(playback.refusal(), "");
+        Heard replayed;
+        for (std::size_t i = 0; i < live.size(); ++i) {
+            playback.paused = true;
+            playback.step_once = true;
+            double dt = 0.016;
+            playback.update(dt);
+            EXPECT_EQ(playback.loudness, 1.0f);
+            replayed.push_back(names_of(playback));
+        }
+        EXPECT_EQ(replayed, live);
+        EXPECT_GT(count(live, "enter_"), 0);
+
+        // Seeking and fast forward are silent.
+        playback.seek_target = 5;
+        double dt = 0.016;
+        playback.update(dt);
+        EXPECT_EQ(playback.loudness, 0.0f);
+        playback.fast_forward = true;
+        playback.update(dt);
+        EXPECT_EQ(playback.loudness, 0.0f);
+        std::vector<Cue> cues;
+        step_cues(playback.report, playback.loudness, cues);
+        EXPECT_TRUE(cues.empty());
+    }
+}
+
+TEST(StepSounds, TheLastSecondsTickAndRestingPiecesAreSilent)
+{
+    LogCapture log;
+    // Left alone, a countdown of five seconds ticks at 4, 3, 2 and 1 and then
+    // runs out.
+    const Heard alone = play(*shipped("Hurry"), InputScript{}, 1000);
+    EXPECT_EQ(count(alone, "countdown"), 4);
+    EXPECT_EQ(first(alone, "time_out"), static_cast<int>(alone.size()) - 1);
+    EXPECT_EQ(count(alone, "enter_") + count(alone, "win"), 0);
+
+    // A block dropped on a floor knocks, loudest first, bounces a little and
+    // comes to rest: then it is silent.
+    World dropped;
+    std::string error;
+    ASSERT_TRUE(build_level("sword\n  position -1 0\nwall\n  style wall\n  points -1.3 -1  1.3 -1  1.3 -0.9  -1.3 -0.9\n"
+                            "body\n  style stone\n  points -0.2 0.6  0.2 0.6  0.2 0.9  -0.2 0.9\n  item Stone\n",
+                            dropped, error))
+        << error;
+    const Heard fall = play(dropped, InputScript{}, 600);
+    const int landing = first(fall, "knock");
+    ASSERT_GT(landing, 90) << "it falls for a while first";
+    EXPECT_LT(landing, 150);
+    EXPECT_EQ(first(fall, "enter_"), -1) << "the sword is far away";
+    EXPECT_LE(count(fall, "knock"), 6);
+    for (std::size_t f = landing + 60; f < fall.size(); ++f)
+        EXPECT_TRUE(fall[f].empty()) << "frame " << f << ": " << fall[f][0];
+    EXPECT_GT(fall[static_cast<std::size_t>(landing)][0], "knock@0.5") << "a hard landing is loud";
+
+    // The swing follows the sword's speed and is silent when it is still.
+    float gain = 1, pitch = 0, fast_gain = 0, fast_pitch = 0;
+    swing_sound(0, gain, pitch);
+    EXPECT_EQ(gain, 0);
+    swing_sound(5, fast_gain, fast_pitch);
+    float slow_gain = 0, slow_pitch = 0;
+    swing_sound(1.5, slow_gain, slow_pitch);
+    EXPECT_GT(fast_gain, slow_gain);
+    EXPECT_GT(slow_gain, 0);
+    EXPECT_GT(fast_pitch, slow_pitch);
+}
