@@ -1,6 +1,10 @@
 #include "sound/audio.hpp"
 
 #include <array>
+#include <cstdio>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <SDL/SDL.h>
 
@@ -34,6 +38,59 @@ void apply_volume()
     SDL_UnlockAudio();
 }
 
+// Sound libraries (ALSA) print their search for a card on the error stream;
+// while the device is opened that goes nowhere, and the game says once
+// itself whether it has sound.
+class QuietErrorStream {
+public:
+    QuietErrorStream()
+    {
+        std::fflush(stderr);
+        saved_ = dup(STDERR_FILENO);
+        const int null = open("/dev/null", O_WRONLY);
+        if (saved_ >= 0 && null >= 0)
+            dup2(null, STDERR_FILENO);
+        if (null >= 0)
+            close(null);
+    }
+    ~QuietErrorStream()
+    {
+        std::fflush(stderr);
+        if (saved_ >= 0) {
+            dup2(saved_, STDERR_FILENO);
+            close(saved_);
+        }
+    }
+    QuietErrorStream(const QuietErrorStream&) = delete;
+    QuietErrorStream& operator=(const QuietErrorStream&) = delete;
+
+private:
+    int saved_ = -1;
+};
+
+// Opens SDL's audio for the mixer; false with SDL's reason.
+bool open_device(std::string& reason)
+{
+    QuietErrorStream quiet;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) == -1) {
+        reason = SDL_GetError();
+        return false;
+    }
+    SDL_AudioSpec wanted{};
+    wanted.freq = sound_rate;
+    wanted.format = AUDIO_S16SYS;
+    wanted.channels = 1;
+    wanted.samples = buffer_samples;
+    wanted.callback = fill;
+    // SDL converts to whatever the device takes.
+    if (SDL_OpenAudio(&wanted, nullptr) == -1) {
+        reason = SDL_GetError();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+    return true;
+}
+
 bool load_effects(std::string& reason)
 {
     for (int i = 0; i < effect_count; ++i) {
@@ -62,20 +119,8 @@ void start_audio()
         log_err() << "No sound: " << reason << "; the game runs silent" << '\n';
         return;
     }
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) == -1) {
-        log_err() << "No sound device (" << SDL_GetError() << "); the game runs silent" << '\n';
-        return;
-    }
-    SDL_AudioSpec wanted{};
-    wanted.freq = sound_rate;
-    wanted.format = AUDIO_S16SYS;
-    wanted.channels = 1;
-    wanted.samples = buffer_samples;
-    wanted.callback = fill;
-    // SDL converts to whatever the device takes.
-    if (SDL_OpenAudio(&wanted, nullptr) == -1) {
-        log_err() << "No sound device (" << SDL_GetError() << "); the game runs silent" << '\n';
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (!open_device(reason)) {
+        log_err() << "No sound device (" << reason << "); the game runs silent" << '\n';
         return;
     }
     audio.running = true;
