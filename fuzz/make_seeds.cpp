@@ -6,7 +6,7 @@
 //   make_seeds OUT GAME_DIR SOURCE_DIR
 //
 // gives OUT/level, OUT/level_text, OUT/recording, OUT/highscore, OUT/player,
-// OUT/font and OUT/png. Run it with the game folder as the working directory,
+// OUT/font, OUT/png, OUT/sound and OUT/settings. Run it with the game folder as the working directory,
 // as the targets run.
 #include <cstdlib>
 #include <filesystem>
@@ -18,6 +18,7 @@
 
 #include "app/log.hpp"
 #include "progress/high_score_table.hpp"
+#include "sound/sound_settings.hpp"
 #include "progress/player_info.hpp"
 #include "render/font_maker.hpp"
 #include "storage/file_storage.hpp"
@@ -238,6 +239,11 @@ int main(int argc, char** argv)
         progress();
         fonts(game);
         pngs(game);
+        // The short effects, and settings as the game writes them.
+        copy_files(game / "sounds", ".snd", "sound", 8000);
+        for (const SoundSettings& settings : {SoundSettings{}, SoundSettings{true, 0}, SoundSettings{false, 100}})
+            save_sound_settings((folder("settings") / ("volume" + std::to_string(settings.volume) + ".txt")).string(),
+                                settings);
         // Seeds written by hand and the inputs of past findings, one folder
         // per target.
         for (const fs::path& dir : {source / "fuzz" / "seeds", source / "tests" / "data" / "fuzz_regressions"}) {
