@@ -18,7 +18,7 @@ void swing_sound(double sword_speed, float& gain, float& pitch)
 {
     // Below a slow drift the air is silent.
     const double speed = std::max(sword_speed - 0.3, 0.0);
-    gain = 0.45f * static_cast<float>(std::clamp(speed / 4.0, 0.0, 1.0));
+    gain = 0.3f * static_cast<float>(std::clamp(speed / 4.0, 0.0, 1.0));
     pitch = 0.6f + 1.2f * speed_share(speed);
 }
 

@@ -220,5 +220,10 @@ INSTANTIATE_TEST_SUITE_P(
         DataCase{"HighScores", {"highscores.list"}, Damage::garble, Route::menu,
                  "High score list highscores.list is damaged", 1, 0, true},
         DataCase{"PlayerFile", {"playerinfo/Player.player"}, Damage::garble, Route::unlock,
-                 "Player file playerinfo/Player.player is damaged", 1, 0, true}),
+                 "Player file playerinfo/Player.player is damaged", 1, 0, true},
+        // Without its sounds, as without a device, the game plays silent.
+        DataCase{"SoundEffect", {"sounds/win.snd"}, Damage::truncate, Route::level,
+                 "No sound: sounds/win.snd: its length is damaged; the game runs silent"},
+        DataCase{"SoundSettings", {"settings.txt"}, Damage::garble, Route::menu,
+                 "The settings file settings.txt is damaged"}),
     [](const ::testing::TestParamInfo<DataCase>& p) { return std::string(p.param.name); });
