@@ -200,12 +200,10 @@ void event_pass(unsigned int frame_ms)
         double dt = frame_ms / 1000.0;
         const bool used = current_world->handle_event(event, dt);
         // 'M' mutes wherever it is not typed into a name.
-        if (!used && event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_m &&
-            (event.key.keysym.mod & (KMOD_CTRL | KMOD_ALT)) == 0)
-        {
-            toggle_mute();
-            post_notice(sound_muted() ? "Sound off (M)" : "Sound on (M)");
-        }
+        const bool mute_key = event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_m &&
+                              (event.key.keysym.mod & (KMOD_CTRL | KMOD_ALT)) == 0;
+        if (!used && mute_key && !toggle_mute())
+            post_notice("The sound setting cannot be written to settings.txt");
     }
 }
 

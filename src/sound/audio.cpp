@@ -182,18 +182,15 @@ void hush_world_sounds()
     SDL_UnlockAudio();
 }
 
-bool sound_muted()
-{
-    return audio.settings.muted;
-}
-
-void toggle_mute()
+bool toggle_mute()
 {
     audio.settings.muted = !audio.settings.muted;
     if (audio.running) {
         hush_world_sounds();
         apply_volume();
     }
-    if (!save_sound_settings(sound_settings_file, audio.settings))
-        log_err() << "Cannot write " << sound_settings_file << "; the sound setting lasts until the game ends" << '\n';
+    if (save_sound_settings(sound_settings_file, audio.settings))
+        return true;
+    log_err() << "Cannot write " << sound_settings_file << "; the sound setting lasts until the game ends" << '\n';
+    return false;
 }

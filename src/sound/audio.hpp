@@ -21,6 +21,6 @@ void end_sound_frame();
 // Pausing, seeking, leaving a game: the game's sounds stop, the menus' go on.
 void hush_world_sounds();
 
-bool sound_muted();
-// 'M': flips muting and writes the settings.
-void toggle_mute();
+// 'M': flips muting and writes the settings; false when they could not be
+// written (the choice then lasts until the game ends).
+bool toggle_mute();

@@ -137,6 +137,7 @@ void World::update(double& dt)
             report.crossings.push_back(heard);
     }
 
+    // A blade held against a body to push it is heard when it meets it.
     if (stopper && report.pressing)
         report.bounces.clear();
     report.pressing = stopper != nullptr;
@@ -220,12 +221,13 @@ void World::update(double& dt)
         outcome = Outcome::lose;
     else if (timer.countdown && timer.time <= 0)
         outcome = Outcome::time_out;
-    // A menu that opens holds this world; the step goes on to its end.
+    // The ear hears an outcome once, and each of a countdown's last seconds.
     if (outcome != Outcome::none && outcome != outcome_before)
         report.outcome = outcome;
     if (timer.countdown && timer.time > 0 && timer.time <= countdown_ticks_from &&
         std::ceil(timer.time) != std::ceil(time_before))
         report.countdown_tick = true;
+    // A menu that opens holds this world; the step goes on to its end.
     if (outcome != Outcome::none)
         react_to_outcome(*this, outcome);
 
@@ -233,6 +235,7 @@ void World::update(double& dt)
     for (PhysicsPolygon& p : physics_polygons)
         for (StaticPolygon& wall : static_polygons)
             collide(wall, p, dt);
+    // How hard the hardest body ran into its wall, for the knock.
     for (const PhysicsPolygon& p : physics_polygons)
         for (const Contact& contact : p.contacts) {
             const Vector2 r = contact.point - p.position;
@@ -268,8 +271,6 @@ void World::update(double& dt)
     if (position.y > camera.y + view_half_height - 0.1)
         camera.y = position.y - view_half_height + 0.1;
     clamp_camera();
-    report.sword_speed = sword.velocity.length();
-    play_step_sounds(report, loudness);
 
     // Move the sliding pictures on.
     for (PhysicsPolygon& p : physics_polygons)
@@ -278,4 +279,7 @@ void World::update(double& dt)
         p.style.animate_style(dt);
     for (GoalPolygon& g : goals)
         g.style.animate_style(dt);
+
+    report.sword_speed = sword.velocity.length();
+    play_step_sounds(report, loudness);
 }
