@@ -37,7 +37,9 @@ const char usage[] =
     "                                       open the game's window and time drawing (to glFinish;\n"
     "                                       median and 99th percentile in milliseconds) over N frames\n"
     "                                       (default 600) of each level swept by the sword, then of\n"
-    "                                       the opening menu, level list, high scores and playback";
+    "                                       the opening menu, level list, high scores, playback and\n"
+    "                                       the editor (on the fullest level timed); beside each, the\n"
+    "                                       overdraw: pixels written per screen pixel in a frame";
 
 int usage_error()
 {
