@@ -17,6 +17,7 @@
 #include "menu/screens.hpp"
 #include "render/frame.hpp"
 #include "render/gl.hpp"
+#include "render/gl_context.hpp"
 #include "render/texture_font.hpp"
 #include "world/playback_world.hpp"
 #include "world/runner.hpp"
@@ -177,7 +178,7 @@ void print_draw_table(std::ostream& out, const std::vector<DrawResult>& results)
 
 }  // namespace
 
-int draw_bench(std::vector<std::string> levels, int frames)
+int draw_bench(std::vector<std::string> levels, int frames, bool plain)
 {
     // Only SDL's X11 driver gives an OpenGL window.
     setenv("SDL_VIDEODRIVER", "x11", 0);
@@ -186,10 +187,13 @@ int draw_bench(std::vector<std::string> levels, int frames)
         return 1;
     }
     open_video(false);
+    if (plain)
+        set_lean_drawing(false);
     gl_setup();
     GLint samples = 0;
     glGetIntegerv(GL_SAMPLES, &samples);
-    std::cout << "window 1023x768, " << samples << " samples, " << glGetString(GL_RENDERER) << '\n';
+    std::cout << "window 1023x768, " << samples << " samples, " << glGetString(GL_RENDERER)
+              << (lean_drawing() ? ", lean drawing" : ", plain drawing") << '\n';
     if (levels.empty()) {
         levels = listed_level_files(".");
         levels.push_back("@stress");
