@@ -11,11 +11,13 @@
 #include "app/base_world.hpp"
 #include "app/log.hpp"
 #include "app/shell.hpp"
+#include "editor/edit_world.hpp"
 #include "menu/menu_world.hpp"
 #include "menu/playback_screen.hpp"
 #include "menu/screens.hpp"
 #include "render/frame.hpp"
 #include "render/gl.hpp"
+#include "render/gl_context.hpp"
 #include "render/texture_font.hpp"
 #include "world/playback_world.hpp"
 #include "world/runner.hpp"
@@ -30,6 +32,7 @@ struct DrawResult {
     double median_ms = 0.0;
     double p99_ms = 0.0;
     double processor_ms = 0.0;
+    double overdraw = 0.0;
     std::size_t bodies = 0;
 };
 
@@ -43,7 +46,50 @@ double process_ms()
 struct Samples {
     std::vector<double> wall;
     std::vector<double> processor;
+    std::vector<double> overdraw;
 };
+
+// Occlusion queries are core from GL 1.5; the game links only GL 1.x.
+struct QueryCalls {
+    PFNGLGENQUERIESPROC gen = nullptr;
+    PFNGLBEGINQUERYPROC begin = nullptr;
+    PFNGLENDQUERYPROC end = nullptr;
+    PFNGLGETQUERYOBJECTUIVPROC result = nullptr;
+    GLuint query = 0;
+};
+
+QueryCalls fetch_query_calls()
+{
+    QueryCalls calls;
+    calls.gen = reinterpret_cast<PFNGLGENQUERIESPROC>(SDL_GL_GetProcAddress("glGenQueries"));
+    calls.begin = reinterpret_cast<PFNGLBEGINQUERYPROC>(SDL_GL_GetProcAddress("glBeginQuery"));
+    calls.end = reinterpret_cast<PFNGLENDQUERYPROC>(SDL_GL_GetProcAddress("glEndQuery"));
+    calls.result = reinterpret_cast<PFNGLGETQUERYOBJECTUIVPROC>(SDL_GL_GetProcAddress("glGetQueryObjectuiv"));
+    if (calls.gen && calls.begin && calls.end && calls.result)
+        calls.gen(1, &calls.query);
+    return calls;
+}
+
+QueryCalls query_calls;
+
+constexpr int overdraw_every = 10;
+constexpr double screen_pixels = 1023.0 * 768.0;
+
+// Pixels written (colour, depth or stencil: every fragment that passed its
+// tests) per screen pixel, over one more drawing of the frame just timed, so
+// that the count costs the timed frames nothing. The clear is not counted.
+void count_overdraw(BaseWorld& world, Samples& samples)
+{
+    if (query_calls.query == 0)
+        return;
+    begin_frame();
+    query_calls.begin(GL_SAMPLES_PASSED, query_calls.query);
+    world.draw();
+    query_calls.end(GL_SAMPLES_PASSED);
+    GLuint written = 0;
+    query_calls.result(query_calls.query, GL_QUERY_RESULT, &written);
+    samples.overdraw.push_back(written / screen_pixels);
+}
 
 // One frame as the shell draws it, timed from the clear to glFinish, so that
 // the time spent inside the GL (llvmpipe rasterising on the CPU) counts too.
@@ -60,6 +106,8 @@ void timed_draw(BaseWorld& world, Samples& samples)
     const auto stop = std::chrono::steady_clock::now();
     samples.processor.push_back(process_ms() - processor);
     samples.wall.push_back(std::chrono::duration<double, std::milli>(stop - start).count());
+    if (samples.wall.size() % overdraw_every == 1)
+        count_overdraw(world, samples);
     SDL_GL_SwapBuffers();
 }
 
@@ -71,6 +119,8 @@ DrawResult summarise(const std::string& scene, Samples& samples, std::size_t bod
     result.median_ms = percentile(samples.wall, 0.5);
     result.p99_ms = percentile(samples.wall, 0.99);
     result.processor_ms = percentile(samples.processor, 0.5);
+    if (!samples.overdraw.empty())
+        result.overdraw = percentile(samples.overdraw, 0.5);
     result.bodies = bodies;
     return result;
 }
@@ -117,18 +167,18 @@ void print_draw_table(std::ostream& out, const std::vector<DrawResult>& results)
     const auto saved_flags = out.flags();
     out << std::left << std::setw(static_cast<int>(width)) << "scene" << std::right << std::setw(8) << "frames"
         << std::setw(11) << "median ms" << std::setw(9) << "p99 ms" << std::setw(8) << "cpu ms" << std::setw(8)
-        << "bodies" << '\n';
+        << "bodies" << std::setw(10) << "overdraw" << '\n';
     out << std::fixed << std::setprecision(2);
     for (const DrawResult& r : results)
         out << std::left << std::setw(static_cast<int>(width)) << r.scene << std::right << std::setw(8) << r.frames
             << std::setw(11) << r.median_ms << std::setw(9) << r.p99_ms << std::setw(8) << r.processor_ms
-            << std::setw(8) << r.bodies << '\n';
+            << std::setw(8) << r.bodies << std::setw(10) << r.overdraw << '\n';
     out.flags(saved_flags);
 }
 
 }  // namespace
 
-int draw_bench(std::vector<std::string> levels, int frames)
+int draw_bench(std::vector<std::string> levels, int frames, bool plain)
 {
     // Only SDL's X11 driver gives an OpenGL window.
     setenv("SDL_VIDEODRIVER", "x11", 0);
@@ -137,17 +187,24 @@ int draw_bench(std::vector<std::string> levels, int frames)
         return 1;
     }
     open_video(false);
+    if (plain)
+        set_lean_drawing(false);
     gl_setup();
     GLint samples = 0;
     glGetIntegerv(GL_SAMPLES, &samples);
-    std::cout << "window 1023x768, " << samples << " samples, " << glGetString(GL_RENDERER) << '\n';
+    std::cout << "window 1023x768, " << samples << " samples, " << glGetString(GL_RENDERER)
+              << (lean_drawing() ? ", lean drawing" : ", plain drawing") << '\n';
     if (levels.empty()) {
         levels = listed_level_files(".");
         levels.push_back("@stress");
     }
 
+    query_calls = fetch_query_calls();
     int status = 0;
     std::vector<DrawResult> results;
+    // The editor opens on the fullest level file timed: it outlines every shape.
+    std::string edited;
+    std::size_t edited_shapes = 0;
     for (const std::string& name : levels) {
         std::unique_ptr<World> world;
         if (name == "@stress") {
@@ -159,6 +216,11 @@ int draw_bench(std::vector<std::string> levels, int frames)
                 std::cerr << reason << '\n';
                 status = 1;
                 continue;
+            }
+            const std::size_t shapes = world->physics_polygons.size() + world->static_polygons.size() + world->goals.size();
+            if (shapes > edited_shapes) {
+                edited = name;
+                edited_shapes = shapes;
             }
         }
         // The game's own lines would cost time and bury the table.
@@ -187,6 +249,13 @@ int draw_bench(std::vector<std::string> levels, int frames)
         results.push_back(draw_screen("menu: playback", frames));
     }
     clear_screens();
+    if (!edited.empty()) {
+        if (std::unique_ptr<EditWorld> editor = open_editor(edited)) {
+            current_world = editor.release();
+            results.push_back(draw_screen("editor: " + edited, frames));
+        }
+        clear_screens();
+    }
     restore_log_streams();
 
     print_draw_table(std::cout, results);

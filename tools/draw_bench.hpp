@@ -4,7 +4,9 @@
 #include <vector>
 
 // Opens the game's window and times drawing (to glFinish) of each level while
-// the bench's sweep plays it, then of the menus; prints median and 99th
-// percentile per scene. Levels default to those of "levels/levels.list" and
-// the built-in stress level. Returns the exit code.
-int draw_bench(std::vector<std::string> levels, int frames);
+// the bench's sweep plays it, then of the menus and the editor; prints median
+// and 99th percentile per scene, and its overdraw. Levels default to those of
+// "levels/levels.list" and the built-in stress level. Returns the exit code.
+// Plain: without the shortcuts of lean drawing, as on a graphics card, for
+// comparison on the same machine.
+int draw_bench(std::vector<std::string> levels, int frames, bool plain);

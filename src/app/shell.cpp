@@ -134,6 +134,7 @@ void open_video(bool full)
     // rate; plain pixels keep it smooth.
     int first_samples = 16;
     const std::string renderer = probe_renderer();
+    set_lean_drawing(is_software_renderer(renderer));
     if (is_software_renderer(renderer)) {
         log_err() << "Software renderer (" << renderer << "): drawing without multisampling." << '\n';
         first_samples = 1;

@@ -6,3 +6,9 @@
 // same code that builds them in the game.
 bool gl_ready();
 void set_gl_ready(bool ready);
+
+// Whether drawing takes the shortcuts that pay on a renderer that rasterises
+// on the processor: fewer pixels written, fewer draw calls, the same picture.
+// The shell turns them on for such renderers; graphics cards keep the plain way.
+bool lean_drawing();
+void set_lean_drawing(bool lean);

@@ -6,6 +6,7 @@
 
 #include "geometry/polygon.hpp"
 #include "render/gl.hpp"
+#include "render/gl_context.hpp"
 #include "render/polygon_style.hpp"
 #include "render/texture_manager.hpp"
 
@@ -145,6 +146,100 @@ void draw_fans(const std::vector<std::vector<int>>& loops, const std::vector<Vec
     }
 }
 
+// Whether the loop turns one way only and goes round once: then the fan from
+// its first point covers every inside pixel exactly once, as the stencil's
+// odd count would.
+bool convex_loop(const std::vector<int>& loop, const std::vector<Vector2>& points)
+{
+    const std::size_t n = loop.size();
+    if (n < 3 || !names_points(loop, points))
+        return false;
+    int turn = 0;
+    double turning = 0.0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const Vector2 a = points[loop[i]];
+        const Vector2 b = points[loop[(i + 1) % n]];
+        const Vector2 c = points[loop[(i + 2) % n]];
+        const double side = cross(b - a, c - b);
+        const double ahead = dot(b - a, c - b);
+        if (side != 0.0) {
+            const int this_turn = side > 0.0 ? 1 : -1;
+            if (turn != 0 && this_turn != turn)
+                return false;
+            turn = this_turn;
+        } else if (ahead < 0.0) {
+            return false;
+        }
+        turning += std::atan2(side, ahead);
+    }
+    // A star turns one way too, but goes round more than once.
+    return turn != 0 && std::abs(std::abs(turning) - 2.0 * std::numbers::pi) < 0.5;
+}
+
+// Texture coordinates of the interior picture at a local point.
+void interior_vertex(const PolygonStyle& style, const Polygon& polygon, const Vector2& at)
+{
+    const Vector2 offset = polygon.texture_offset;
+    const double scale = style.main_scale;
+    glTexCoord2d((at.x + offset.x) * scale + 0.5 - style.shift_s,
+                 style.shift_t - ((at.y + offset.y) * scale + 0.5));
+    vertex(at);
+}
+
+// Interior; its depth z = 0 is the reference for the light band. Binds the
+// picture and leaves depth test and texturing on.
+void begin_interior(const PolygonStyle& style, double alpha)
+{
+    glBindTexture(GL_TEXTURE_2D, style.main_texture);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_ALWAYS);
+    glColor4d(1.0, 1.0, 1.0, alpha);
+}
+
+// Counts coverage in the stencil (inside pixels are covered an odd number of
+// times), then paints the interior over the box, on odd pixels only.
+void fill_counted(const PolygonStyle& style, const Polygon& polygon, const std::vector<std::vector<int>>& loops,
+                  const Vector2& bbox_min, const Vector2& bbox_max, double alpha)
+{
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    glStencilFunc(GL_ALWAYS, 0, ~0u);
+    glStencilOp(GL_KEEP, GL_INCR_WRAP, GL_INCR_WRAP);
+    draw_fans(loops, polygon.points);
+
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glStencilFunc(GL_EQUAL, 1, 1);
+    glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+    begin_interior(style, alpha);
+    const Vector2 low = bbox_min - Vector2(0.05, 0.05);
+    const Vector2 high = bbox_max + Vector2(0.05, 0.05);
+    glBegin(GL_QUADS);
+    for (const Vector2& corner : {low, Vector2(high.x, low.y), high, Vector2(low.x, high.y)})
+        interior_vertex(style, polygon, corner);
+    glEnd();
+    glDisable(GL_DEPTH_TEST);
+}
+
+// A convex outline paints its interior through its own fan in one pass and
+// marks those pixels 1 in the stencil as it goes. An opaque picture at full
+// alpha replaces what is below exactly as blending would, without reading it.
+void fill_convex(const PolygonStyle& style, const Polygon& polygon, const std::vector<int>& loop, double alpha)
+{
+    glStencilFunc(GL_ALWAYS, 1, ~0u);
+    glStencilOp(GL_KEEP, GL_REPLACE, GL_REPLACE);
+    begin_interior(style, alpha);
+    const bool replace = style.main_opaque && alpha >= 1.0;
+    if (replace)
+        glDisable(GL_BLEND);
+    glBegin(GL_TRIANGLE_FAN);
+    for (int index : loop)
+        interior_vertex(style, polygon, polygon.points[index]);
+    glEnd();
+    if (replace)
+        glEnable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+}
+
 }  // namespace
 
 void fetch_style_textures(const PolygonStyle& style)
@@ -155,6 +250,7 @@ void fetch_style_textures(const PolygonStyle& style)
     style.edge_texture = get_texture(style.folder + "edge.png", edge_aspect, GL_REPEAT, GL_CLAMP);
     style.cut_texture = get_texture(style.folder + "cut.png", aspect, GL_REPEAT, GL_CLAMP);
     style.light_texture = get_texture(style.folder + "light.png", aspect, GL_REPEAT, GL_CLAMP);
+    style.main_opaque = texture_opaque(style.folder + "main.png");
     style.edge_scale = 1.0 / (style.edge_width * edge_aspect);
     style.textures_fetched = true;
 }
@@ -198,36 +294,13 @@ void draw_polygon(const PolygonStyle& style, const Polygon& polygon, double alph
     // fewer pixels than clearing a box around each one first, above all for
     // the many small pieces of a busy level.
     glEnable(GL_STENCIL_TEST);
-    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-
-    // Count coverage: inside pixels are covered an odd number of times.
-    glStencilFunc(GL_ALWAYS, 0, ~0u);
-    glStencilOp(GL_KEEP, GL_INCR_WRAP, GL_INCR_WRAP);
-    draw_fans(*loops, points);
-
-    // From here on only odd pixels are drawn.
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    if (lean_drawing() && loops->size() == 1 && convex_loop(loops->front(), points))
+        fill_convex(style, polygon, loops->front(), alpha);
+    else
+        fill_counted(style, polygon, *loops, bbox_min, bbox_max, alpha);
+    // From here on only inside pixels are drawn.
     glStencilFunc(GL_EQUAL, 1, 1);
     glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
-
-    // Interior; its depth z = 0 is the reference for the light band.
-    glBindTexture(GL_TEXTURE_2D, style.main_texture);
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_ALWAYS);
-    glColor4d(1.0, 1.0, 1.0, alpha);
-    const Vector2 low = bbox_min - Vector2(0.05, 0.05);
-    const Vector2 high = bbox_max + Vector2(0.05, 0.05);
-    const Vector2 offset = polygon.texture_offset;
-    const double scale = style.main_scale;
-    glBegin(GL_QUADS);
-    for (const Vector2& corner : {low, Vector2(high.x, low.y), high, Vector2(low.x, high.y)}) {
-        glTexCoord2d((corner.x + offset.x) * scale + 0.5 - style.shift_s,
-                     style.shift_t - ((corner.y + offset.y) * scale + 0.5));
-        vertex(corner);
-    }
-    glEnd();
-    glDisable(GL_DEPTH_TEST);
 
     // Edge bands; each kind's picture runs on from one edge to the next.
     double edge_run = 0.0;

@@ -31,6 +31,7 @@ struct PolygonStyle {
     mutable std::uint32_t edge_texture = 0;
     mutable std::uint32_t cut_texture = 0;
     mutable std::uint32_t light_texture = 0;
+    mutable bool main_opaque = false;  // the interior picture has full alpha everywhere
     mutable bool textures_fetched = false;
     std::string name;    // the name asked for
     std::string folder;  // where the numbers and pictures come from: the name's folder or "default"'s
@@ -50,7 +51,9 @@ struct PolygonStyle {
 void fetch_style_textures(const PolygonStyle& style);
 
 // Fills the polygon with stencil counting (holes and concave outlines need no
-// triangulation), then draws the edge bands and the light band. alpha is
+// triangulation), then draws the edge bands and the light band. With lean
+// drawing a convex outline fills directly through its fan, and an opaque
+// interior is written without blending: the same pixels, fewer written. alpha is
 // multiplied into every colour. Needs a GL context with stencil and depth
 // buffers; defined in polygon_drawing.cpp.
 void draw_polygon(const PolygonStyle& style, const Polygon& polygon, double alpha);

@@ -281,6 +281,25 @@ TextMetrics measure_text(const TextureFont& font, const char* bytes, int length)
 
 void render_text(const TextureFont& font, const char* bytes, int length)
 {
+    // One primitive for the whole string: a renderer without a graphics card
+    // pays for every primitive the matrix change between glyphs would cut.
+    if (lean_drawing()) {
+        float pen = 0.0f;
+        glBegin(GL_QUADS);
+        for (int i = 0; i < length; ++i) {
+            const GlyphQuad* quad = glyph_for(font, static_cast<signed char>(bytes[i]));
+            if (!quad)
+                continue;
+            for (const GlyphQuad::Corner& corner : quad->corners) {
+                glTexCoord2fv(corner.tex);
+                glVertex2f(pen + corner.vertex[0], corner.vertex[1]);
+            }
+            pen += quad->advance;
+        }
+        glEnd();
+        glTranslatef(pen, 0.0f, 0.0f);
+        return;
+    }
     for (int i = 0; i < length; ++i) {
         const GlyphQuad* quad = glyph_for(font, static_cast<signed char>(bytes[i]));
         if (!quad)

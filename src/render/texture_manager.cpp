@@ -30,8 +30,24 @@ void set_wrap(GLuint texture, GLint wrap_s, GLint wrap_t)
 
 }  // namespace
 
+namespace {
+
+bool all_opaque(const std::vector<std::uint32_t>& pixels)
+{
+    for (std::uint32_t pixel : pixels)
+        if ((pixel >> 24) != 0xFF)
+            return false;
+    return !pixels.empty();
+}
+
+// Set by each load for the cache entry it fills.
+bool last_load_opaque = false;
+
+}  // namespace
+
 std::uint32_t load_texture_file(const char* path, double& aspect, std::uint32_t texture_name)
 {
+    last_load_opaque = false;
     log_err() << "We're trying to load " << path << '\n';
     std::uint32_t width = 0, height = 0;
     std::vector<std::uint32_t> data;
@@ -42,6 +58,7 @@ std::uint32_t load_texture_file(const char* path, double& aspect, std::uint32_t 
     INVARIANT(static_cast<std::size_t>(width) * height == data.size() && "width * height == data.size()");
     flip_rows(data, width, height);
     aspect = static_cast<double>(width) / static_cast<double>(height);
+    last_load_opaque = all_opaque(data);
 
     GLuint texture = texture_name;
     if (texture == 0)
@@ -68,7 +85,7 @@ std::uint32_t get_texture(const std::string& path, double& aspect, std::int32_t 
     if (!gl_ready())
         return 0;
     const GLuint texture = load_texture_file(path.c_str(), aspect, 0);
-    cache.emplace(path, TextureInfo{texture, aspect, wrap_s, wrap_t});
+    cache.emplace(path, TextureInfo{texture, aspect, wrap_s, wrap_t, texture != 0 && last_load_opaque});
     set_wrap(texture, wrap_s, wrap_t);
     return texture;
 }
@@ -82,6 +99,14 @@ void reload_textures()
         // A file that vanished or broke since its first load leaves its name
         // empty rather than stopping the game on a mode switch.
         load_texture_file(path.c_str(), info.aspect, info.texture_object);
+        info.opaque = last_load_opaque;
         set_wrap(info.texture_object, info.wrap_s, info.wrap_t);
     }
+}
+
+bool texture_opaque(const std::string& path)
+{
+    const auto& cache = texture_cache();
+    const auto found = cache.find(path);
+    return found != cache.end() && found->second.opaque;
 }

@@ -10,6 +10,7 @@ struct TextureInfo {
     double aspect = 0;                 // width / height of the image
     std::int32_t wrap_s = 0;           // wrap modes of the first request
     std::int32_t wrap_t = 0;
+    bool opaque = false;               // every pixel's alpha is full
 };
 
 // Loads a PNG file into a mipmapped RGBA texture whose first row is the top row
@@ -26,3 +27,7 @@ std::uint32_t get_texture(const std::string& path, double& aspect, std::int32_t 
 // Uploads every cached texture again under its old name, after the window's
 // GL context was recreated.
 void reload_textures();
+
+// Whether the cached texture of a file has full alpha everywhere; false for a
+// file not loaded yet or that did not load.
+bool texture_opaque(const std::string& path);

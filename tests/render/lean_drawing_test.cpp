@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+
+#include "editor/edit_world.hpp"
+#include "menu/menu_world.hpp"
+#include "menu/playback_screen.hpp"
+#include "menu/screens.hpp"
+#include "render/frame.hpp"
+#include "render/gl.hpp"
+#include "render/gl_context.hpp"
+#include "support/gl_fixture.hpp"
+#include "support/log_capture.hpp"
+#include "world/level_text.hpp"
+#include "world/playback_world.hpp"
+#include "world/runner.hpp"
+#include "world/step_bench.hpp"
+#include "world/world.hpp"
+
+namespace {
+
+// What lean drawing may change: the pixels along a shape's edge or a glyph's
+// where coordinates round the other way. At most 0.1% of the screen (about
+// 800 pixels) may differ by more than 24 in a channel, and the whole screen
+// by at most 0.05 on average (a text glyph drawn a pixel aside costs more).
+constexpr double most_differing = 0.001;
+constexpr int channel_step = 24;
+constexpr double most_mean = 0.05;
+
+struct Difference {
+    double differing = 0;  // fraction of pixels beyond channel_step
+    double mean = 0;       // average channel difference
+};
+
+class LeanDrawing : public GameFolderGlTest {
+protected:
+    void TearDown() override
+    {
+        set_lean_drawing(false);
+        delete current_world;
+        current_world = nullptr;
+    }
+    // The same frame drawn the plain way and the lean way.
+    static Difference compare(const std::function<void()>& draw)
+    {
+        set_lean_drawing(false);
+        begin_frame();
+        draw();
+        int width = 0, height = 0;
+        const std::vector<std::uint8_t> plain = read_rgba(width, height);
+        set_lean_drawing(true);
+        begin_frame();
+        draw();
+        const std::vector<std::uint8_t> lean = read_rgba(width, height);
+        set_lean_drawing(false);
+        Difference d;
+        std::size_t differing = 0;
+        double total = 0;
+        for (std::size_t i = 0; i + 3 < plain.size(); i += 4) {
+            int largest = 0;
+            for (std::size_t c = 0; c < 3; ++c) {
+                const int step = std::abs(plain[i + c] - lean[i + c]);
+                largest = std::max(largest, step);
+                total += step;
+            }
+            differing += largest > channel_step;
+        }
+        const double pixels = static_cast<double>(plain.size() / 4);
+        d.differing = static_cast<double>(differing) / pixels;
+        d.mean = total / (3 * pixels);
+        return d;
+    }
+    static void expect_alike(const std::string& scene, const std::function<void()>& draw)
+    {
+        const Difference d = compare(draw);
+        EXPECT_LE(d.differing, most_differing) << scene;
+        EXPECT_LE(d.mean, most_mean) << scene;
+    }
+    LogCapture log_;
+};
+
+// Shapes that must not take the convex shortcut (an L, a star that turns one
+// way but goes round twice, a point doubled) beside ones that may, a wall
+// thinner than its light band and a goal half faded.
+const char shapes_level[] = R"(bounds -1.33203125 -1 1.33203125 1
+wall
+  style wall
+  points -1.34 -1.1  1.34 -1.1  1.34 -0.9  -1.34 -0.9
+wall
+  style stone
+  points -1.2 0.8  1.2 0.8  1.2 0.83  -1.2 0.83
+body
+  style wood
+  points -1.1 -0.8  -0.5 -0.8  -0.5 -0.6  -0.9 -0.6  -0.9 0  -1.1 0
+body
+  style ice
+  points 0 0.6  -0.176 0.043  0.285 0.388  -0.285 0.388  0.176 0.043
+body
+  style metal
+  points 0.5 -0.8  0.9 -0.8  0.9 -0.8  0.9 -0.4  0.5 -0.4
+body
+  style lava
+  points 0.6 0  1.0 0.1  0.8 0.5
+goal
+  style goal
+  points -0.4 -0.9  0.3 -0.9  0.3 -0.5  -0.4 -0.5
+  required
+  bit Wood
+)";
+
+}  // namespace
+
+TEST_F(LeanDrawing, ShapesEveryShippedLevelAndTheEditorLookTheSame)
+{
+    World shapes;
+    std::string error;
+    ASSERT_TRUE(build_level(shapes_level, shapes, error)) << error;
+    double dt = 0.016;
+    shapes.update(dt);
+    expect_alike("shapes", [&] { shapes.draw(); });
+    shapes.goals.front().fade = 0.5;
+    expect_alike("faded goal", [&] { shapes.draw(); });
+
+    std::string fullest;
+    for (const std::string& name : listed_level_files(".")) {
+        std::string reason;
+        std::unique_ptr<World> level = load_level_quietly(name, reason);
+        ASSERT_TRUE(level) << reason;
+        // Swept for a while, so that pieces are cut and sparks fly.
+        for (int i = 0; i < 120; ++i) {
+            double step = 0.016;
+            level->handle_event(sweep_event(*level, i), step);
+            level->update(step);
+        }
+        expect_alike(name, [&] { level->draw(); });
+        fullest = name;
+    }
+
+    std::unique_ptr<EditWorld> editor = open_editor(fullest);
+    ASSERT_TRUE(editor);
+    current_world = editor.release();
+    double step = 0.016;
+    current_world->update(step);
+    expect_alike("editor", [] { current_world->draw(); });
+}
+
+TEST_F(LeanDrawing, MenusAndPlaybackLookTheSame)
+{
+    // The opening menu over its demo, shown, and the level list over it.
+    build_opening_menu(false);
+    for (int i = 0; i < 90; ++i) {
+        double dt = 0.016;
+        current_world->update(dt);
+    }
+    expect_alike("opening menu", [] { current_world->draw(); });
+    build_level_list(false);
+    for (int i = 0; i < 60; ++i) {
+        double dt = 0.016;
+        current_world->update(dt);
+    }
+    expect_alike("level list", [] { current_world->draw(); });
+    delete current_world;
+    current_world = nullptr;
+
+    ASSERT_TRUE(build_playback_screen("opening.rec", false));
+    if (auto* playback = dynamic_cast<PlaybackWorld*>(current_menu()->held.get()))
+        playback->paused = false;
+    for (int i = 0; i < 200; ++i) {
+        double dt = 0.016;
+        current_world->update(dt);
+    }
+    expect_alike("playback", [] { current_world->draw(); });
+}
