@@ -22,11 +22,6 @@ void set_game_folders(GameFolders new_folders)
     folders = std::move(new_folders);
 }
 
-const GameFolders& game_folders()
-{
-    return folders;
-}
-
 bool is_shipped_name(const std::string& name)
 {
     if (name.find('/') == std::string::npos)

@@ -14,7 +14,6 @@ struct GameFolders {
 };
 
 void set_game_folders(GameFolders folders);
-const GameFolders& game_folders();
 
 // True for the names of what ships with the game: "levels/...",
 // "styles/...", "textures/...", the fonts ("menu.txf") and "opening.rec".
