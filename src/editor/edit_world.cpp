@@ -4,8 +4,9 @@
 
 #include "menu/screens.hpp"
 #include "render/gl.hpp"
-#include "storage/invariant.hpp"
 #include "storage/file_storage.hpp"
+#include "storage/game_folders.hpp"
+#include "storage/invariant.hpp"
 #include "storage/memory_storage.hpp"
 #include "world/world.hpp"
 
@@ -197,7 +198,7 @@ bool EditWorld::save_to(const std::string& file, std::string& why)
     const std::filesystem::path folder = std::filesystem::path(file).parent_path();
     if (folder == "userlevels") {
         std::error_code ignored;
-        std::filesystem::create_directory(folder, ignored);
+        std::filesystem::create_directory(game_path(folder), ignored);
     }
     OutFileStorage out(file);
     world->save(out);
@@ -209,7 +210,7 @@ bool EditWorld::save_to(const std::string& file, std::string& why)
     world->file_name = file;
     history.mark_saved();
     std::error_code ignored;
-    std::filesystem::remove(recovery_file(file), ignored);
+    std::filesystem::remove(game_path(recovery_file(file)), ignored);
     return true;
 }
 

@@ -18,6 +18,7 @@
 #include "progress/time_text.hpp"
 #include "render/files.hpp"
 #include "render/notice.hpp"
+#include "storage/game_folders.hpp"
 #include "storage/invariant.hpp"
 #include "storage/level_files.hpp"
 #include "world/playback_world.hpp"
@@ -201,7 +202,7 @@ void build_level_list(bool editor_mode)
 
     if (!editor_mode) {
         // A missing list adds nothing.
-        std::ifstream level_list("levels/levels.list");
+        std::ifstream level_list(game_path("levels/levels.list"));
         if (!level_list)
             log_out() << "Cannot read levels/levels.list: no shipped levels to list" << '\n';
         std::string line;
@@ -289,7 +290,7 @@ namespace {
 bool keep_recording(World& game, bool perfect_mode, const std::string& file)
 {
     std::error_code ignored;
-    std::filesystem::create_directories("recordings", ignored);
+    std::filesystem::create_directories(game_path("recordings"), ignored);
     if (perfect_mode) {
         auto* playback = dynamic_cast<PlaybackWorld*>(&game);
         INVARIANT(playback && "p");

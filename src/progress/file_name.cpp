@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "app/log.hpp"
+#include "storage/game_folders.hpp"
 
 namespace {
 
@@ -88,8 +89,9 @@ std::string old_player_file_name(const std::string& name)
     return "playerinfo/" + escaped_name(name, false) + ".player";
 }
 
-std::string keep_damaged_file(const std::string& path)
+std::string keep_damaged_file(const std::string& name)
 {
+    const std::string path = game_path(name);
     std::error_code ignored;
     std::string aside = path + ".bad";
     for (int copy = 2; std::filesystem::exists(aside, ignored) && copy <= 1000; ++copy)

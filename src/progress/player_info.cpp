@@ -8,6 +8,7 @@
 #include "progress/file_name.hpp"
 #include "progress/time_text.hpp"
 #include "storage/file_storage.hpp"
+#include "storage/game_folders.hpp"
 #include "world/level_list.hpp"
 #include "world/level_timer.hpp"
 
@@ -28,7 +29,7 @@ std::map<std::string, std::unique_ptr<PlayerInfo>>& registry()
 
 bool file_opens(const std::string& path)
 {
-    return std::ifstream(path, std::ios::binary).is_open();
+    return std::ifstream(game_path(path), std::ios::binary).is_open();
 }
 
 }  // namespace
@@ -167,7 +168,7 @@ bool write_changed_players()
             continue;
         if (!folder_ready) {
             std::error_code error;
-            std::filesystem::create_directory("playerinfo", error);
+            std::filesystem::create_directory(game_path("playerinfo"), error);
             if (error)
                 log_err() << "Cannot create the folder playerinfo: " << error.message() << '\n';
             folder_ready = true;

@@ -5,10 +5,12 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include "storage/game_folders.hpp"
+
 std::vector<std::string> list_directory(const std::string& folder)
 {
     std::vector<std::string> names;
-    DIR* dir = opendir(folder.c_str());
+    DIR* dir = opendir(game_path(folder).c_str());
     if (!dir)
         return names;
     while (const dirent* entry = readdir(dir))
@@ -19,7 +21,7 @@ std::vector<std::string> list_directory(const std::string& folder)
 
 bool file_exists(const std::string& path)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = std::fopen(game_path(path).c_str(), "rb");
     if (!file)
         return false;
     // POSIX opens a folder for reading too; the game's callers mean a file.

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/log.hpp"
+#include "storage/game_folders.hpp"
 
 namespace {
 
@@ -23,7 +24,7 @@ struct StyleNumbers {
 
 bool read_info(const std::string& folder, StyleNumbers& numbers)
 {
-    std::ifstream info(folder + "info");
+    std::ifstream info(game_path(folder + "info"));
     info >> numbers.edge_width >> numbers.light_width >> numbers.main_scale >> numbers.scroll_s >> numbers.scroll_t;
     return !info.fail();
 }

@@ -7,6 +7,7 @@
 #include "geometry/sword.hpp"
 #include "render/gl.hpp"
 #include "render/texture_manager.hpp"
+#include "storage/game_folders.hpp"
 
 namespace {
 
@@ -25,7 +26,7 @@ SwordStyle load_sword_style()
 
     // A failed extraction may overwrite its target, so each value goes through
     // a temporary and the first failure ends the reading.
-    std::ifstream info(folder + "info");
+    std::ifstream info(game_path(folder + "info"));
     for (double* target : {&style.blade_size, &style.head_width_a, &style.head_width_b, &style.middle_width,
                            &style.end_width, &style.break_point, &style.full_speed, &style.alpha_speed}) {
         double value = 0.0;

@@ -10,6 +10,7 @@
 #include "app/log.hpp"
 #include "render/gl.hpp"
 #include "render/gl_context.hpp"
+#include "storage/game_folders.hpp"
 
 static_assert(sizeof(GLfloat) == sizeof(float) && sizeof(GLshort) == sizeof(std::int16_t));
 static_assert(sizeof(GLuint) == sizeof(unsigned int));
@@ -318,7 +319,7 @@ TextureFont* get_font(const std::string& file_name)
 {
     if (auto it = font_cache.find(file_name); it != font_cache.end())
         return it->second.get();
-    std::unique_ptr<TextureFont> font = load_texture_font(file_name);
+    std::unique_ptr<TextureFont> font = load_texture_font(game_path(file_name));
     if (!font)
         return nullptr;
     if (gl_ready()) {

@@ -9,6 +9,7 @@
 #include "render/gl_context.hpp"
 #include "render/gl_errors.hpp"
 #include "render/png.hpp"
+#include "storage/game_folders.hpp"
 #include "storage/invariant.hpp"
 
 static_assert(std::is_same_v<GLuint, std::uint32_t> && std::is_same_v<GLint, std::int32_t>);
@@ -51,7 +52,7 @@ std::uint32_t load_texture_file(const char* path, double& aspect, std::uint32_t 
     log_err() << "We're trying to load " << path << '\n';
     std::uint32_t width = 0, height = 0;
     std::vector<std::uint32_t> data;
-    if (!load_png(path, width, height, data)) {
+    if (!load_png(game_path(path), width, height, data)) {
         log_err() << "Didn't work." << '\n';
         return 0;
     }

@@ -8,9 +8,10 @@
 #include <unistd.h>
 
 #include "app/log.hpp"
+#include "storage/game_folders.hpp"
 #include "storage/invariant.hpp"
 
-InFileStorage::InFileStorage(const std::string& file_name, bool tolerant) : file_name_(file_name)
+InFileStorage::InFileStorage(const std::string& file_name, bool tolerant) : file_name_(game_path(file_name))
 {
     in_.open(file_name_, std::ios::binary);
     log_out() << "Opening file " << file_name_ << '\n';
@@ -75,7 +76,7 @@ std::size_t InFileStorage::bytes_left() const
 }
 
 OutFileStorage::OutFileStorage(const std::string& file_name)
-    : file_name_(file_name), temp_name_(file_name + ".tmp")
+    : file_name_(game_path(file_name)), temp_name_(file_name_ + ".tmp")
 {
     out_.open(temp_name_, std::ios::binary | std::ios::trunc);
     if (!out_.is_open())

@@ -2,10 +2,12 @@
 
 #include <fstream>
 
+#include "storage/game_folders.hpp"
+
 std::vector<std::string> read_level_list(const std::string& path)
 {
     std::vector<std::string> lines;
-    std::ifstream in(path);
+    std::ifstream in(game_path(path));
     std::string line;
     while (std::getline(in, line))
         lines.push_back(line);

@@ -8,6 +8,7 @@
 #include "app/log.hpp"
 #include "sound/audio.hpp"
 #include "storage/file_storage.hpp"
+#include "storage/game_folders.hpp"
 #include "storage/invariant.hpp"
 
 namespace {
@@ -24,7 +25,7 @@ PlaybackWorld::PlaybackWorld(const std::string& recording_file, bool demo) : ope
     InFileStorage file(recording_file, false);
     const std::string refused = "Cannot replay " + recording_file + ": ";
     if (file.corrupt()) {
-        const bool exists = std::ifstream(recording_file, std::ios::binary).is_open();
+        const bool exists = std::ifstream(game_path(recording_file), std::ios::binary).is_open();
         refusal_ = refused + (exists ? "not a recording" : "cannot open the file");
         return;
     }

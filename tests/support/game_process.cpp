@@ -114,7 +114,7 @@ PrivateDisplay::~PrivateDisplay()
 }
 
 GameProcess::GameProcess(const PrivateDisplay& display, const std::vector<std::string>& args,
-                         const std::string& folder)
+                         const std::string& folder, const std::string& binary, const std::vector<std::string>& env)
     : display_(display)
 {
     char pattern[] = "/tmp/slivermere-e2e-XXXXXX";
@@ -130,9 +130,13 @@ GameProcess::GameProcess(const PrivateDisplay& display, const std::vector<std::s
         dup2(out, 1);
         dup2(err, 2);
         setenv("DISPLAY", display_.name().c_str(), 1);
-        std::vector<std::string> argv{SLIVERMERE_BINARY};
+        for (const std::string& setting : env) {
+            const std::size_t equals = setting.find('=');
+            setenv(setting.substr(0, equals).c_str(), setting.substr(equals + 1).c_str(), 1);
+        }
+        std::vector<std::string> argv{binary};
         argv.insert(argv.end(), args.begin(), args.end());
-        execv(SLIVERMERE_BINARY, c_args(argv).data());
+        execv(binary.c_str(), c_args(argv).data());
         _exit(127);
     }
 }

@@ -23,12 +23,14 @@ private:
     std::string name_;
 };
 
-// The real game binary, started in the game folder (or another folder laid
-// out like it) on a given display with its output collected in files.
+// The real game binary (or another copy of it, such as an installed one),
+// started in the game folder (or another folder) on a given display with its
+// output collected in files. `env` holds "NAME=value" settings for the game.
 class GameProcess {
 public:
     GameProcess(const PrivateDisplay& display, const std::vector<std::string>& args = {},
-                const std::string& folder = SLIVERMERE_GAME_DIR);
+                const std::string& folder = SLIVERMERE_GAME_DIR, const std::string& binary = SLIVERMERE_BINARY,
+                const std::vector<std::string>& env = {});
     ~GameProcess();
     GameProcess(const GameProcess&) = delete;
     GameProcess& operator=(const GameProcess&) = delete;

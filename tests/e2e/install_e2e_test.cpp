@@ -1,0 +1,232 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "e2e/e2e_support.hpp"
+#include "support/game_process.hpp"
+#include "support/test_support.hpp"
+
+namespace fs = std::filesystem;
+using namespace e2e;
+
+namespace {
+
+// Every file and folder under `root`, with its size and time: what a run of
+// the game must leave as it is.
+std::map<std::string, std::string> snapshot(const fs::path& root)
+{
+    std::map<std::string, std::string> entries;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        std::ostringstream state;
+        state << entry.is_directory() << ' ' << (entry.is_regular_file() ? entry.file_size() : 0) << ' '
+              << entry.last_write_time().time_since_epoch().count();
+        entries[fs::relative(entry.path(), root).string()] = state.str();
+    }
+    return entries;
+}
+
+std::vector<fs::path> files_ending(const fs::path& folder, const std::string& ending)
+{
+    std::vector<fs::path> found;
+    std::error_code ignored;
+    for (const auto& entry : fs::directory_iterator(folder, ignored))
+        if (entry.path().string().ends_with(ending))
+            found.push_back(entry.path());
+    return found;
+}
+
+std::vector<std::string> shipped_levels()
+{
+    std::vector<std::string> names;
+    std::ifstream list(source_root / "data/levels/levels.list");
+    for (std::string line; std::getline(list, line);)
+        if (line != "---")
+            names.push_back(line);
+    return names;
+}
+
+}  // namespace
+
+// The game installed into a prefix made read-only, started from an unrelated
+// folder for a player whose home is a fresh folder: it finds its data beside
+// itself, and what it writes lands in the player's folder and nowhere else.
+TEST(Installed, WinsTheFirstLevelAndKeepsEverythingInThePlayersFolder)
+{
+    PrivateDisplay display;
+    ASSERT_TRUE(display.ok()) << "Xvfb did not start";
+    TempDir scratch;
+    const fs::path prefix = scratch.file("prefix"), home = scratch.file("home"), data_home = scratch.file("data");
+    const fs::path started_in = scratch.file("elsewhere");
+    fs::create_directories(home);
+    fs::create_directories(started_in);
+    int rc = -1;
+    const std::string installed =
+        shell("cmake --install " SLIVERMERE_BUILD_DIR " --prefix " + prefix.string(), rc);
+    ASSERT_EQ(rc, 0) << installed;
+    shell("chmod -R a-w " + prefix.string(), rc);
+    ASSERT_EQ(rc, 0);
+    const auto before = snapshot(prefix);
+
+    auto started = std::make_unique<GameProcess>(
+        display, std::vector<std::string>{}, started_in.string(), (prefix / "bin/slivermere").string(),
+        std::vector<std::string>{"HOME=" + home.string(), "XDG_DATA_HOME=" + data_home.string()});
+    GameProcess& game = *started;
+    ASSERT_FALSE(game.wait_for_window().empty()) << game.err();
+    pause_for(1.5);
+    const fs::path player_folder = data_home / "slivermere";
+    EXPECT_TRUE(fs::is_directory(player_folder / "recordings")) << game.out() << game.err();
+
+    // The opening menu, "Play", the first level, its welcome screen; then
+    // swings through the plank's stem until the win keeps a recording.
+    keys(display, {"Right"});
+    pause_for(1.5);
+    keys(display, {"space"});
+    pause_for(1.5);
+    keys(display, {"space"});
+    pause_for(1.5);
+    const fs::path recordings = player_folder / "recordings";
+    for (int attempt = 0; attempt < 10 && files_ending(recordings, ".rec").empty() && game.running(); ++attempt) {
+        xdotool(display, {"click", "1"});
+        swing(display, attempt % 2 == 0 ? 60 : -60);
+        for (int wait = 0; wait < 60 && files_ending(recordings, ".rec").empty(); ++wait)
+            pause_for(0.1);
+    }
+    ASSERT_EQ(files_ending(recordings, ".rec").size(), 1u) << game.out() << game.err();
+    EXPECT_TRUE(files_ending(recordings, ".rec")[0].filename().string().starts_with("R-Slice.Player."));
+    pause_for(1.0);
+
+    // The win menu's "Quit" to the opening menu, then the way out.
+    keys(display, {"Down", "Down", "space"});
+    pause_for(1.5);
+    xdotool(display, {"key", "alt+F4"});
+    EXPECT_EQ(game.wait_exit(60), 0) << game.err();
+
+    // The shipped levels and pictures were found (nothing refused or missing).
+    const std::string said = game.out() + game.err();
+    for (const char* complaint : {"Cannot", "Didn't work", "No opening.rec"})
+        EXPECT_EQ(said.find(complaint), std::string::npos) << complaint << "\n" << said;
+    EXPECT_NE(read_text((player_folder / "highscores.list").string()).find("R-Slice"), std::string::npos);
+    EXPECT_NE(read_text((player_folder / "playerinfo/Player.player").string()).find("R-Slice"), std::string::npos);
+    EXPECT_TRUE(fs::exists(player_folder / "world.rec"));
+    EXPECT_TRUE(fs::is_empty(started_in));
+    EXPECT_FALSE(fs::exists(home / ".local"));
+    EXPECT_EQ(snapshot(prefix), before);
+
+    // The kept recording replays to its win from the player's folder.
+    const std::string verify =
+        shell("cd " + player_folder.string() + " && " + tool_path() + " replay --verify recordings", rc);
+    EXPECT_EQ(rc, 0) << verify;
+    shell("chmod -R u+w " + prefix.string(), rc);
+}
+
+// The Debian package: built by CPack as scripts/package does, it holds the
+// installed layout under /usr and asks only for Debian's libraries; unpacked
+// anywhere, its game starts and finds its data.
+TEST(Package, HoldsTheGameItsDataMenuEntryAndIconsAndRunsUnpacked)
+{
+    TempDir scratch;
+    int rc = -1;
+    const std::string made =
+        shell("cpack --config " SLIVERMERE_BUILD_DIR "/CPackConfig.cmake -B " + scratch.path(), rc);
+    ASSERT_EQ(rc, 0) << made;
+    const std::vector<fs::path> debs = files_ending(scratch.path(), ".deb");
+    ASSERT_EQ(debs.size(), 1u) << made;
+    const std::string deb = debs[0].string();
+    EXPECT_TRUE(debs[0].filename().string().starts_with("slivermere_")) << deb;
+
+    // Its fields, and every dependency a Debian package (installed here, as
+    // the game runs here).
+    EXPECT_EQ(shell("dpkg-deb -f " + deb + " Package", rc), "slivermere\n");
+    EXPECT_EQ(shell("dpkg-deb -f " + deb + " Section", rc), "games\n");
+    const std::string depends = shell("dpkg-deb -f " + deb + " Depends", rc);
+    ASSERT_EQ(rc, 0);
+    for (const char* library : {"libsdl1.2debian", "libpng16-16", "libopengl0", "libc6", "libstdc++6"})
+        EXPECT_NE(depends.find(library), std::string::npos) << depends;
+    std::istringstream entries(depends);
+    for (std::string entry; std::getline(entries, entry, ',');) {
+        std::string name = entry.substr(entry.find_first_not_of(" \n"));
+        name.resize(name.find_first_of(" (|\n") == std::string::npos ? name.size() : name.find_first_of(" (|\n"));
+        EXPECT_EQ(shell("dpkg-query -W -f='${Status}' " + name, rc), "install ok installed")
+            << name << " in " << depends;
+    }
+
+    // apt, told that nothing at all is installed, finds everything the
+    // package needs in Debian's archive (only with its package lists here).
+    const std::string candidate = shell("apt-cache policy libsdl1.2debian | grep Candidate:", rc);
+    if (rc == 0 && candidate.find("(none)") == std::string::npos) {
+        const fs::path status = scratch.file("empty-status");
+        write_file_bytes(status.string(), {});
+        const std::string plan = shell("apt-get install -s -o Debug::NoLocking=1 -o Dir::State::status=" +
+                                           status.string() + " " + deb, rc);
+        EXPECT_EQ(rc, 0) << plan;
+        std::istringstream lines(plan);
+        int pulled_in = 0;
+        for (std::string line; std::getline(lines, line);) {
+            if (!line.starts_with("Inst ") || line.starts_with("Inst slivermere "))
+                continue;
+            ++pulled_in;
+            // The archive and its security updates: "Debian:12.5/...", "Debian-Security:12/...".
+            const bool from_debian = line.find(" Debian:12") != std::string::npos ||
+                                     line.find(" Debian-Security:12") != std::string::npos;
+            EXPECT_TRUE(from_debian) << line;
+        }
+        EXPECT_GT(pulled_in, 10) << plan;
+    }
+
+    // Its files: the programs, every shipped level, the demo, the fonts, the
+    // pictures, the menu entry and its icons; nothing a game run leaves.
+    std::set<std::string> files;
+    std::istringstream listing(shell("dpkg-deb -c " + deb + " | awk '{print $6}'", rc));
+    for (std::string line; std::getline(listing, line);)
+        files.insert(line);
+    std::vector<std::string> wanted{"./usr/bin/slivermere", "./usr/bin/slivermere-tool",
+                                    "./usr/share/slivermere/levels/levels.list", "./usr/share/slivermere/opening.rec",
+                                    "./usr/share/slivermere/textures/play.png",
+                                    "./usr/share/slivermere/styles/polygon/wood/main.png",
+                                    "./usr/share/slivermere/styles/sword/default/info",
+                                    "./usr/share/applications/slivermere.desktop"};
+    for (const char* font : {"menu", "tag", "time", "default"})
+        wanted.push_back("./usr/share/slivermere/" + std::string(font) + ".txf");
+    for (const std::string& level : shipped_levels())
+        wanted.push_back("./usr/share/slivermere/levels/" + level + ".lev");
+    for (const char* size : {"16", "32", "48", "64", "128", "256"})
+        wanted.push_back("./usr/share/icons/hicolor/" + std::string(size) + "x" + size + "/apps/slivermere.png");
+    for (const std::string& file : wanted)
+        EXPECT_EQ(files.count(file), 1u) << file;
+    for (const std::string& file : files) {
+        EXPECT_TRUE(file.starts_with("./usr/")) << file;
+        for (const char* stray :
+             {"highscores", "playerinfo", "recordings", "userlevels", "world.rec", ".stamp", ".tmp"})
+            EXPECT_EQ(file.find(stray), std::string::npos) << file;
+    }
+
+    // Unpacked, the game names the data beside it and a player's folder.
+    const fs::path root = scratch.file("root");
+    shell("dpkg-deb -x " + deb + " " + root.string(), rc);
+    ASSERT_EQ(rc, 0);
+    const std::string help = shell("XDG_DATA_HOME=/nowhere " + (root / "usr/bin/slivermere").string() + " --help", rc);
+    EXPECT_EQ(rc, 0) << help;
+    EXPECT_NE(help.find("reads its data from " + (root / "usr/share/slivermere").string() + "\n"), std::string::npos)
+        << help;
+    EXPECT_NE(help.find("the player's files in /nowhere/slivermere\n"), std::string::npos) << help;
+
+    PrivateDisplay display;
+    ASSERT_TRUE(display.ok()) << "Xvfb did not start";
+    const fs::path data_home = scratch.file("data");
+    GameProcess game(display, {}, scratch.path(), (root / "usr/bin/slivermere").string(),
+                     {"HOME=" + scratch.path(), "XDG_DATA_HOME=" + data_home.string()});
+    ASSERT_FALSE(game.wait_for_window().empty()) << game.err();
+    pause_for(2.0);
+    xdotool(display, {"key", "alt+F4"});
+    EXPECT_EQ(game.wait_exit(60), 0) << game.err();
+    EXPECT_EQ(game.out().find("No opening.rec"), std::string::npos) << game.out();
+    EXPECT_EQ(game.err().find("Didn't work"), std::string::npos) << game.err();
+    EXPECT_TRUE(fs::exists(data_home / "slivermere/highscores.list")) << game.out();
+}

@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "render/files.hpp"
+#include "storage/file_storage.hpp"
+#include "storage/game_folders.hpp"
+#include "support/log_capture.hpp"
+#include "support/test_support.hpp"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Sets the game's folders for one test and puts back the working folder.
+class WithFolders {
+public:
+    explicit WithFolders(GameFolders folders) { set_game_folders(std::move(folders)); }
+    ~WithFolders() { set_game_folders({}); }
+};
+
+// A prefix with the program in bin/ and, when `with_data`, its data.
+std::string make_prefix(const TempDir& dir, bool with_data)
+{
+    fs::create_directories(dir.file("prefix/bin"));
+    write_file_bytes(dir.file("prefix/bin/slivermere"), {0x7f});
+    if (with_data) {
+        fs::create_directories(dir.file("prefix/share/slivermere/levels"));
+        write_file_bytes(dir.file("prefix/share/slivermere/levels/levels.list"), {'S', '\n'});
+    }
+    return dir.file("prefix/bin/slivermere");
+}
+
+}  // namespace
+
+TEST(GameFolders, NamesGoToTheDataOrThePlayersFolderAndStayAsTheyAreUnset)
+{
+    const char* shipped[] = {"levels/Slice.lev", "levels/levels.list", "styles/polygon/wood/info",
+                             "textures/play.png", "menu.txf", "opening.rec"};
+    const char* players[] = {"userlevels/Slice.lev", "userlevels", "recordings/R-Slice.Ann.1.500.rec",
+                             "playerinfo/Ann.player", "highscores.list", "world.rec", "playtest.lev",
+                             "levels.list", "levelsX/a.lev", "menu.txf.bad", ".txf"};
+    for (const char* name : shipped)
+        EXPECT_EQ(game_path(name), name);
+    for (const char* name : players)
+        EXPECT_EQ(game_path(name), name);
+
+    WithFolders folders({"/usr/share/slivermere", "/home/ann/.local/share/slivermere"});
+    for (const char* name : shipped)
+        EXPECT_EQ(game_path(name), std::string("/usr/share/slivermere/") + name);
+    for (const char* name : players)
+        EXPECT_EQ(game_path(name), std::string("/home/ann/.local/share/slivermere/") + name);
+    EXPECT_EQ(game_path("/tmp/level.lev"), "/tmp/level.lev");
+}
+
+// A shipped level and a user level of the same name are different files,
+// and every way of reaching a file agrees on which.
+TEST(GameFolders, FilesAreReadAndWrittenInTheirOwnFolder)
+{
+    TempDir dir;
+    fs::create_directories(dir.file("data/levels"));
+    WithFolders folders({dir.file("data"), dir.file("player")});
+    LogCapture quiet;
+    {
+        OutFileStorage shipped(dir.file("data/levels/Same.lev"));
+        shipped.write(3);
+    }
+    fs::create_directories(dir.file("player/userlevels"));
+    {
+        OutFileStorage mine("userlevels/Same.lev");
+        mine.write(7);
+        ASSERT_TRUE(mine.finish());
+    }
+    EXPECT_TRUE(path_exists(dir.file("player/userlevels/Same.lev")));
+    EXPECT_FALSE(path_exists(dir.file("data/userlevels")));
+
+    int value = 0;
+    InFileStorage shipped("levels/Same.lev", false);
+    ASSERT_TRUE(shipped.read(value));
+    EXPECT_EQ(value, 3);
+    InFileStorage mine("userlevels/Same.lev", false);
+    ASSERT_TRUE(mine.read(value));
+    EXPECT_EQ(value, 7);
+
+    EXPECT_TRUE(file_exists("levels/Same.lev"));
+    EXPECT_FALSE(file_exists("levels/Other.lev"));
+    EXPECT_TRUE(file_exists("userlevels/Same.lev"));
+    const std::vector<std::string> listed = list_directory("userlevels");
+    EXPECT_NE(std::find(listed.begin(), listed.end(), "Same.lev"), listed.end());
+    EXPECT_TRUE(list_directory("recordings").empty());
+}
+
+TEST(GameFolders, AnInstalledGameFindsItsDataBesideItselfAndThePlayersFolderInTheirHome)
+{
+    TempDir dir;
+    const std::string program = make_prefix(dir, true);
+    const std::string data = fs::canonical(dir.file("prefix/share/slivermere")).string();
+
+    auto found = installed_game_folders(program, "../share/slivermere", "/xdg", "/home/ann");
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->data, data);
+    EXPECT_EQ(found->player, "/xdg/slivermere");
+    // Unset, empty or relative $XDG_DATA_HOME: the default under the home.
+    for (const char* xdg : {static_cast<const char*>(nullptr), "", "relative/data"}) {
+        found = installed_game_folders(program, "../share/slivermere", xdg, "/home/ann/");
+        ASSERT_TRUE(found);
+        EXPECT_EQ(found->player, "/home/ann/.local/share/slivermere");
+    }
+    found = installed_game_folders(program, "../share/slivermere", nullptr, nullptr);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->player, "");
+
+    // Started through a link elsewhere (a menu's launcher, /usr/games).
+    fs::create_directories(dir.file("links"));
+    fs::create_symlink(program, dir.file("links/slivermere"));
+    found = installed_game_folders(dir.file("links/slivermere"), "../share/slivermere", "/xdg", nullptr);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->data, data);
+
+    // The build folder has no data beside the program: the working folder it is.
+    TempDir build;
+    EXPECT_FALSE(installed_game_folders(make_prefix(build, false), "../share/slivermere", "/xdg", "/home/ann"));
+    EXPECT_FALSE(installed_game_folders(dir.file("prefix/bin/missing"), "../share/slivermere", "/xdg", "/home/ann"));
+}
+
+TEST(GameFolders, ThePlayersFolderIsMadeOnFirstStartOrRefusedWithAReason)
+{
+    TempDir dir;
+    std::string why;
+    ASSERT_TRUE(make_player_folder(dir.file("a/b/slivermere"), why)) << why;
+    for (const char* sub : {"playerinfo", "recordings", "userlevels"})
+        EXPECT_TRUE(fs::is_directory(dir.file("a/b/slivermere/") + sub)) << sub;
+    // A second start finds it there.
+    EXPECT_TRUE(make_player_folder(dir.file("a/b/slivermere"), why)) << why;
+
+    write_file_bytes(dir.file("taken"), {1});
+    EXPECT_FALSE(make_player_folder(dir.file("taken"), why));
+    EXPECT_NE(why.find(dir.file("taken")), std::string::npos) << why;
+}
