@@ -10,6 +10,7 @@
 
 #include "app/log.hpp"
 #include "sound/sound_settings.hpp"
+#include "storage/game_folders.hpp"
 
 namespace {
 
@@ -111,7 +112,7 @@ void start_audio()
     if (audio.running)
         return;
     std::string reason;
-    if (!load_sound_settings(sound_settings_file, audio.settings, reason))
+    if (!load_sound_settings(game_path(sound_settings_file), audio.settings, reason))
         log_err() << "The settings file " << sound_settings_file << " is damaged (" << reason
                   << "); using the default volume" << '\n';
 
@@ -189,7 +190,7 @@ bool toggle_mute()
         hush_world_sounds();
         apply_volume();
     }
-    if (save_sound_settings(sound_settings_file, audio.settings))
+    if (save_sound_settings(game_path(sound_settings_file), audio.settings))
         return true;
     log_err() << "Cannot write " << sound_settings_file << "; the sound setting lasts until the game ends" << '\n';
     return false;

@@ -26,7 +26,7 @@ bool is_shipped_name(const std::string& name)
 {
     if (name.find('/') == std::string::npos)
         return name == "opening.rec" || (name.size() > 4 && name.ends_with(".txf"));
-    for (const char* folder : {"levels/", "styles/", "textures/"})
+    for (const char* folder : {"levels/", "sounds/", "styles/", "textures/"})
         if (name.starts_with(folder))
             return true;
     return false;

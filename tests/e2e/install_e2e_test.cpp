@@ -189,6 +189,7 @@ TEST(Package, HoldsTheGameItsDataMenuEntryAndIconsAndRunsUnpacked)
     std::vector<std::string> wanted{"./usr/bin/slivermere", "./usr/bin/slivermere-tool",
                                     "./usr/share/slivermere/levels/levels.list", "./usr/share/slivermere/opening.rec",
                                     "./usr/share/slivermere/textures/play.png",
+                                    "./usr/share/slivermere/sounds/win.snd",
                                     "./usr/share/slivermere/styles/polygon/wood/main.png",
                                     "./usr/share/slivermere/styles/sword/default/info",
                                     "./usr/share/applications/slivermere.desktop"};

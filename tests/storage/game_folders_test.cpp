@@ -40,10 +40,10 @@ std::string make_prefix(const TempDir& dir, bool with_data)
 TEST(GameFolders, NamesGoToTheDataOrThePlayersFolderAndStayAsTheyAreUnset)
 {
     const char* shipped[] = {"levels/Slice.lev", "levels/levels.list", "styles/polygon/wood/info",
-                             "textures/play.png", "menu.txf", "opening.rec"};
+                             "textures/play.png", "sounds/win.snd", "menu.txf", "opening.rec"};
     const char* players[] = {"userlevels/Slice.lev", "userlevels", "recordings/R-Slice.Ann.1.500.rec",
                              "playerinfo/Ann.player", "highscores.list", "world.rec", "playtest.lev",
-                             "levels.list", "levelsX/a.lev", "menu.txf.bad", ".txf"};
+                             "levels.list", "levelsX/a.lev", "menu.txf.bad", ".txf", "settings.txt"};
     for (const char* name : shipped)
         EXPECT_EQ(game_path(name), name);
     for (const char* name : players)
