@@ -49,7 +49,7 @@ std::optional<GameFolders> installed_game_folders(const std::string& program, co
     const fs::path data = (program_path.parent_path() / data_from_program).lexically_normal();
     if (!fs::is_regular_file(data / "levels" / "levels.list", error))
         return std::nullopt;
-    // The base directory specification ignores a relative $XDG_DATA_HOME.
+    // XDG's base directory rules ignore a relative $XDG_DATA_HOME.
     fs::path base;
     if (xdg_data_home && fs::path(xdg_data_home).is_absolute())
         base = xdg_data_home;
