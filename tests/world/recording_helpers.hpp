@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -55,10 +56,11 @@ inline InputScript swings(int frames)
 
 // Plays the script on a RecordingWorld of the level record, as the frame
 // loop would, and writes the recording to `file`. Returns the World record
-// after every frame.
-inline std::vector<std::vector<unsigned char>> record_game(const std::vector<unsigned char>& level,
-                                                           const InputScript& script, const std::string& file,
-                                                           const std::string& level_name = "levels/Test.lev")
+// after every frame; `after_frame`, when given, sees the game after each one.
+inline std::vector<std::vector<unsigned char>> record_game(
+    const std::vector<unsigned char>& level, const InputScript& script, const std::string& file,
+    const std::string& level_name = "levels/Test.lev",
+    const std::function<void(const World&)>& after_frame = nullptr)
 {
     MemoryStorage storage;
     storage.write_raw(level.data(), level.size());
@@ -73,6 +75,8 @@ inline std::vector<std::vector<unsigned char>> record_game(const std::vector<uns
         }
         double dt = frame.ms / 1000.0;
         game.update(dt);
+        if (after_frame)
+            after_frame(game);
         MemoryStorage state;
         game.save(state);
         states.push_back(state.bytes());

@@ -113,20 +113,10 @@ TEST(StepSounds, AReplaySoundsLikeTheGame)
         const std::string file = dir.file(name + ".rec");
         const InputScript script = solution(name);
         Heard live;
-        {
-            MemoryStorage level;
-            shipped(name)->save(level);
-            RecordingWorld game(level, file);
-            for (const ScriptFrame& frame : script.frames) {
-                for (const SDL_Event& event : frame.events) {
-                    double dt = frame.ms / 1000.0;
-                    game.handle_event(event, dt);
-                }
-                double dt = frame.ms / 1000.0;
-                game.update(dt);
-                live.push_back(names_of(game));
-            }
-        }
+        MemoryStorage level;
+        shipped(name)->save(level);
+        recording_helpers::record_game(level.bytes(), script, file, "levels/" + name + ".lev",
+                                       [&](const World& game) { live.push_back(names_of(game)); });
         PlaybackWorld playback(file, false);
         ASSERT_EQ(playback.refusal(), "");
         Heard replayed;
