@@ -70,6 +70,9 @@ TEST(Installed, WinsTheFirstLevelAndKeepsEverythingInThePlayersFolder)
     const std::string installed =
         shell("cmake --install " SLIVERMERE_BUILD_DIR " --prefix " + prefix.string(), rc);
     ASSERT_EQ(rc, 0) << installed;
+    EXPECT_NE(read_text(prefix / "share/applications/slivermere.desktop")
+                  .find("\nExec=" + (prefix / "bin/slivermere").string() + "\n"),
+              std::string::npos);
     shell("chmod -R a-w " + prefix.string(), rc);
     ASSERT_EQ(rc, 0);
     const auto before = snapshot(prefix);
@@ -192,7 +195,8 @@ TEST(Package, HoldsTheGameItsDataMenuEntryAndIconsAndRunsUnpacked)
                                     "./usr/share/slivermere/sounds/win.snd",
                                     "./usr/share/slivermere/styles/polygon/wood/main.png",
                                     "./usr/share/slivermere/styles/sword/default/info",
-                                    "./usr/share/applications/slivermere.desktop"};
+                                    "./usr/share/applications/slivermere.desktop",
+                                    "./usr/share/doc/slivermere/copyright"};
     for (const char* font : {"menu", "tag", "time", "default"})
         wanted.push_back("./usr/share/slivermere/" + std::string(font) + ".txf");
     for (const std::string& level : shipped_levels())
@@ -217,6 +221,10 @@ TEST(Package, HoldsTheGameItsDataMenuEntryAndIconsAndRunsUnpacked)
     EXPECT_NE(help.find("reads its data from " + (root / "usr/share/slivermere").string() + "\n"), std::string::npos)
         << help;
     EXPECT_NE(help.find("the player's files in /nowhere/slivermere\n"), std::string::npos) << help;
+
+    // The menu entry starts the program where the package puts it, PATH or not.
+    const std::string entry = read_text(root / "usr/share/applications/slivermere.desktop");
+    EXPECT_NE(entry.find("\nExec=/usr/bin/slivermere\n"), std::string::npos) << entry;
 
     PrivateDisplay display;
     ASSERT_TRUE(display.ok()) << "Xvfb did not start";
