@@ -235,12 +235,6 @@ std::string EditWorld::name() const
     return name;
 }
 
-std::unique_ptr<World> EditWorld::release_world()
-{
-    edit_stack.clear();
-    return std::move(world);
-}
-
 std::vector<unsigned char> level_record(World& level)
 {
     // Where the view looks is no change to the level.

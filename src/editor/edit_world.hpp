@@ -47,10 +47,6 @@ public:
     // The level's name, from its file.
     std::string name() const;
 
-    // Hands the level over (a playtest starts from it); the editor is then
-    // only fit to be destroyed.
-    std::unique_ptr<World> release_world();
-
     std::unique_ptr<World> world;
     // Bottom: the level itself; top: what is being edited. Not owning.
     std::vector<BaseEditable*> edit_stack;

@@ -53,9 +53,7 @@ bool HighScoreTable::submit(const std::string& key, const std::string& player, d
 {
     if (!plausible_result_time(time))
         return false;
-    const double old = get(key).time;
-    const bool better = old == -1 || (countdown && time > old) || (!countdown && time < old);
-    if (!better)
+    if (!better_result(time, get(key).time, countdown))
         return false;
     entries_.erase(key);
     entries_.emplace(key, HighScore{player, time});

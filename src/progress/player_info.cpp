@@ -106,9 +106,7 @@ bool PlayerInfo::submit(const std::string& key, double time, bool countdown)
 {
     if (!plausible_result_time(time))
         return false;
-    const double old = personal_best(key);
-    const bool better = old == -1 || (countdown && time > old) || (!countdown && time < old);
-    if (!better)
+    if (!better_result(time, personal_best(key), countdown))
         return false;
     personal_bests_.erase(key);
     personal_bests_.emplace(key, time);

@@ -37,3 +37,8 @@ bool plausible_result_time(double seconds)
 {
     return seconds >= 0 && plausible(seconds);
 }
+
+bool better_result(double time, double old, bool countdown)
+{
+    return old == -1 || (countdown ? time > old : time < old);
+}

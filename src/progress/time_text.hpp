@@ -13,3 +13,7 @@ std::string time_text(double seconds);
 // below zero, and no level holds one beyond what its loader accepts. The
 // progress files refuse other times as damage, so results never take them.
 bool plausible_result_time(double seconds);
+
+// Whether `time` beats the result `old` (-1: none yet): a countdown's best
+// leaves the most time, any other level's the least.
+bool better_result(double time, double old, bool countdown);

@@ -10,6 +10,7 @@
 #include "storage/file_storage.hpp"
 #include "storage/game_folders.hpp"
 #include "storage/invariant.hpp"
+#include "world/recording_world.hpp"
 
 namespace {
 
@@ -111,14 +112,9 @@ void PlaybackWorld::update(double& dt)
 
     // Taken over: the player's frame is appended and played.
     if (current_world == this) {
-        const double x = dts * 1000;
-        double t = std::trunc(x);
-        if (t < x - 0.4)
-            t += 1;
-        if (t > x + 0.4)
-            t -= 1;
         // Within what a replay accepts, so that the dumped file reads back.
-        t = std::clamp(t, static_cast<double>(min_recorded_frame_ms), static_cast<double>(max_recorded_frame_ms));
+        const double t = std::clamp(whole_milliseconds(dts), static_cast<double>(min_recorded_frame_ms),
+                                    static_cast<double>(max_recorded_frame_ms));
         Frame frame;
         frame.ms = static_cast<unsigned int>(t);
         frame.events.swap(captured_events);
@@ -251,16 +247,9 @@ bool PlaybackWorld::dump_recording(const std::string& name)
     if (!refusal_.empty())
         return false;
     OutFileStorage file(name);
-    file.write(file_name);
-    MemoryStorage& start = snapshots.front().state;
-    start.rewind();
-    copy_rest(start, file);
-    for (const Frame& frame : frames) {
-        file.write(frame.ms);
-        file.write(static_cast<unsigned int>(frame.events.size()));
-        for (const SDL_Event& event : frame.events)
-            file.write(event);
-    }
+    write_recording_start(file, file_name, snapshots.front().state);
+    for (const Frame& frame : frames)
+        write_frame(file, frame.ms, frame.events);
     const bool written = file.finish();
     log_out() << "Recording dumped to file " << name << '\n';
     return written;

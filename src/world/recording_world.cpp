@@ -47,22 +47,13 @@ bool RecordingWorld::handle_event(const SDL_Event& event, double& dt)
 
 void RecordingWorld::update(double& time)
 {
-    // The frame loop gives whole milliseconds; the file stores them, and a
-    // replay steps by ms / 1000, which is then exactly this step.
-    const double x = time * 1000;
-    double t = std::trunc(x);
-    if (t < x - 0.4)
-        t += 1;
-    if (t > x + 0.4)
-        t -= 1;
+    // The frame loop gives whole milliseconds, so the replay's step is this one.
+    const double t = whole_milliseconds(time);
     INVARIANT(((t - (time * 1000)) < 0.00001) && ((t - (time * 1000)) > -0.00001));
 
     // The frame goes into the recording before the step, which may end
     // the game and replace this world.
-    recording.write(static_cast<unsigned int>(t));
-    recording.write(static_cast<unsigned int>(pending_events.size()));
-    for (const SDL_Event& event : pending_events)
-        recording.write(event);
+    write_frame(recording, static_cast<unsigned int>(t), pending_events);
     pending_events.clear();
 
     World::update(time);
@@ -71,12 +62,36 @@ void RecordingWorld::update(double& time)
 bool RecordingWorld::dump_recording(const std::string& name)
 {
     OutFileStorage file(name);
-    file.write(file_name);
-    recording.rewind();
-    copy_rest(recording, file);
+    write_recording_start(file, file_name, recording);
     const bool written = file.finish();
     log_out() << "Recording dumped to file " << name << '\n';
     return written;
+}
+
+double whole_milliseconds(double seconds)
+{
+    const double x = seconds * 1000;
+    double t = std::trunc(x);
+    if (t < x - 0.4)
+        t += 1;
+    if (t > x + 0.4)
+        t -= 1;
+    return t;
+}
+
+void write_recording_start(BaseStorage& to, const std::string& level_name, BaseStorage& state)
+{
+    to.write(level_name);
+    state.rewind();
+    copy_rest(state, to);
+}
+
+void write_frame(BaseStorage& to, unsigned int ms, const std::vector<SDL_Event>& events)
+{
+    to.write(ms);
+    to.write(static_cast<unsigned int>(events.size()));
+    for (const SDL_Event& event : events)
+        to.write(event);
 }
 
 std::unique_ptr<RecordingWorld> start_recording(const std::string& level_file, const std::string& recording_file)

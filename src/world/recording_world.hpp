@@ -43,6 +43,15 @@ private:
     RecordingWorld(InFileStorage&& level, const std::string& level_file, const std::string& recording_file);
 };
 
+// A frame's step in the whole milliseconds a recording stores (the frame
+// loop's own); a replay steps by ms / 1000, which is then the step taken.
+double whole_milliseconds(double seconds);
+// The start of a recording file: the level's name, then its World record
+// (read from the start of `state`).
+void write_recording_start(BaseStorage& to, const std::string& level_name, BaseStorage& state);
+// One frame as a recording holds it: its milliseconds, then its input events.
+void write_frame(BaseStorage& to, unsigned int ms, const std::vector<SDL_Event>& events);
+
 // A new RecordingWorld of a level file. Null, with one line on the error
 // stream naming the file and the reason, when the level cannot be played.
 std::unique_ptr<RecordingWorld> start_recording(const std::string& level_file, const std::string& recording_file);

@@ -51,6 +51,15 @@ inline void keys(const PrivateDisplay& display, std::vector<std::string> names, 
     xdotool(display, names);
 }
 
+// Key presses, then a pause for the screen they open: under load a key sent
+// while a screen is being built can be lost.
+inline void press(const PrivateDisplay& display, std::vector<std::string> names, double settle = 1.0,
+                  int delay_ms = 400)
+{
+    keys(display, std::move(names), delay_ms);
+    pause_for(settle);
+}
+
 // One long swing of the mouse: moves of `dx` pixels about a frame apart, so
 // that the sword gathers speed.
 inline void swing(const PrivateDisplay& display, int dx)
@@ -61,6 +70,18 @@ inline void swing(const PrivateDisplay& display, int dx)
     xdotool(display, args);
 }
 
+// The finished files in `folder` that end in `ending` (a file being written
+// is "NAME.tmp" until it is complete).
+inline std::vector<fs::path> files_ending(const fs::path& folder, const std::string& ending)
+{
+    std::vector<fs::path> found;
+    std::error_code ignored;
+    for (const auto& entry : fs::directory_iterator(folder, ignored))
+        if (entry.path().string().ends_with(ending))
+            found.push_back(entry.path());
+    return found;
+}
+
 // The game's window area of the X screen, into the build folder, for looking at.
 inline bool screenshot(const PrivateDisplay& display, const std::string& name)
 {
@@ -68,6 +89,25 @@ inline bool screenshot(const PrivateDisplay& display, const std::string& name)
     int rc = -1;
     shell("import -window root -crop 1023x768+0+0 -display " + display.name() + " " + file.string(), rc);
     return rc == 0;
+}
+
+// From the first level's welcome screen: swings through the plank's stem,
+// back and forth, until the win keeps a recording in `recordings`. A click
+// first: it is "Begin" while the welcome screen is up (a slow machine may
+// still be showing it) and only blunts the sword for a moment in the game.
+// Returns the recordings; the first swing may be caught in a screenshot.
+inline std::vector<fs::path> win_first_level(const PrivateDisplay& display, GameProcess& game,
+                                             const fs::path& recordings, const std::string& first_swing_shot = {})
+{
+    for (int attempt = 0; attempt < 10 && files_ending(recordings, ".rec").empty() && game.running(); ++attempt) {
+        xdotool(display, {"click", "1"});
+        swing(display, attempt % 2 == 0 ? 60 : -60);
+        if (attempt == 0 && !first_swing_shot.empty())
+            screenshot(display, first_swing_shot);
+        for (int wait = 0; wait < 60 && files_ending(recordings, ".rec").empty(); ++wait)
+            pause_for(0.1);
+    }
+    return files_ending(recordings, ".rec");
 }
 
 // The RGB bytes of a rectangle of a screenshot taken above, row by row.

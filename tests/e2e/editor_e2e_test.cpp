@@ -40,8 +40,7 @@ TEST(EditorEndToEnd, NamedLevelsUndoAndNoLostWork)
         pause_for(1.5);  // keys sent before the window has the input focus are lost
     };
     const auto press = [&](std::vector<std::string> names, double settle = 0.5) {
-        keys(display, std::move(names), 150);
-        pause_for(settle);
+        e2e::press(display, std::move(names), settle, 150);
     };
     // Shows the opening menu, names the player, for whom everything is
     // unlocked, and selects "Play".

@@ -32,16 +32,6 @@ std::map<std::string, std::string> snapshot(const fs::path& root)
     return entries;
 }
 
-std::vector<fs::path> files_ending(const fs::path& folder, const std::string& ending)
-{
-    std::vector<fs::path> found;
-    std::error_code ignored;
-    for (const auto& entry : fs::directory_iterator(folder, ignored))
-        if (entry.path().string().ends_with(ending))
-            found.push_back(entry.path());
-    return found;
-}
-
 std::vector<std::string> shipped_levels()
 {
     std::vector<std::string> names;
@@ -86,28 +76,17 @@ TEST(Installed, WinsTheFirstLevelAndKeepsEverythingInThePlayersFolder)
     const fs::path player_folder = data_home / "slivermere";
     EXPECT_TRUE(fs::is_directory(player_folder / "recordings")) << game.out() << game.err();
 
-    // The opening menu, "Play", the first level, its welcome screen; then
-    // swings through the plank's stem until the win keeps a recording.
-    keys(display, {"Right"});
-    pause_for(1.5);
-    keys(display, {"space"});
-    pause_for(1.5);
-    keys(display, {"space"});
-    pause_for(1.5);
-    const fs::path recordings = player_folder / "recordings";
-    for (int attempt = 0; attempt < 10 && files_ending(recordings, ".rec").empty() && game.running(); ++attempt) {
-        xdotool(display, {"click", "1"});
-        swing(display, attempt % 2 == 0 ? 60 : -60);
-        for (int wait = 0; wait < 60 && files_ending(recordings, ".rec").empty(); ++wait)
-            pause_for(0.1);
-    }
-    ASSERT_EQ(files_ending(recordings, ".rec").size(), 1u) << game.out() << game.err();
-    EXPECT_TRUE(files_ending(recordings, ".rec")[0].filename().string().starts_with("R-Slice.Player."));
+    // The opening menu, "Play", the first level, its welcome screen, a win.
+    press(display, {"Right"}, 1.5);
+    press(display, {"space"}, 1.5);
+    press(display, {"space"}, 1.5);
+    const std::vector<fs::path> kept = win_first_level(display, game, player_folder / "recordings");
+    ASSERT_EQ(kept.size(), 1u) << game.out() << game.err();
+    EXPECT_TRUE(kept[0].filename().string().starts_with("R-Slice.Player."));
     pause_for(1.0);
 
     // The win menu's "Quit" to the opening menu, then the way out.
-    keys(display, {"Down", "Down", "space"});
-    pause_for(1.5);
+    press(display, {"Down", "Down", "space"}, 1.5);
     xdotool(display, {"key", "alt+F4"});
     EXPECT_EQ(game.wait_exit(60), 0) << game.err();
 

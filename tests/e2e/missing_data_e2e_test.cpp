@@ -92,12 +92,7 @@ protected:
 
     void take(Route route)
     {
-        // A key that opens a screen waits for it: under load a key sent
-        // while the screen is being built can be lost.
-        auto press = [&](std::vector<std::string> names) {
-            keys(display, std::move(names), 300);
-            pause_for(0.8);
-        };
+        auto press = [&](std::vector<std::string> names) { e2e::press(display, std::move(names), 0.8, 300); };
         press({"Right"});  // the first key only reveals the opening menu
         switch (route) {
         case Route::refused:
