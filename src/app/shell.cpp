@@ -7,6 +7,7 @@
 #include "app/base_world.hpp"
 #include "app/log.hpp"
 #include "app/renderer_probe.hpp"
+#include "geometry/view.hpp"
 #include "menu/screens.hpp"
 #include "progress/high_score_table.hpp"
 #include "progress/player_info.hpp"
@@ -22,8 +23,6 @@
 
 namespace {
 
-constexpr int window_width = 1023;  // not 1024: the projection is built on 1023/768
-constexpr int window_height = 768;
 
 SDL_Surface* video_surface = nullptr;
 bool full_screen = false;

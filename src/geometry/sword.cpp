@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/log.hpp"
+#include "geometry/view.hpp"
 #include "storage/base_storage.hpp"
 
 namespace {
@@ -81,8 +82,8 @@ bool Sword::handle_event(const SDL_Event& event)
 {
     switch (event.type) {
     case SDL_MOUSEMOTION:
-        // 768 pixels are 2 world units; screen y grows downwards.
-        pending_motion += Vector2(2.0 * event.motion.xrel / 768.0, -2.0 * event.motion.yrel / 768.0);
+        // Screen y grows downwards.
+        pending_motion += Vector2(2.0 * event.motion.xrel / window_height, -2.0 * event.motion.yrel / window_height);
         return true;
     case SDL_MOUSEBUTTONDOWN:
         cannot_cut = true;

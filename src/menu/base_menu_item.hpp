@@ -3,6 +3,7 @@
 #include <SDL/SDL.h>
 
 #include "geometry/vector2.hpp"
+#include "geometry/view.hpp"
 
 // One entry of a menu: a button, a label, a field, a list. The menu owns its
 // items and asks them in this order: events, hit tests, updates, drawing.
@@ -35,5 +36,5 @@ inline bool is_key_press(const SDL_Event& event, SDLKey key)
 // window grabs the mouse and hides the cursor.
 inline Vector2 mouse_motion(const SDL_Event& event)
 {
-    return Vector2(event.motion.xrel * 2 / 768.0, -event.motion.yrel * 2 / 768.0);
+    return Vector2(event.motion.xrel * 2 / double(window_height), -event.motion.yrel * 2 / double(window_height));
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/log.hpp"
+#include "geometry/view.hpp"
 #include "menu/pointer_marker.hpp"
 #include "sound/audio.hpp"
 #include "storage/invariant.hpp"
@@ -113,7 +114,7 @@ bool MenuWorld::handle_event(const SDL_Event& event, double& dt)
     if (event.type == SDL_MOUSEMOTION) {
         pointer += mouse_motion(event);
         pointer.y = std::clamp(pointer.y, -1.0, 1.0);
-        pointer.x = std::clamp(pointer.x, -1.33203125, 1.33203125);
+        pointer.x = std::clamp(pointer.x, -view_half_width, view_half_width);
         for (int i = 0; i < count; ++i) {
             if (items[i]->contains(pointer)) {
                 if (selected != i) {

@@ -91,17 +91,20 @@ QuickHackString::QuickHackString(std::string label_, Vector2 position_, double t
 {
 }
 
-DoubleEditItem::DoubleEditItem(std::string label_, double& number_, double y, double text_height_)
-    : DoubleEditItem(std::move(label_), number_, Vector2(0, y), text_height_)
+template <typename Number>
+NumberEditItem<Number>::NumberEditItem(std::string label_, Number& number_, double y, double text_height_)
+    : NumberEditItem(std::move(label_), number_, Vector2(0, y), text_height_)
 {
 }
 
-DoubleEditItem::DoubleEditItem(std::string label_, double& number_, Vector2 position_, double text_height_)
+template <typename Number>
+NumberEditItem<Number>::NumberEditItem(std::string label_, Number& number_, Vector2 position_, double text_height_)
     : QuickHackString(label_, position_, text_height_, format_number(number_), label_), number(number_)
 {
 }
 
-bool DoubleEditItem::handle_event(const SDL_Event& event, double& dt, bool& world_replaced)
+template <typename Number>
+bool NumberEditItem<Number>::handle_event(const SDL_Event& event, double& dt, bool& world_replaced)
 {
     if (!StringEditItem::handle_event(event, dt, world_replaced))
         return false;
@@ -109,23 +112,8 @@ bool DoubleEditItem::handle_event(const SDL_Event& event, double& dt, bool& worl
     return true;
 }
 
-IntEditItem::IntEditItem(std::string label_, int& number_, double y, double text_height_)
-    : IntEditItem(std::move(label_), number_, Vector2(0, y), text_height_)
-{
-}
-
-IntEditItem::IntEditItem(std::string label_, int& number_, Vector2 position_, double text_height_)
-    : QuickHackString(label_, position_, text_height_, format_number(number_), label_), number(number_)
-{
-}
-
-bool IntEditItem::handle_event(const SDL_Event& event, double& dt, bool& world_replaced)
-{
-    if (!StringEditItem::handle_event(event, dt, world_replaced))
-        return false;
-    read_number(buffer, number);
-    return true;
-}
+template class NumberEditItem<double>;
+template class NumberEditItem<int>;
 
 BoolEditItem::BoolEditItem(std::string label_, bool& flag_, double y, double text_height_)
     : BoolEditItem(std::move(label_), flag_, Vector2(0, y), text_height_)

@@ -49,25 +49,20 @@ protected:
     std::string buffer;
 };
 
-// A double typed as text. Text that does not start with a number leaves the
-// double as it was.
-class DoubleEditItem : public QuickHackString {
+// A number typed as text. Text that does not start with a number leaves the
+// number as it was.
+template <typename Number>
+class NumberEditItem : public QuickHackString {
 public:
-    DoubleEditItem(std::string label, double& number, double y, double text_height);
-    DoubleEditItem(std::string label, double& number, Vector2 position, double text_height);
+    NumberEditItem(std::string label, Number& number, double y, double text_height);
+    NumberEditItem(std::string label, Number& number, Vector2 position, double text_height);
     bool handle_event(const SDL_Event& event, double& dt, bool& world_replaced) override;
 
-    double& number;
+    Number& number;
 };
 
-class IntEditItem : public QuickHackString {
-public:
-    IntEditItem(std::string label, int& number, double y, double text_height);
-    IntEditItem(std::string label, int& number, Vector2 position, double text_height);
-    bool handle_event(const SDL_Event& event, double& dt, bool& world_replaced) override;
-
-    int& number;
-};
+using DoubleEditItem = NumberEditItem<double>;
+using IntEditItem = NumberEditItem<int>;
 
 // "yes" or "no", flipped by activation; typing does nothing.
 class BoolEditItem : public QuickHackString {

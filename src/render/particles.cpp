@@ -1,6 +1,7 @@
 #include "render/particles.hpp"
 
 #include "app/log.hpp"
+#include "geometry/view.hpp"
 #include "render/gl.hpp"
 #include "render/texture_manager.hpp"
 #include "storage/base_storage.hpp"
@@ -122,7 +123,7 @@ bool Background::load(BaseStorage& storage)
 
 void draw_background()
 {
-    const double w = 1023.0 / 768.0;
+    const double w = view_half_width;
     // Opaque: blending would only read back the pixels it covers anyway,
     // which costs a renderer without a graphics card dearly.
     glDisable(GL_BLEND);

@@ -17,7 +17,7 @@ namespace {
 
 constexpr double frame_seconds = 0.016;
 // One screen of the game, in world units: 384 pixels a unit.
-constexpr double screen_width = 1023.0 / 384.0;
+constexpr double screen_width = 2 * view_half_width;
 constexpr double screen_height = 2.0;
 // The throw into the corner, then the wait until the sword is still.
 constexpr int throw_frames = 20;

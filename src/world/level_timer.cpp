@@ -4,6 +4,7 @@
 #include <numbers>
 
 #include "app/random.hpp"
+#include "geometry/view.hpp"
 #include "progress/time_text.hpp"
 #include "render/gl.hpp"
 #include "storage/base_storage.hpp"
@@ -59,5 +60,5 @@ void LevelTimer::draw() const
     const double g = 1 - 0.7 * u + 0.3 * u * std::sin(10 * phase);
     glColor4d(1, g, g, 0.5 + 0.5 * u);
     const double w = font.text_width(text, h);
-    font.draw_text(Vector2(1.33203125 - w - 0.05, 0.95 - h), text, h);
+    font.draw_text(Vector2(view_half_width - w - 0.05, 0.95 - h), text, h);
 }

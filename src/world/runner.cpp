@@ -8,6 +8,7 @@
 
 #include "app/log.hpp"
 #include "app/shell.hpp"
+#include "geometry/view.hpp"
 #include "progress/time_text.hpp"
 #include "storage/memory_storage.hpp"
 #include "world/playback_world.hpp"
@@ -16,8 +17,6 @@
 
 namespace {
 
-constexpr int window_width = 1023;
-constexpr int window_height = 768;
 
 // A token as a message quotes it: long ones shortened.
 std::string quoted(std::string_view token)
@@ -223,6 +222,20 @@ std::unique_ptr<PlaybackWorld> open_playback_quietly(const std::string& recordin
     return quietly([&] { return open_playback(recording_file, false); }, reason);
 }
 
+namespace {
+
+// The run's end as the world stands after its last frame.
+RunResult with_end_of(RunResult result, const World& world)
+{
+    result.outcome = world.outcome;
+    result.timer = world.timer.time;
+    result.bodies = world.physics_polygons.size();
+    result.state = state_hash(world);
+    return result;
+}
+
+}  // namespace
+
 RunResult run_world(World& world, const InputScript& script, const RunOptions& options)
 {
     const int script_frames = static_cast<int>(script.frames.size());
@@ -251,11 +264,7 @@ RunResult run_world(World& world, const InputScript& script, const RunOptions& o
         if (world.outcome != Outcome::none)
             break;
     }
-    result.outcome = world.outcome;
-    result.timer = world.timer.time;
-    result.bodies = world.physics_polygons.size();
-    result.state = state_hash(world);
-    return result;
+    return with_end_of(result, world);
 }
 
 RunResult replay_world(PlaybackWorld& playback, int max_frames)
@@ -275,11 +284,7 @@ RunResult replay_world(PlaybackWorld& playback, int max_frames)
         if (playback.outcome != Outcome::none)
             break;
     }
-    result.outcome = playback.outcome;
-    result.timer = playback.timer.time;
-    result.bodies = playback.physics_polygons.size();
-    result.state = state_hash(playback);
-    return result;
+    return with_end_of(result, playback);
 }
 
 bool recording_time_text(const std::string& path, std::string& time)

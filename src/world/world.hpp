@@ -10,14 +10,12 @@
 #include "geometry/physics_polygon.hpp"
 #include "geometry/static_polygon.hpp"
 #include "geometry/sword.hpp"
+#include "geometry/view.hpp"
 #include "render/particles.hpp"
 #include "storage/base_storable.hpp"
 #include "world/level_timer.hpp"
 #include "world/step_report.hpp"
 #include "world/world_hooks.hpp"
-
-constexpr double view_half_width = 1023.0 / 768.0;  // 1.33203125
-constexpr double view_half_height = 1.0;
 
 // A level: its bodies, walls and goals, the sword, the clock. It is the game
 // screen, the whole content of a level file, and the bottom of the editor's
