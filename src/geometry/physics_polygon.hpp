@@ -18,8 +18,13 @@ struct Contact {
 // The least mass and moment a stored body may have. A body moves with
 // 1 / mass and turns with 1 / moment, so values near 0 send it to infinity at
 // the first push; no body the game keeps comes near this (pieces under a mass
-// of 0.001 are removed).
+// of sliver_mass are removed).
 constexpr double min_body_inertia = 1e-18;
+
+// A piece lighter than this, holding less of its goal item, or with fewer
+// than three edges is a sliver: too small to see or to cut, it is removed.
+constexpr double sliver_mass = 0.001;
+constexpr double sliver_amount = 0.0001;
 
 // A movable rigid body: it falls, takes impulses, is stopped by walls and can
 // be cut. Bodies do not collide with each other.
@@ -63,3 +68,5 @@ public:
     GoalItemInfo item;
     std::vector<Contact> contacts;
 };
+
+bool is_sliver(const PhysicsPolygon& body);

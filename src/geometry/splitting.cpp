@@ -167,12 +167,12 @@ void move_sword_point_last(Piece& piece)
     piece.sword_index = last;
 }
 
+}  // namespace
+
 bool is_sliver(const PhysicsPolygon& body)
 {
-    return body.mass < 0.001 || body.item.amount < 0.0001 || body.edges.size() < 3;
+    return body.mass < sliver_mass || body.item.amount < sliver_amount || body.edges.size() < 3;
 }
-
-}  // namespace
 
 void PhysicsPolygon::split_into_pieces(std::vector<PhysicsPolygon>& pieces)
 {
@@ -209,7 +209,7 @@ void PhysicsPolygon::split_into_pieces(std::vector<PhysicsPolygon>& pieces)
     // correct.
     auto small = [&](const Piece& piece) {
         const double m = density * piece.area;
-        return m < 0.001 || item.amount * (m / old_mass) < 0.0001 || piece.edges.size() < 3;
+        return m < sliver_mass || item.amount * (m / old_mass) < sliver_amount || piece.edges.size() < 3;
     };
     bool tip_kept = false;
     for (const Piece& walk : walks)

@@ -83,6 +83,13 @@ private:
     bool loaded_ = true;
 };
 
+// The sword's move of this step through the movable bodies, from the newest
+// point of its trail to its position: crossings in order while its energy
+// lasts, the end of the move, the splits, the removal of slivers (kept in
+// `removed` when given). Fills the report's crossings, bounces and splits.
+void cut_pass(std::vector<PhysicsPolygon>& bodies, Sword& sword, StepReport& report,
+              std::vector<PhysicsPolygon>* removed = nullptr);
+
 // Set while a level is being playtested from the editor.
 extern bool playtesting;
 

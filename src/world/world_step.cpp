@@ -37,11 +37,6 @@ void remove_body(std::vector<PhysicsPolygon>& polygons, std::size_t i, Sword& sw
     polygons.erase(polygons.begin() + static_cast<std::ptrdiff_t>(i));
 }
 
-bool worn_out(const PhysicsPolygon& p)
-{
-    return p.mass < 0.001 || p.item.amount < 0.0001 || p.edges.size() < 3;
-}
-
 // Moves the view towards the sword: gently within 0.9 of an edge, at once
 // within 0.1.
 void follow(double& v, double s, double half)
@@ -59,6 +54,110 @@ void follow(double& v, double s, double half)
 }
 
 }  // namespace
+
+void cut_pass(std::vector<PhysicsPolygon>& bodies, Sword& sword, StepReport& report,
+              std::vector<PhysicsPolygon>* removed)
+{
+    Vector2& position = sword.position;
+    Vector2& velocity = sword.velocity;
+
+    // Find where this move crosses the polygons' edges.
+    CutEvents events;
+    for (PhysicsPolygon& p : bodies)
+        p.find_crossings(rotate_back(p.rotation, position - p.position), events);
+
+    // This frame's move, from where the sword was to where it is now.
+    const Vector2 b = sword.trail.front().point;
+    double length = (position - b).length();
+    const Vector2 u = length == 0 ? Vector2(1, 0) : (position - b) / length;
+    double travelled = 0;
+
+    // Take the crossings in order along the move; drag spends the sword's
+    // energy between them.
+    const PhysicsPolygon* stopper = nullptr;
+    bool stopped = false;
+    for (auto& [key, isect] : events) {
+        const double dist = key * length - travelled;
+        const double energy = 0.5 * velocity.length_squared() - dist * sword.total_drag;
+        if (energy < 0) {
+            travelled += 0.5 * velocity.length_squared() / sword.total_drag;
+            velocity = Vector2();
+            log_out() << "Drag Halt" << '\n';
+            stopped = true;
+            break;
+        }
+        velocity = with_speed(velocity, std::sqrt(2 * energy));
+        travelled = key * length;
+        if (sword.inside_count != 0)
+            drag_impulses(bodies, b, u, travelled, dist);
+        const bool was_inside = isect.parent->sword_inside;
+        const StepReport::Crossing heard{material_of_style(isect.parent->style.name), !was_inside, velocity.length()};
+        if (isect.parent->hit_by_sword(isect, sword)) {
+            report.bounces.push_back(heard);
+            log_out() << "Physics stop" << '\n';
+            stopper = isect.parent;
+            stopped = true;
+            break;
+        }
+        if (isect.parent->sword_inside != was_inside)
+            report.crossings.push_back(heard);
+    }
+
+    // A blade held against a body to push it is heard when it meets it.
+    if (stopper && report.pressing)
+        report.bounces.clear();
+    report.pressing = stopper != nullptr;
+
+    if (!stopped) {
+        // The rest of the move, through whatever the sword is inside.
+        if (length < travelled) {
+            log_out() << "We moved too far?" << '\n';
+            length = travelled;
+        }
+        double rest = length - travelled;
+        if (0.5 * velocity.length_squared() - sword.total_drag * rest >= 0) {
+            velocity = with_speed(velocity, std::sqrt(velocity.length_squared() - 2 * sword.total_drag * rest));
+            travelled = length;
+        } else {
+            rest = 0.5 * velocity.length_squared() / sword.total_drag;
+            travelled += rest;
+            velocity = Vector2();
+        }
+        if (sword.inside_count != 0)
+            drag_impulses(bodies, b, u, travelled, rest);
+
+        // Pull the sword back to where its energy ran out.
+        position = b + u * travelled;
+    }
+
+    // Let the polygons see where the sword ended.
+    for (PhysicsPolygon& p : bodies) {
+        if (&p == stopper)
+            log_out() << "Parent Skip!" << '\n';
+        else
+            p.finish_sword_move(rotate_back(p.rotation, position - p.position), sword);
+    }
+
+    // Completed cuts fall apart; worn-out bodies go.
+    std::vector<PhysicsPolygon> pieces;
+    for (std::size_t i = 0; i < bodies.size();) {
+        if (bodies[i].cut_pending) {
+            const std::size_t pieces_before = pieces.size();
+            bodies[i].split_into_pieces(pieces);
+            if (pieces.size() > pieces_before)
+                ++report.splits;
+        }
+        if (is_sliver(bodies[i])) {
+            if (removed)
+                removed->push_back(bodies[i]);
+            remove_body(bodies, i, sword);
+        } else {
+            ++i;
+        }
+    }
+    for (PhysicsPolygon& piece : pieces)
+        bodies.push_back(std::move(piece));
+}
 
 void World::update(double& dt)
 {
@@ -95,99 +194,7 @@ void World::update(double& dt)
             velocity.y = -0.1 * velocity.y;
     }
 
-    // Find where this move crosses the polygons' edges.
-    CutEvents events;
-    for (PhysicsPolygon& p : physics_polygons)
-        p.find_crossings(rotate_back(p.rotation, position - p.position), events);
-
-    // This frame's move, from where the sword was to where it is now.
-    const Vector2 b = sword.trail.front().point;
-    double length = (position - b).length();
-    const Vector2 u = length == 0 ? Vector2(1, 0) : (position - b) / length;
-    double travelled = 0;
-
-    // Take the crossings in order along the move; drag spends the sword's
-    // energy between them.
-    const PhysicsPolygon* stopper = nullptr;
-    bool stopped = false;
-    for (auto& [key, isect] : events) {
-        const double dist = key * length - travelled;
-        const double energy = 0.5 * velocity.length_squared() - dist * sword.total_drag;
-        if (energy < 0) {
-            travelled += 0.5 * velocity.length_squared() / sword.total_drag;
-            velocity = Vector2();
-            log_out() << "Drag Halt" << '\n';
-            stopped = true;
-            break;
-        }
-        velocity = with_speed(velocity, std::sqrt(2 * energy));
-        travelled = key * length;
-        if (sword.inside_count != 0)
-            drag_impulses(physics_polygons, b, u, travelled, dist);
-        const bool was_inside = isect.parent->sword_inside;
-        const StepReport::Crossing heard{material_of_style(isect.parent->style.name), !was_inside, velocity.length()};
-        if (isect.parent->hit_by_sword(isect, sword)) {
-            report.bounces.push_back(heard);
-            log_out() << "Physics stop" << '\n';
-            stopper = isect.parent;
-            stopped = true;
-            break;
-        }
-        if (isect.parent->sword_inside != was_inside)
-            report.crossings.push_back(heard);
-    }
-
-    // A blade held against a body to push it is heard when it meets it.
-    if (stopper && report.pressing)
-        report.bounces.clear();
-    report.pressing = stopper != nullptr;
-
-    if (!stopped) {
-        // The rest of the move, through whatever the sword is inside.
-        if (length < travelled) {
-            log_out() << "We moved too far?" << '\n';
-            length = travelled;
-        }
-        double rest = length - travelled;
-        if (0.5 * velocity.length_squared() - sword.total_drag * rest >= 0) {
-            velocity = with_speed(velocity, std::sqrt(velocity.length_squared() - 2 * sword.total_drag * rest));
-            travelled = length;
-        } else {
-            rest = 0.5 * velocity.length_squared() / sword.total_drag;
-            travelled += rest;
-            velocity = Vector2();
-        }
-        if (sword.inside_count != 0)
-            drag_impulses(physics_polygons, b, u, travelled, rest);
-
-        // Pull the sword back to where its energy ran out.
-        position = b + u * travelled;
-    }
-
-    // Let the polygons see where the sword ended.
-    for (PhysicsPolygon& p : physics_polygons) {
-        if (&p == stopper)
-            log_out() << "Parent Skip!" << '\n';
-        else
-            p.finish_sword_move(rotate_back(p.rotation, position - p.position), sword);
-    }
-
-    // Completed cuts fall apart; worn-out bodies go.
-    std::vector<PhysicsPolygon> pieces;
-    for (std::size_t i = 0; i < physics_polygons.size();) {
-        if (physics_polygons[i].cut_pending) {
-            const std::size_t pieces_before = pieces.size();
-            physics_polygons[i].split_into_pieces(pieces);
-            if (pieces.size() > pieces_before)
-                ++report.splits;
-        }
-        if (worn_out(physics_polygons[i]))
-            remove_body(physics_polygons, i, sword);
-        else
-            ++i;
-    }
-    for (PhysicsPolygon& piece : pieces)
-        physics_polygons.push_back(std::move(piece));
+    cut_pass(physics_polygons, sword, report);
 
     // Goals: count the required ones met and note any losing one.
     int required = 0;

@@ -79,7 +79,7 @@ std::string defect(const PhysicsPolygon& body, bool check_shape)
     Vector2 where;
     if (check_shape && !body.sanity_check(message, where))
         return message;
-    if (body.edges.size() < 3 || !(body.mass >= 0.001) || !(body.moment > 0.0) || !(body.item.amount >= 0.0001))
+    if (is_sliver(body) || !(body.mass > 0.0) || !(body.moment > 0.0) || !(body.item.amount >= 0.0))
         return "a sliver was kept";
     for (const Vector2& p : body.points)
         if (!std::isfinite(p.x) || !std::isfinite(p.y))

@@ -73,22 +73,16 @@ TEST(InputScript, EveryEventKindBecomesAnSdlEvent)
     EXPECT_EQ(script.frames[0].ms, 20u);
     const std::vector<SDL_Event>& e = script.frames[0].events;
     ASSERT_EQ(e.size(), 5u);
-    EXPECT_EQ(e[0].type, SDL_MOUSEMOTION);
-    EXPECT_EQ(e[0].motion.xrel, 5);
-    EXPECT_EQ(e[0].motion.yrel, -3);
-    EXPECT_EQ(e[0].motion.x, script_mouse_start_x + 5);
-    EXPECT_EQ(e[0].motion.y, script_mouse_start_y - 3);
-    EXPECT_EQ(e[1].type, SDL_MOUSEBUTTONDOWN);
+    EXPECT_EQ(std::vector<int>({e[0].type, e[1].type, e[2].type, e[3].type, e[4].type}),
+              std::vector<int>({SDL_MOUSEMOTION, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP, SDL_KEYDOWN, SDL_KEYUP}));
+    EXPECT_EQ(std::vector<int>({e[0].motion.xrel, e[0].motion.yrel, e[0].motion.x, e[0].motion.y}),
+              std::vector<int>({5, -3, script_mouse_start_x + 5, script_mouse_start_y - 3}));
     EXPECT_EQ(e[1].button.button, 3);
     EXPECT_EQ(e[1].button.state, SDL_PRESSED);
     EXPECT_EQ(e[1].button.x, script_mouse_start_x + 5) << "buttons carry the mouse position";
-    EXPECT_EQ(e[2].type, SDL_MOUSEBUTTONUP);
     EXPECT_EQ(e[2].button.state, SDL_RELEASED);
-    EXPECT_EQ(e[3].type, SDL_KEYDOWN);
     EXPECT_EQ(e[3].key.keysym.sym, SDLK_SPACE);
-    EXPECT_EQ(e[3].key.keysym.mod, KMOD_NONE);
-    EXPECT_EQ(e[3].key.keysym.unicode, 0);
-    EXPECT_EQ(e[4].type, SDL_KEYUP);
+    EXPECT_EQ(e[3].key.keysym.mod | e[3].key.keysym.unicode, 0);
     EXPECT_EQ(e[4].key.keysym.sym, SDLK_ESCAPE);
 }
 
@@ -183,13 +177,6 @@ TEST_F(Runner, KeysAndWheelPressesAreHandledAsTheGameDoes)
     EXPECT_TRUE(last_cannot_cut);
 }
 
-TEST_F(Runner, AnUnopenableLevelGivesOneReason)
-{
-    std::string reason;
-    EXPECT_FALSE(load_level_quietly(dir.file("missing.lev"), reason));
-    EXPECT_EQ(reason, "Cannot open level " + dir.file("missing.lev") + ": not a level file or missing");
-}
-
 TEST(StateHash, Fnv1aAndTheResultLine)
 {
     EXPECT_EQ(fnv1a(nullptr, 0), 0xcbf29ce484222325u);
@@ -207,53 +194,41 @@ TEST(StateHash, Fnv1aAndTheResultLine)
     EXPECT_STREQ(outcome_name(Outcome::none), "none");
 }
 
-TEST(StepBench, TheSweepCutsThroughABar)
+TEST(StepBench, SweepAndStrokesCutAndPercentilesAreRanks)
 {
     LogCapture log;
     World world;
     world.gravity = Vector2(0, 0);
-    PhysicsPolygon bar = body_box(-1.9, 0.3, 1.9, 0.4);
-    bar.toughness = 0.05;
-    world.physics_polygons.push_back(bar);
+    world.physics_polygons.push_back(body_box(-1.9, 0.3, 1.9, 0.4));
+    world.physics_polygons[0].toughness = 0.05;
     for (int step = 0; step < 400 && world.physics_polygons.size() < 2; ++step) {
         double dt = 0.016;
         world.handle_event(sweep_event(world, step), dt);
         world.update(dt);
     }
-    EXPECT_GE(world.physics_polygons.size(), 2u);
-}
+    EXPECT_GE(world.physics_polygons.size(), 2u) << "the sweep cuts through a bar";
+    const CuttingBenchResult cutting = bench_cutting(40, 300);
+    EXPECT_GE(cutting.pieces, 40u);
+    EXPECT_LT(cutting.cutting_steps, 40000) << "the strokes stopped cutting";
+    EXPECT_GT(cutting.strokes, 3);
+    EXPECT_EQ(cutting.steps, 300);
 
-TEST(StepBench, TheStrokesCutTheSlabIntoTheAskedPieces)
-{
-    LogCapture log;
-    const CuttingBenchResult result = bench_cutting(40, 300);
-    EXPECT_GE(result.pieces, 40u);
-    EXPECT_LT(result.cutting_steps, 40000) << "the strokes stopped cutting";
-    EXPECT_GT(result.strokes, 3);
-    EXPECT_EQ(result.steps, 300);
-    EXPECT_LE(result.median_us, result.p99_us);
-}
-
-TEST(StepBench, LevelsThatEndStartOverAndPercentilesAreRanks)
-{
-    LogCapture log;
+    // Levels that end start over; the stress level never ends.
     const BenchResult result = bench_level("won", *tiny_level(true), 5);
     EXPECT_EQ(result.steps, 5);
     EXPECT_EQ(result.restarts, 5);
     EXPECT_EQ(result.bodies_at_end, 1u);
-    EXPECT_LE(result.median_us, result.p99_us);
     const std::unique_ptr<World> stress = make_stress_level();
     double dt = 0.016;
     stress->update(dt);
-    EXPECT_EQ(stress->outcome, Outcome::none) << "the stress level never ends";
+    EXPECT_EQ(stress->outcome, Outcome::none);
 
     std::vector<double> samples;
     EXPECT_EQ(percentile(samples, 0.5), 0);
     for (int i = 100; i >= 1; --i)
         samples.push_back(i);
-    EXPECT_EQ(percentile(samples, 0.5), 50);
-    EXPECT_EQ(percentile(samples, 0.99), 99);
-    EXPECT_EQ(percentile(samples, 1.0), 100);
+    EXPECT_EQ(std::vector<double>({percentile(samples, 0.5), percentile(samples, 0.99), percentile(samples, 1.0)}),
+              std::vector<double>({50, 99, 100}));
 
     TempDir dir;
     EXPECT_TRUE(listed_level_files(dir.path()).empty());

@@ -174,13 +174,11 @@ TEST(StepSounds, TheLastSecondsTickAndRestingPiecesAreSilent)
     EXPECT_GT(fall[static_cast<std::size_t>(landing)][0], "knock@0.5") << "a hard landing is loud";
 
     // The swing follows the sword's speed and is silent when it is still.
-    float gain = 1, pitch = 0, fast_gain = 0, fast_pitch = 0;
-    swing_sound(0, gain, pitch);
-    EXPECT_EQ(gain, 0);
-    swing_sound(5, fast_gain, fast_pitch);
-    float slow_gain = 0, slow_pitch = 0;
-    swing_sound(1.5, slow_gain, slow_pitch);
-    EXPECT_GT(fast_gain, slow_gain);
-    EXPECT_GT(slow_gain, 0);
-    EXPECT_GT(fast_pitch, slow_pitch);
+    float gain[3] = {1, 1, 1}, pitch[3] = {};
+    for (int i = 0; i < 3; ++i)
+        swing_sound(std::vector<double>{0, 1.5, 5}[i], gain[i], pitch[i]);
+    EXPECT_EQ(gain[0], 0);
+    EXPECT_GT(gain[1], 0);
+    EXPECT_GT(gain[2], gain[1]);
+    EXPECT_GT(pitch[2], pitch[1]);
 }
