@@ -85,20 +85,12 @@ TEST_F(PlaybackControls, NewReplayStartsPausedUnderTheBarInItsOrder)
 
     ASSERT_EQ(menu.decorations.size(), 1u);
     EXPECT_TRUE(dynamic_cast<PlaybackMenuController*>(menu.decorations[0].get()));
-    const std::vector<int> order{index_of<ScrollGizmo>(),
-                                 index_of<PlaybackLeftEndButton>(),
-                                 index_of<PlaybackPauseButton>(),
-                                 index_of<PlaybackFrameForwardButton>(),
-                                 index_of<PlaybackPlayButton>(),
-                                 index_of<PlaybackFastForwardButton>(),
-                                 index_of<PlaybackRightEndButton>(),
-                                 index_of<PlaybackSpeedPlusButton>(),
-                                 index_of<PlaybackSpeedReadout>(),
-                                 index_of<PlaybackSpeedMinusButton>(),
-                                 index_of<MainMenuButton>(),
-                                 index_of<PlaybackTimeline>()};
-    for (int i = 0; i < static_cast<int>(order.size()); ++i)
-        EXPECT_EQ(order[i], i);
+    const std::vector<int> order{
+        index_of<ScrollGizmo>(),           index_of<PlaybackLeftEndButton>(),    index_of<PlaybackPauseButton>(),
+        index_of<PlaybackFrameForwardButton>(), index_of<PlaybackPlayButton>(), index_of<PlaybackFastForwardButton>(),
+        index_of<PlaybackRightEndButton>(), index_of<PlaybackSpeedPlusButton>(), index_of<PlaybackSpeedReadout>(),
+        index_of<PlaybackSpeedMinusButton>(), index_of<MainMenuButton>(),      index_of<PlaybackTimeline>()};
+    EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
     EXPECT_EQ(menu.items.size(), order.size());
     EXPECT_EQ(index_of<PerfectPlayFromHereButton>(), -1);
     // Left to right along the bottom line.
@@ -135,11 +127,55 @@ TEST_F(PlaybackControls, RefusedRecordingKeepsTheScreenAndAnEmptyPathReusesThePl
     EXPECT_EQ(index_of<PerfectPlayFromHereButton>(), 1);
 }
 
-TEST_F(PlaybackControls, SpeedRunsFrom10To200InTens)
+TEST_F(PlaybackControls, ButtonsStepPlayPauseSeekFastForwardAndSetTheSpeedFrom10To200)
 {
-    open(false);
+    MenuWorld& menu = open(false);
+    EXPECT_TRUE(send<PlaybackFrameForwardButton>(key_press(SDLK_SPACE)));
+    update(3);
+    EXPECT_EQ(playback().next_frame, 1);
+    EXPECT_TRUE(playback().paused);
+    EXPECT_TRUE(send<PlaybackPlayButton>(press_));
+    EXPECT_FALSE(playback().paused);
+    update(2);
+    // 66 ms: a frame begun is played whole, and the excess is paid back.
+    EXPECT_EQ(playback().next_frame, 6);
+    EXPECT_TRUE(send<PlaybackPauseButton>(press_));
+    update(2);
+    EXPECT_EQ(playback().next_frame, 6);
+    playback().seek_target = 200;
+    send<PlaybackFrameForwardButton>(press_);
+    EXPECT_EQ(playback().seek_target, -1);
+
+    for (const auto& [to_end, target] : {std::pair{true, 300}, std::pair{false, 0}}) {
+        EXPECT_TRUE(to_end ? send<PlaybackRightEndButton>(press_) : send<PlaybackLeftEndButton>(key_press(SDLK_SPACE)));
+        EXPECT_EQ(playback().seek_target, target);
+        update_until_paused();
+        EXPECT_EQ(playback().next_frame, target);
+        EXPECT_EQ(playback().seek_target, -1);
+    }
+
+    // Fast forward lasts while the button is held, and swallows motion and keys.
+    EXPECT_FALSE(send<PlaybackFastForwardButton>(key_press(SDLK_SPACE)));
+    EXPECT_FALSE(playback().fast_forward);
+    playback().seek_target = 100;
+    EXPECT_TRUE(send<PlaybackFastForwardButton>(press_));
+    EXPECT_TRUE(playback().fast_forward && !playback().paused);
+    EXPECT_EQ(playback().seek_target, -1);
+    const Vector2 pointer = menu.pointer;
+    const int selected = menu.selected;
+    EXPECT_TRUE(menu.handle_event(mouse_move(200, -200), dt_));
+    EXPECT_TRUE(menu.handle_event(key_press(SDLK_DOWN), dt_));
+    EXPECT_EQ(menu.pointer, pointer);
+    EXPECT_EQ(menu.selected, selected);
     update();
-    auto& readout = static_cast<StringItem&>(*current_menu()->items[index_of<PlaybackSpeedReadout>()]);
+    EXPECT_EQ(playback().next_frame, 21) << "ten times 33 ms of 16 ms frames";
+    EXPECT_TRUE(menu.handle_event(release_, dt_));
+    EXPECT_TRUE(playback().paused && !playback().fast_forward);
+    update(5);
+    EXPECT_EQ(playback().next_frame, 21);
+    EXPECT_FALSE(menu.handle_event(release_, dt_));
+
+    auto& readout = static_cast<StringItem&>(*menu.items[index_of<PlaybackSpeedReadout>()]);
     EXPECT_EQ(readout.text, "100%");
     for (int i = 0; i < 12; ++i)
         EXPECT_TRUE(send<PlaybackSpeedPlusButton>(key_press(SDLK_SPACE)));
@@ -149,81 +185,11 @@ TEST_F(PlaybackControls, SpeedRunsFrom10To200InTens)
     EXPECT_EQ(playback().speed_percent, 10);
     update();
     EXPECT_EQ(readout.text, "10%");
-    EXPECT_EQ(readout.hover, 0);  // selected or not, it never lights up
+    EXPECT_EQ(readout.hover, 0) << "selected or not, it never lights up";
     playback().speed_percent = 195;
     send<PlaybackSpeedPlusButton>(press_);
     EXPECT_EQ(playback().speed_percent, 200);
     EXPECT_FALSE(send<PlaybackSpeedPlusButton>(key_press(SDLK_RETURN)));
-}
-
-TEST_F(PlaybackControls, FastForwardLastsWhileTheButtonIsHeld)
-{
-    MenuWorld& menu = open(false);
-    EXPECT_FALSE(send<PlaybackFastForwardButton>(key_press(SDLK_SPACE)));
-    EXPECT_TRUE(playback().paused);
-    EXPECT_FALSE(playback().fast_forward);
-
-    playback().seek_target = 100;
-    EXPECT_TRUE(send<PlaybackFastForwardButton>(press_));
-    EXPECT_TRUE(playback().fast_forward);
-    EXPECT_FALSE(playback().paused);
-    EXPECT_EQ(playback().seek_target, -1);
-    // While held, motion and keys are swallowed: the pointer and the selection stay.
-    const Vector2 pointer = menu.pointer;
-    const int selected = menu.selected;
-    EXPECT_TRUE(menu.handle_event(mouse_move(200, -200), dt_));
-    EXPECT_TRUE(menu.handle_event(key_press(SDLK_DOWN), dt_));
-    EXPECT_EQ(menu.pointer, pointer);
-    EXPECT_EQ(menu.selected, selected);
-    update();
-    // Ten times 33 ms of 16 ms frames.
-    EXPECT_EQ(playback().next_frame, 21);
-
-    EXPECT_TRUE(menu.handle_event(release_, dt_));
-    EXPECT_TRUE(playback().paused);
-    EXPECT_FALSE(playback().fast_forward);
-    update(5);
-    EXPECT_EQ(playback().next_frame, 21);
-    EXPECT_FALSE(menu.handle_event(release_, dt_));
-}
-
-TEST_F(PlaybackControls, SingleStepPauseAndPlay)
-{
-    open(false);
-    EXPECT_TRUE(send<PlaybackFrameForwardButton>(key_press(SDLK_SPACE)));
-    update(3);
-    EXPECT_EQ(playback().next_frame, 1);
-    EXPECT_TRUE(playback().paused);
-
-    EXPECT_TRUE(send<PlaybackPlayButton>(press_));
-    EXPECT_FALSE(playback().paused);
-    update(2);
-    // 66 ms: a frame begun is played whole, and the excess is paid back.
-    EXPECT_EQ(playback().next_frame, 6);
-    EXPECT_TRUE(send<PlaybackPauseButton>(press_));
-    update(2);
-    EXPECT_EQ(playback().next_frame, 6);
-
-    playback().seek_target = 200;
-    send<PlaybackFrameForwardButton>(press_);
-    EXPECT_EQ(playback().seek_target, -1);
-}
-
-TEST_F(PlaybackControls, EndAndStartButtonsSeekAndPauseThere)
-{
-    open(false);
-    EXPECT_TRUE(send<PlaybackRightEndButton>(press_));
-    EXPECT_EQ(playback().seek_target, 300);
-    EXPECT_FALSE(playback().paused);
-    update_until_paused();
-    EXPECT_EQ(playback().next_frame, 300);
-
-    EXPECT_TRUE(send<PlaybackLeftEndButton>(key_press(SDLK_SPACE)));
-    EXPECT_EQ(playback().seek_target, 0);
-    EXPECT_FALSE(playback().paused);
-    update_until_paused();
-    EXPECT_EQ(playback().next_frame, 0);
-    EXPECT_EQ(playback().seek_target, -1);
 }
 
 TEST_F(PlaybackControls, TimelineClickSeeksToTheFrameUnderTheMenuPointer)
