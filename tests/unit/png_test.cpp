@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include "render/files.hpp"
 #include "render/png.hpp"
 #include "support/log_capture.hpp"
 #include "support/png_writer.hpp"
@@ -186,25 +185,6 @@ TEST(PngFlip, SwapsRowsAroundTheMiddle)
     pixels = {1, 2, 3, 4};
     flip_rows(pixels, 2, 2);
     EXPECT_EQ(pixels, (std::vector<std::uint32_t>{3, 4, 1, 2}));
-}
-
-TEST(Files, ListingAndExistenceOfFilesAndFolders)
-{
-    TempDir dir;
-    write_file_bytes(dir.file("level.lev"), {1});
-    write_file_bytes(dir.file("empty.rec"), {});
-    std::filesystem::create_directory(dir.file("sub"));
-    std::vector<std::string> names = list_directory(dir.path());
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{".", "..", "empty.rec", "level.lev", "sub"}));
-    EXPECT_EQ(list_directory(dir.file("sub")).size(), 2u);
-    for (const std::string& not_a_folder : {dir.file("missing"), dir.file("level.lev"), std::string()})
-        EXPECT_TRUE(list_directory(not_a_folder).empty()) << not_a_folder;
-
-    EXPECT_TRUE(file_exists(dir.file("empty.rec")));
-    EXPECT_FALSE(file_exists(dir.file("missing.rec")));
-    EXPECT_FALSE(file_exists(dir.file("sub")));
-    EXPECT_FALSE(file_exists(""));
 }
 
 }  // namespace
