@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "editor/hover_link.hpp"
 #include "editor/point_edit_adaptor.hpp"
 #include "editor/polygon_edit_adaptor.hpp"
@@ -128,48 +130,40 @@ TEST_F(PolygonAdaptor, KeysThatWorkButAreNotHandled)
     EXPECT_EQ(goal.target.bits[0].name, "first");
 }
 
-TEST_F(PolygonAdaptor, BodiesMustStayLoadable)
+TEST_F(PolygonAdaptor, PolygonsMustStayLoadable)
 {
-    // The level loader refuses such bodies; the editor holds on to them until they are fixed.
+    // The level loader refuses these; the editor holds on to them until they are fixed.
     auto body = box<PhysicsPolygon>(0, 0, 1, 1);
     edit(body);
     update();
     EXPECT_FALSE(adaptor->insane) << adaptor->problem;
     EXPECT_NEAR(body.position.x, 0.5, 1e-12) << "the origin moved to the centroid";
-    body.edges.erase(body.edges.find(2));
-    update();
-    EXPECT_EQ(adaptor->help_text(), "Polygon fails sanity check: Edges do not close");
-    body.edges.emplace(2, 3);
-    body.density = 0;
-    update();
-    EXPECT_EQ(adaptor->problem, "Density is not above zero.");
-    body.density = 100;
-    body.toughness = -1;
-    update();
-    EXPECT_EQ(adaptor->problem, "toughness is negative");
-    body.toughness = 1;
-    body.cut_drag = -0.5;
-    update();
-    EXPECT_EQ(adaptor->problem, "cut drag is negative");
-    body.cut_drag = 0.5;
-    body.edges.insert({{0, 2}, {2, 0}, {0, 2}, {2, 0}});
-    update();
-    EXPECT_EQ(adaptor->problem, "an edge is listed twice");
-    body.edges = box<PhysicsPolygon>(0, 0, 1, 1).edges;
-    body.points = {{0, 0}, {1e-12, 0}, {1e-12, 1e-12}, {0, 1e-12}};
-    update();
-    EXPECT_EQ(adaptor->problem, "Too small to move.");
+    const std::pair<std::function<void(PhysicsPolygon&)>, const char*> faults[] = {
+        {[](PhysicsPolygon& b) { b.edges.erase(b.edges.find(2)); }, "Edges do not close"},
+        {[](PhysicsPolygon& b) { b.density = 0; }, "Density is not above zero."},
+        {[](PhysicsPolygon& b) { b.toughness = -1; }, "toughness is negative"},
+        {[](PhysicsPolygon& b) { b.cut_drag = -0.5; }, "cut drag is negative"},
+        {[](PhysicsPolygon& b) { b.edges.insert({{0, 2}, {2, 0}, {0, 2}, {2, 0}}); }, "an edge is listed twice"},
+        {[](PhysicsPolygon& b) { b.points = {{0, 0}, {1e-12, 0}, {1e-12, 1e-12}, {0, 1e-12}}; }, "Too small to move."},
+    };
+    for (const auto& [fault, problem] : faults) {
+        auto broken = box<PhysicsPolygon>(0, 0, 1, 1);
+        fault(broken);
+        edit(broken);
+        update();
+        EXPECT_EQ(adaptor->help_text(), std::string("Polygon fails sanity check: ") + problem);
+    }
+    edit(body);
     body.points.clear();
     body.edges.clear();
     EXPECT_FALSE(key(SDLK_ESCAPE)) << "checked again before leaving";
     EXPECT_EQ(adaptor->problem, "A polygon needs three points.");
-
+    // A wall without points could never be picked again, nor deleted.
     auto wall = box<StaticPolygon>(0, 0, 1, 1);
     wall.edges.insert({0, 1});
     edit(wall);
     update();
-    EXPECT_EQ(adaptor->help_text(), "Polygon fails sanity check: an edge is listed twice");
-    // A wall without points could never be picked again, nor deleted.
+    EXPECT_EQ(adaptor->problem, "an edge is listed twice");
     wall.points.resize(2);
     wall.edges = {{0, 1}, {1, 0}};
     EXPECT_FALSE(key(SDLK_ESCAPE));

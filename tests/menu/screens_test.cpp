@@ -251,14 +251,30 @@ TEST_F(ScreensTest, UnlockEverythingTakesOnlyTheLetterU)
     EXPECT_NE(item<NewLevelButton>(0), nullptr) << "editor mode";
 }
 
-TEST_F(ScreensTest, PlaytestRestoresTheLevelAsItWasBeforeIt)
+TEST_F(ScreensTest, PlaytestOnlyASaneLevelKeepNoResultsAndComeBackToTheLevelAsItWas)
 {
     std::filesystem::copy_file("levels/Slice.lev", "userlevels/Mine.lev");
     current_world = open_editor("userlevels/Mine.lev").release();
-    const std::vector<unsigned char> before = recording_helpers::record_of(*static_cast<EditWorld*>(current_world)->world);
+    auto* editor = static_cast<EditWorld*>(current_world);
+    const std::vector<unsigned char> before = recording_helpers::record_of(*editor->world);
+    // A level the game would refuse stays in the editor, under its menu.
+    double& mass = editor->world->physics_polygons.at(0).mass;
+    const double sane_mass = mass;
+    mass = 0;
     build_editor_pause_menu();
     select(2);
-    ASSERT_NE(item<PlaytestButton>(2), nullptr);
+    press(SDLK_SPACE);
+    EXPECT_FALSE(playtesting);
+    EXPECT_EQ(current_menu()->held.get(), editor);
+    EXPECT_EQ(item<PlaytestButton>(2)->text, "Playtest (fix the level first)");
+    EXPECT_NE(log_.err().find("Cannot playtest userlevels/Mine.lev"), std::string::npos);
+    EXPECT_FALSE(path_exists("playtest.lev"));
+    EXPECT_EQ(playtest_backup.level, nullptr);
+    pop_menu();
+    mass = sane_mass;
+    build_editor_pause_menu();
+    EXPECT_EQ(item<PlaytestButton>(2)->text, "Playtest");
+    select(2);
     press(SDLK_SPACE);
 
     ASSERT_TRUE(playtesting);
@@ -272,55 +288,7 @@ TEST_F(ScreensTest, PlaytestRestoresTheLevelAsItWasBeforeIt)
     EXPECT_TRUE(high_scores().entries().empty());
     EXPECT_TRUE(current_player_info().personal_bests().empty());
     EXPECT_TRUE(std::filesystem::is_empty("recordings"));
-
-    press(SDLK_SPACE);  // "Edit"
-    auto* editor = dynamic_cast<EditWorld*>(current_world);
-    ASSERT_NE(editor, nullptr);
-    EXPECT_EQ(editor->world->file_name, "userlevels/Mine.lev");
-    EXPECT_EQ(recording_helpers::record_of(*editor->world), before);
-    EXPECT_FALSE(playtesting);
-    EXPECT_EQ(playtest_backup.level, nullptr);
-}
-
-TEST_F(ScreensTest, ALevelTheGameWouldRefuseIsNotPlaytestedAndStaysInTheEditor)
-{
-    std::filesystem::copy_file("levels/Slice.lev", "userlevels/Mine.lev");
-    current_world = open_editor("userlevels/Mine.lev").release();
-    auto* editor = static_cast<EditWorld*>(current_world);
-    ASSERT_FALSE(editor->world->physics_polygons.empty());
-    double& mass = editor->world->physics_polygons[0].mass;
-    const double sane_mass = mass;
-    mass = 0;  // left insane in the editor
-    build_editor_pause_menu();
-    select(2);
-    LogCapture log;
-    press(SDLK_SPACE);
-
-    EXPECT_FALSE(playtesting);
-    EXPECT_EQ(current_menu()->held.get(), editor) << "the editor stays under its menu";
-    EXPECT_EQ(item<PlaytestButton>(2)->text, "Playtest (fix the level first)");
-    EXPECT_NE(log.err().find("Cannot playtest userlevels/Mine.lev"), std::string::npos);
-    EXPECT_FALSE(path_exists("playtest.lev"));
-    EXPECT_EQ(playtest_backup.level, nullptr);
-
-    // Fixed in the editor, the level plays from the next menu.
-    pop_menu();
-    mass = sane_mass;
-    build_editor_pause_menu();
-    EXPECT_EQ(item<PlaytestButton>(2)->text, "Playtest");
-    select(2);
-    press(SDLK_SPACE);
-    EXPECT_TRUE(playtesting);
-}
-
-TEST_F(ScreensTest, PauseDuringAPlaytestOffersEditAndLosesNothing)
-{
-    std::filesystem::copy_file("levels/Slice.lev", "userlevels/Mine.lev");
-    current_world = open_editor("userlevels/Mine.lev").release();
-    build_editor_pause_menu();
-    select(2);
-    press(SDLK_SPACE);
-    play("Slice");  // wins; back to the level under the menu, then pause it
+    // Back to the won level, then paused: "Edit" in place of "Restart".
     pop_menu();
     press(SDLK_SPACE);
     ASSERT_TRUE(has_label("Paused"));
@@ -328,7 +296,12 @@ TEST_F(ScreensTest, PauseDuringAPlaytestOffersEditAndLosesNothing)
     ASSERT_NE(item<EditButton>(1), nullptr);
     select(1);
     press(SDLK_SPACE);
-    ASSERT_NE(dynamic_cast<EditWorld*>(current_world), nullptr);
+    editor = dynamic_cast<EditWorld*>(current_world);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->world->file_name, "userlevels/Mine.lev");
+    EXPECT_EQ(recording_helpers::record_of(*editor->world), before);
+    EXPECT_FALSE(playtesting);
+    EXPECT_EQ(playtest_backup.level, nullptr);
 }
 
 TEST_F(ScreensTest, ScoreScreensListResultsInKeyOrder)

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
-#include <filesystem>
 #include <memory>
 
 #include "editor/edit_world.hpp"
@@ -28,7 +26,6 @@ P square(const std::string& style, Vector2 at, double half)
     return polygon;
 }
 
-// The editor over a small level in the game's folder, with its art.
 class EditorDraw : public GameFolderGlTest {
 protected:
     // The brightest red, green and blue within two pixels of a point.
@@ -38,37 +35,29 @@ protected:
         to_pixel(ux, uy, px, py);
         std::array<int, 3> most{};
         for (int dy = -2; dy <= 2; ++dy)
-            for (int dx = -2; dx <= 2; ++dx) {
-                const std::uint32_t p = pixel(px + dx, py + dy);
-                most = {std::max(most[0], int(red_of(p))), std::max(most[1], int(green_of(p))),
-                        std::max(most[2], int(blue_of(p)))};
-            }
+            for (int dx = -2; dx <= 2; ++dx)
+                for (int c = 0; c < 3; ++c)
+                    most[c] = std::max(most[c], int(pixel(px + dx, py + dy) >> 8 * c & 0xFF));
         return most;
     }
 };
 
 }  // namespace
 
-TEST_F(EditorDraw, SelectedPolygonWithItsMarks)
+TEST_F(EditorDraw, SelectedPolygonWithItsMarksBoundsAndHelp)
 {
     LogCapture log;
     auto level = std::make_unique<World>();
     level->bounds_min = Vector2(-1.2, -0.9);
     level->bounds_max = Vector2(1.2, 0.9);
     level->static_polygons.push_back(square<StaticPolygon>("wall", Vector2(0, -0.7), 0.15));
-    level->goals.push_back(square<GoalPolygon>("goal", Vector2(0.8, -0.5), 0.2));
-    PhysicsPolygon body = square<PhysicsPolygon>("wood", Vector2(-0.2, 0.1), 0.25);
-    body.velocity = Vector2(0.6, 0.2);
-    body.angular_velocity = 1.5;
-    level->physics_polygons.push_back(body);
+    level->physics_polygons.push_back(square<PhysicsPolygon>("wood", Vector2(-0.2, 0.1), 0.25));
     EditWorld editor(std::move(level));
     double dt = 0.02;
-
     // Select the body, then hover over its lower-right vertex.
     editor.world->edit_view_centre = Vector2(0.03, -0.13);
     editor.update(dt);
-    SDL_Event click;
-    std::memset(&click, 0, sizeof click);
+    SDL_Event click{};
     click.type = SDL_MOUSEBUTTONDOWN;
     ASSERT_TRUE(editor.handle_event(click, dt));
     editor.world->edit_view_centre = Vector2(0.0, -0.1);
@@ -76,13 +65,11 @@ TEST_F(EditorDraw, SelectedPolygonWithItsMarks)
     auto* adaptor = dynamic_cast<PolygonEditAdaptor*>(editor.edit_stack.back());
     ASSERT_NE(adaptor, nullptr);
     ASSERT_EQ(adaptor->selected_point, 1);
-
     editor.draw();
-    save_screenshot(build_file("editor_selected.png"));
 
-    // The level's bounds in their dim colour (0.5, 0.3, 0), as the level is
-    // not the top. A smoothed line one pixel wide covers its brightest pixel
-    // only partly, so the hue is what is checked, within a brightness band.
+    // The bounds in their dim colour (0.5, 0.3, 0), as the level is not the
+    // top: a smoothed line covers its brightest pixel only partly, so the hue
+    // is what is checked, within a brightness band.
     const auto bounds = brightest_near(-1.2, 0.3);
     EXPECT_GT(bounds[0], 90);
     EXPECT_LT(bounds[0], 140);

@@ -11,13 +11,10 @@
 #include "render/art/canvas.hpp"
 #include "render/art/game_art.hpp"
 #include "render/art/style_info.hpp"
-#include "render/png.hpp"
 #include "support/log_capture.hpp"
 #include "support/test_support.hpp"
 
 namespace {
-
-const std::filesystem::path data_dir = source_root / "data";
 
 const std::vector<ArtFile>& art()
 {
@@ -36,58 +33,28 @@ const Canvas& picture(const std::string& path)
 std::vector<std::string> polygon_styles()
 {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(data_dir / "styles" / "polygon"))
+    for (const auto& entry : std::filesystem::directory_iterator(source_root / "data/styles/polygon"))
         names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
     return names;
 }
 
-float difference(const Color& a, const Color& b)
+// Mean difference across the wrap seam between the last and first column (or
+// row), against the mean between neighbours inside: a seam the eye can find
+// is much rougher than the picture's own grain.
+bool seamless(const Canvas& c, bool across)
 {
-    return (std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b) + std::abs(a.a - b.a)) / 4;
-}
-
-// Mean difference across the wrap seam between the last and first column,
-// and the mean difference between neighbouring columns inside the picture.
-struct Seam {
-    float across_wrap = 0, inside = 0;
-};
-
-Seam column_seam(const Canvas& c)
-{
-    Seam seam;
-    for (int y = 0; y < c.height(); ++y) {
-        seam.across_wrap += difference(c.at(c.width() - 1, y), c.at(0, y));
-        for (int x = 0; x + 1 < c.width(); ++x)
-            seam.inside += difference(c.at(x, y), c.at(x + 1, y));
+    const int w = across ? c.width() : c.height(), h = across ? c.height() : c.width();
+    const auto at = [&](int x, int y) { return across ? c.at(x, y) : c.at(y, x); };
+    const auto difference = [](const Color& a, const Color& b) {
+        return std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b) + std::abs(a.a - b.a);
+    };
+    float wrap = 0, inside = 0;
+    for (int y = 0; y < h; ++y) {
+        wrap += difference(at(w - 1, y), at(0, y)) / 4;
+        for (int x = 0; x + 1 < w; ++x)
+            inside += difference(at(x, y), at(x + 1, y)) / 4;
     }
-    seam.across_wrap /= static_cast<float>(c.height());
-    seam.inside /= static_cast<float>(c.height() * (c.width() - 1));
-    return seam;
-}
-
-Canvas transposed(const Canvas& c)
-{
-    Canvas t(c.height(), c.width());
-    for (int y = 0; y < c.height(); ++y)
-        for (int x = 0; x < c.width(); ++x)
-            t.at(y, x) = c.at(x, y);
-    return t;
-}
-
-// A seam that the eye can find is much rougher than the picture's own grain.
-void expect_seamless(const Canvas& c, const std::string& what)
-{
-    const Seam seam = column_seam(c);
-    EXPECT_LE(seam.across_wrap, 2 * seam.inside + 0.01f) << what;
-}
-
-float row_alpha(const Canvas& c, int y)
-{
-    float sum = 0;
-    for (int x = 0; x < c.width(); ++x)
-        sum += c.at(x, y).a;
-    return sum / static_cast<float>(c.width());
+    return wrap / h <= 2 * inside / (h * (w - 1)) + 0.01f;
 }
 
 float mean_alpha(const Canvas& c, int x0, int y0, int x1, int y1)
@@ -99,18 +66,12 @@ float mean_alpha(const Canvas& c, int x0, int y0, int x1, int y1)
     return sum / static_cast<float>((x1 - x0) * (y1 - y0));
 }
 
-bool power_of_two(int n)
-{
-    return n > 0 && (n & (n - 1)) == 0;
-}
+float luminance(const Color& c) { return 0.3f * c.r + 0.59f * c.g + 0.11f * c.b; }
 
-float luminance(const Color& premultiplied)
-{
-    return 0.3f * premultiplied.r + 0.59f * premultiplied.g + 0.11f * premultiplied.b;
-}
+const char* const menu_pictures[] = {"play", "stopleft",  "pause", "frameforward", "arrow_right", "fastforward",
+                                     "stopright", "plus", "minus", "arrow_up", "lock", "scroll"};
 
-const char* const menu_pictures[] = {"play", "stopleft", "pause", "frameforward", "arrow_right", "fastforward", "stopright",
-                                     "plus", "minus", "arrow_up", "lock", "scroll"};
+}  // namespace
 
 TEST(GameArt, DrawsEveryPictureTheGameLoadsInPowerOfTwoSizes)
 {
@@ -118,40 +79,20 @@ TEST(GameArt, DrawsEveryPictureTheGameLoadsInPowerOfTwoSizes)
                                    "textures/basic_particle.png", "textures/empty.png"};
     for (const char* name : menu_pictures)
         expected.insert(std::string("textures/") + name + ".png");
-    const std::vector<std::string> styles = polygon_styles();
-    ASSERT_TRUE(std::find(styles.begin(), styles.end(), "default") != styles.end());
-    for (const std::string& style : styles)
+    for (const std::string& style : polygon_styles())
         for (const char* file : {"main.png", "edge.png", "cut.png", "light.png"})
             expected.insert("styles/polygon/" + style + "/" + file);
-
-    std::set<std::string> drawn;
+    std::multiset<std::string> drawn;
     for (const ArtFile& file : art()) {
         drawn.insert(file.path);
-        EXPECT_TRUE(power_of_two(file.picture.width()) && power_of_two(file.picture.height())) << file.path;
+        const int w = file.picture.width(), h = file.picture.height();
+        EXPECT_TRUE(w > 0 && h > 0 && (w & (w - 1)) == 0 && (h & (h - 1)) == 0) << file.path;
     }
-    EXPECT_EQ(drawn, expected);
-    EXPECT_EQ(drawn.size(), art().size()) << "a path is drawn twice";
+    EXPECT_EQ(std::set<std::string>(drawn.begin(), drawn.end()), expected);
+    EXPECT_EQ(drawn.size(), expected.size()) << "a path is drawn twice";
 }
 
-TEST(GameArt, StyleInfoFilesHoldTheirNumbers)
-{
-    for (const std::string& style : polygon_styles()) {
-        std::vector<double> numbers;
-        ASSERT_TRUE(read_info_numbers((data_dir / "styles/polygon" / style / "info").string(), 5, numbers)) << style;
-        EXPECT_GT(numbers[0], 0.005) << style << ": edge width";
-        EXPECT_GT(numbers[1], 0.005) << style << ": light width";
-        EXPECT_GT(numbers[2], 0.1) << style << ": main scale";
-    }
-    std::vector<double> sword;
-    ASSERT_TRUE(read_info_numbers((data_dir / "styles/sword/default/info").string(), 8, sword));
-    EXPECT_GT(sword[0], 0.05);
-    EXPECT_LT(sword[0], 0.2);
-    EXPECT_GT(sword[5], 0.0);
-    EXPECT_LT(sword[5], 1.0);
-    EXPECT_GT(sword[6], 0.0);
-}
-
-TEST(GameArt, InfoReaderRefusesShortFiles)
+TEST(GameArt, InfoReaderRefusesShortOrMissingFiles)
 {
     TempDir dir;
     write_file_bytes(dir.file("info"), {'0', '.', '1', ' ', '2', '\n', '3', ' ', '4', '\n'});
@@ -162,43 +103,30 @@ TEST(GameArt, InfoReaderRefusesShortFiles)
     EXPECT_FALSE(read_info_numbers(dir.file("missing"), 1, numbers));
 }
 
-TEST(GameArt, SeamCheckFindsAPictureThatDoesNotTile)
+TEST(GameArt, StylePicturesTileAndTheirBandsLieOnTheOutline)
 {
     Canvas ramp(64, 64);
     ramp.fill([](float u, float) { return rgb(u, u, u); });
-    EXPECT_GT(column_seam(ramp).across_wrap, 2 * column_seam(ramp).inside + 0.01f);
-}
-
-TEST(GameArt, StylePicturesTileAndBandsLieOnTheOutline)
-{
+    EXPECT_FALSE(seamless(ramp, true)) << "the seam check finds a picture that does not tile";
     for (const std::string& style : polygon_styles()) {
         const std::string folder = "styles/polygon/" + style + "/";
-        const Canvas& main = picture(folder + "main.png");
-        expect_seamless(main, style + " main, left to right");
-        expect_seamless(transposed(main), style + " main, top to bottom");
-        for (const char* band : {"edge.png", "cut.png", "light.png"})
-            expect_seamless(picture(folder + band), style + " " + band);
-        // The bottom row (t = 1) is drawn on the outline, the top row inside.
-        for (const char* band : {"edge.png", "cut.png"}) {
+        EXPECT_TRUE(seamless(picture(folder + "main.png"), true) && seamless(picture(folder + "main.png"), false))
+            << style;
+        for (const char* band : {"edge.png", "cut.png", "light.png"}) {
             const Canvas& c = picture(folder + band);
-            EXPECT_GT(row_alpha(c, c.height() - 1), 0.6f) << style << " " << band;
-            EXPECT_LT(row_alpha(c, 0), 0.05f) << style << " " << band;
+            EXPECT_TRUE(seamless(c, true)) << style << " " << band;
+            // The bottom row (t = 1) is drawn on the outline, the top row inside.
+            EXPECT_GT(mean_alpha(c, 0, c.height() - 1, c.width(), c.height()), band[0] == 'l' ? 0.2f : 0.6f) << band;
+            EXPECT_LT(mean_alpha(c, 0, 0, c.width(), 1), 0.05f) << style << " " << band;
         }
         // Light warms edges facing up and shades edges facing down.
         const Canvas& light = picture(folder + "light.png");
-        const int outline = light.height() - 1;
-        const Color up = light.at(light.width() / 4, outline), down = light.at(3 * light.width() / 4, outline);
-        EXPECT_GT(luminance(up), luminance(down) + 0.1f) << style;
-        EXPECT_GT(up.a, 0.2f) << style;
-        EXPECT_LT(light.at(light.width() / 4, 0).a, 0.05f) << style << ": the band fades out inward";
-        if (style == "default") {
-            EXPECT_GT(up.r, up.b);
-            EXPECT_GT(down.b / down.a, down.r / down.a);
-        }
+        const Color up = light.at(light.width() / 4, light.height() - 1);
+        EXPECT_GT(luminance(up), luminance(light.at(3 * light.width() / 4, light.height() - 1)) + 0.1f) << style;
     }
 }
 
-TEST(GameArt, MenuPicturesHaveClearCornersAndSolidMiddles)
+TEST(GameArt, MenuPicturesSwordAndParticleHaveClearEdgesAndSolidMiddles)
 {
     for (const char* name : menu_pictures) {
         const Canvas& icon = picture(std::string("textures/") + name + ".png");
@@ -207,40 +135,23 @@ TEST(GameArt, MenuPicturesHaveClearCornersAndSolidMiddles)
         for (const auto& [x, y] : {std::pair{0, 0}, std::pair{n - k, 0}, std::pair{0, n - k}, std::pair{n - k, n - k}})
             EXPECT_LT(mean_alpha(icon, x, y, x + k, y + k), 0.02f) << name;
         EXPECT_GT(mean_alpha(icon, n / 4, n / 4, 3 * n / 4, 3 * n / 4), 0.35f) << name;
-        float brightest = 0;
-        for (int y = n / 4; y < 3 * n / 4; ++y)
-            for (int x = n / 4; x < 3 * n / 4; ++x)
-                brightest = std::max(brightest, luminance(icon.at(x, y)));
-        EXPECT_GT(brightest, 0.8f) << name << ": an ivory glyph";
     }
     const Canvas& panel = picture("textures/empty.png");
-    EXPECT_LT(panel.at(0, 0).a, 0.05f);
-    const float middle = mean_alpha(panel, panel.width() / 4, panel.height() / 4, 3 * panel.width() / 4, 3 * panel.height() / 4);
-    EXPECT_GT(middle, 0.5f);
-    EXPECT_LT(middle, 0.95f) << "the panel lets the level show through";
-}
+    const float middle = mean_alpha(panel, panel.width() / 4, panel.height() / 4, 3 * panel.width() / 4,
+                                    3 * panel.height() / 4);
+    EXPECT_TRUE(panel.at(0, 0).a < 0.05f && middle > 0.5f && middle < 0.95f) << "the level shows through";
 
-TEST(GameArt, SwordPointsRightItsTrailFadesAndTheParticleIsRound)
-{
     const Canvas& blade = picture("styles/sword/default/sword.png");
-    const int n = blade.width(), middle = n / 2;
-    EXPECT_GT(blade.at(n * 9 / 10, middle).a, 0.9f) << "the blade reaches towards s = 1";
-    EXPECT_LT(row_alpha(blade, 0), 0.01f);
-    EXPECT_LT(row_alpha(blade, n - 1), 0.01f);
-    EXPECT_LT(blade.at(n - 1, middle).a, 0.5f) << "the tip ends inside the picture";
-
+    const int n = blade.width();
+    EXPECT_GT(blade.at(n * 9 / 10, n / 2).a, 0.9f) << "the blade reaches towards s = 1";
+    EXPECT_LT(blade.at(n - 1, n / 2).a, 0.5f) << "the tip ends inside the picture";
     const Canvas& tail = picture("styles/sword/default/tail.png");
-    const int centre = tail.height() / 2;
-    EXPECT_GT(tail.at(2, centre).a, 0.7f);
-    EXPECT_LT(tail.at(tail.width() - 1, centre).a, 0.05f);
-    EXPECT_LT(row_alpha(tail, 0), 0.02f);
-    EXPECT_LT(row_alpha(tail, tail.height() - 1), 0.02f);
-
+    EXPECT_GT(tail.at(2, tail.height() / 2).a, 0.7f);
+    EXPECT_LT(tail.at(tail.width() - 1, tail.height() / 2).a, 0.05f);
     const Canvas& spark = picture("textures/basic_particle.png");
     const int k = spark.width(), c = k / 2;
     EXPECT_GT(spark.at(c, c).a, 0.9f);
     EXPECT_GT(spark.at(c + k / 8, c).a, spark.at(c + k / 4, c).a);
-    EXPECT_GT(spark.at(c + k / 4, c).a, spark.at(c + 3 * k / 8, c).a);
     EXPECT_EQ(spark.at(0, 0).a, 0.0f);
     EXPECT_NEAR(spark.at(c, c + k / 4).a, spark.at(c + k / 4, c).a, 0.01f) << "round";
 }
@@ -255,28 +166,14 @@ TEST(GameArt, WritesEveryFileTheSameEachTimeOrReportsTheFolder)
         ASSERT_FALSE(bytes.empty()) << file.path;
         EXPECT_EQ(bytes, read_file_bytes(second.file(file.path))) << file.path;
     }
-    std::uint32_t width = 0, height = 0;
-    std::vector<std::uint32_t> pixels;
-    ASSERT_TRUE(load_png(first.file("styles/polygon/default/main.png"), width, height, pixels));
-    EXPECT_EQ(width, 256u);
-    EXPECT_EQ(height, 256u);
-
-    TempDir dir;
-    write_file_bytes(dir.file("blocked"), {'x'});
+    write_file_bytes(first.file("blocked"), {'x'});
     LogCapture log;
-    EXPECT_FALSE(make_game_art(dir.file("blocked")));
+    EXPECT_FALSE(make_game_art(first.file("blocked")));
     EXPECT_NE(log.err().find("blocked"), std::string::npos);
-}
 
-TEST(GameArt, TransparentPixelsTakeTheColourOfTheirNeighbours)
-{
+    // Transparent pixels take the colour of their neighbours.
     Canvas c(8, 1);
     c.at(0, 0) = with_alpha(rgb(1.0f, 0.5f, 0.0f), 1);
-    const std::vector<std::uint8_t> bytes = to_rgba8(c);
-    EXPECT_EQ(bytes[7 * 4 + 3], 0);
-    EXPECT_EQ(bytes[7 * 4 + 0], 255);
-    EXPECT_EQ(bytes[7 * 4 + 1], 128);
-    EXPECT_EQ(bytes[7 * 4 + 2], 0);
+    const std::vector<std::uint8_t> rgba = to_rgba8(c);
+    EXPECT_EQ(std::vector<std::uint8_t>(rgba.begin() + 28, rgba.end()), (std::vector<std::uint8_t>{255, 128, 0, 0}));
 }
-
-}  // namespace

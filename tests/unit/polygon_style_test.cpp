@@ -35,58 +35,39 @@ void expect_numbers(const PolygonStyle& style, double edge, double light, double
 
 }  // namespace
 
-TEST_F(PolygonStyleFiles, InfoAcceptsAnySpacingAndIgnoresTheRest)
+TEST_F(PolygonStyleFiles, InfoTakesAnySpacingAndShortOrMissingInfoFallsBackToDefaultOrKeepsTheNumbers)
 {
-    write_info("default", "1 1 1 0 0");
-    write_info("wood", "  0.125\n\t0.25   4\n\n-0.5 0.75 then anything 9 9");
     LogCapture log;
+    write_info("wood", "  0.125\n\t0.25   4\n\n-0.5 0.75 then anything 9 9");
+    write_info("short", "0.1 0.2 3 0.4");
     PolygonStyle style;
-    style.shift_s = 0.5;
-    style.shift_t = 0.25;
+    style.shift_s = 0.5, style.shift_t = 0.25;
     style.load_style("wood");
     expect_numbers(style, 0.125, 0.25, 4, -0.5, 0.75);
-    EXPECT_EQ(style.shift_s, 0.0);
-    EXPECT_EQ(style.shift_t, 0.0);
-    EXPECT_EQ(style.name, "wood");
+    EXPECT_EQ(style.shift_s + style.shift_t, 0.0);
     EXPECT_EQ(style.folder, "styles/polygon/wood/");
     EXPECT_FALSE(style.textures_fetched);
     EXPECT_EQ(log.out() + log.err(), "");
-}
-
-TEST_F(PolygonStyleFiles, MissingOrShortInfoFallsBackToDefaultSilently)
-{
-    write_info("default", "0.0625 0.5 2 0.125 0");
-    write_info("short", "0.1 0.2 3 0.4");
-    std::filesystem::create_directories("styles/polygon/empty");
-    LogCapture log;
-    for (const char* name : {"short", "empty", "absent"}) {
-        PolygonStyle style;
-        style.load_style(name);
-        expect_numbers(style, 0.0625, 0.5, 2, 0.125, 0);
-        EXPECT_EQ(style.name, name);
+    // Without a readable default the numbers stay, and that is said each time.
+    for (const char* text : {"", "0.1 0.2"}) {
+        if (*text)
+            write_info("default", text);
+        style.load_style(*text ? "default" : "absent");
+        expect_numbers(style, 0.125, 0.25, 4, -0.5, 0.75);
         EXPECT_EQ(style.folder, "styles/polygon/default/");
+        EXPECT_EQ(log.err(), "Polygon style \"default\" is missing or unreadable\n");
+        log.clear();
+    }
+    write_info("default", "0.0625 0.5 2 0.125 0");
+    std::filesystem::create_directories("styles/polygon/empty");
+    for (const char* name : {"short", "empty", "absent"}) {
+        PolygonStyle fallback;
+        fallback.load_style(name);
+        expect_numbers(fallback, 0.0625, 0.5, 2, 0.125, 0);
+        EXPECT_EQ(fallback.name, name);
+        EXPECT_EQ(fallback.folder, "styles/polygon/default/");
     }
     EXPECT_EQ(log.out() + log.err(), "");
-}
-
-TEST_F(PolygonStyleFiles, UnreadableDefaultIsReportedOnceAndKeepsTheNumbers)
-{
-    write_info("wood", "0.125 0.25 4 0 0");
-    LogCapture log;
-    PolygonStyle style;
-    style.load_style("wood");
-    style.shift_s = 0.5;
-    style.load_style("absent");
-    expect_numbers(style, 0.125, 0.25, 4, 0, 0);
-    EXPECT_EQ(style.shift_s, 0.0);
-    EXPECT_EQ(style.folder, "styles/polygon/default/");
-    EXPECT_EQ(log.err(), "Polygon style \"default\" is missing or unreadable\n");
-
-    log.clear();
-    write_info("default", "0.1 0.2");
-    style.load_style("default");
-    expect_numbers(style, 0.125, 0.25, 4, 0, 0);
-    EXPECT_EQ(log.err(), "Polygon style \"default\" is missing or unreadable\n");
 }
 
 TEST(PolygonStyleAnimation, ShiftsStayInTheUnitRange)

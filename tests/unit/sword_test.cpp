@@ -96,23 +96,26 @@ TEST(SwordMotion, FrictionByDtDependsOnTheSpeed)
     // The move of a frame uses the velocity before friction.
     EXPECT_DOUBLE_EQ(fast.position.x, 0.12);
     EXPECT_DOUBLE_EQ(fast.position.y, 0.16);
+
+    Sword negative;
+    negative.inside_count = -2;
+    negative.total_drag = -0.5;
+    negative.update(0.01);
+    EXPECT_EQ(negative.inside_count, 0) << "counters are clamped at zero";
+    EXPECT_EQ(negative.total_drag, 0.0);
 }
 
-TEST(SwordInput, MotionIsScaledSoThat768PixelsAreTwoUnits)
+TEST(SwordInput, MotionOf768PixelsIsTwoUnitsAndPushesByTwiceItUpTo100DtPerFrame)
 {
-    Sword sword;
-    EXPECT_TRUE(sword.handle_event(motion(384, 0)));
-    EXPECT_EQ(sword.pending_motion, Vector2(1, 0));
-    EXPECT_TRUE(sword.handle_event(motion(0, 192)));
-    EXPECT_EQ(sword.pending_motion, Vector2(1, -0.5));
+    Sword scaled;
+    EXPECT_TRUE(scaled.handle_event(motion(384, 0)));
+    EXPECT_TRUE(scaled.handle_event(motion(0, 192)));
+    EXPECT_EQ(scaled.pending_motion, Vector2(1, -0.5));
     SDL_Event key{};
     key.type = SDL_KEYDOWN;
-    EXPECT_FALSE(sword.handle_event(key));
-    EXPECT_EQ(sword.pending_motion, Vector2(1, -0.5));
-}
+    EXPECT_FALSE(scaled.handle_event(key));
+    EXPECT_EQ(scaled.pending_motion, Vector2(1, -0.5));
 
-TEST(SwordInput, PushAddsTwiceTheMotionUpTo100DtPerFrame)
-{
     // The frame's move uses the velocity after the push and before friction,
     // which then takes 12 dt from speeds of 2 and more.
     const double dt = 1.0 / 60.0;
@@ -135,20 +138,14 @@ TEST(SwordInput, PushAddsTwiceTheMotionUpTo100DtPerFrame)
 TEST(SwordInput, AnyButtonBluntsAndTheLookFadesIn0Point1Seconds)
 {
     Sword sword;
-    EXPECT_TRUE(sword.handle_event(button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT)));
-    EXPECT_TRUE(sword.cannot_cut);
-    const double fade_in[] = {0.25, 0.5, 0.75, 1.0, 1.0};
-    for (double expected : fade_in) {
-        sword.update(0.025);
-        EXPECT_EQ(sword.cannot_cut_fade, expected);
-    }
-
-    EXPECT_TRUE(sword.handle_event(button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT)));
-    EXPECT_FALSE(sword.cannot_cut);
-    const double fade_out[] = {0.75, 0.5, 0.25, 0.0, 0.0};
-    for (double expected : fade_out) {
-        sword.update(0.025);
-        EXPECT_EQ(sword.cannot_cut_fade, expected);
+    for (const bool down : {true, false}) {
+        EXPECT_TRUE(sword.handle_event(button(down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP,
+                                              down ? SDL_BUTTON_RIGHT : SDL_BUTTON_LEFT)));
+        EXPECT_EQ(sword.cannot_cut, down);
+        for (const double step : {0.25, 0.5, 0.75, 1.0, 1.0}) {
+            sword.update(0.025);
+            EXPECT_EQ(sword.cannot_cut_fade, down ? step : 1 - step);
+        }
     }
 }
 
@@ -175,16 +172,6 @@ TEST(SwordTrail, KeepsThreeEntriesAndThoseUnderHalfASecond)
     sword.update(0.125);
     EXPECT_EQ(sword.trail.front().point, before);
     EXPECT_NE(sword.position, before);
-}
-
-TEST(SwordCounters, NegativeCountersAreClampedAtZero)
-{
-    Sword sword;
-    sword.inside_count = -2;
-    sword.total_drag = -0.5;
-    sword.update(0.01);
-    EXPECT_EQ(sword.inside_count, 0);
-    EXPECT_EQ(sword.total_drag, 0.0);
 }
 
 TEST(SwordHeading, ShortMovesBlendLongMovesSetItNoMoveKeepsIt)
