@@ -39,16 +39,9 @@ void vertex(const Vector2& p) { glVertex2d(p.x, p.y); }
 // or null; body_fault names the rest.
 const char* body_problem(const PhysicsPolygon& body, Vector2& where)
 {
-    std::vector<int> balance(body.points.size(), 0);
-    for (const auto& [start, end] : body.edges) {
-        ++balance[start];
-        --balance[end];
-    }
-    for (std::size_t i = 0; i < balance.size(); ++i) {
-        if (balance[i] != 0) {
-            where = body.points[i];
-            return "Edges do not close";
-        }
+    if (const int point = unbalanced_point(body.points, body.edges); point != -1) {
+        where = body.points[point];
+        return "Edges do not close";
     }
     where = Vector2();
     if (!(body.signed_area() > 0))

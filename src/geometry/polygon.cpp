@@ -266,7 +266,7 @@ Vector2 Polygon::to_local(const Vector2& p) const
     return rotate_back(rotation, p - position);
 }
 
-double Polygon::signed_area() const
+double outline_area(const std::vector<Vector2>& points, const std::multimap<int, int>& edges)
 {
     double area = 0.0;
     for (const auto& [start, end] : edges) {
@@ -275,6 +275,24 @@ double Polygon::signed_area() const
         area += 0.5 * (p.x * q.y - p.y * q.x);
     }
     return area;
+}
+
+int unbalanced_point(const std::vector<Vector2>& points, const std::multimap<int, int>& edges)
+{
+    std::vector<int> balance(points.size(), 0);
+    for (const auto& [start, end] : edges) {
+        ++balance[start];
+        --balance[end];
+    }
+    for (std::size_t i = 0; i < balance.size(); ++i)
+        if (balance[i] != 0)
+            return static_cast<int>(i);
+    return -1;
+}
+
+double Polygon::signed_area() const
+{
+    return outline_area(points, edges);
 }
 
 Vector2 Polygon::centroid() const

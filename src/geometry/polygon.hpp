@@ -33,6 +33,14 @@ inline Vector2 rotate_back(const Rotation& r, const Vector2& v)
 // rigid placement in the world. The boundary runs counter-clockwise, material
 // on the left. A pair of opposite edges a->b, b->a is a slit cut into the
 // material, not boundary.
+// The area inside an outline given by its edges between `points`: positive
+// when it runs counter-clockwise; a slit's two halves cancel out.
+double outline_area(const std::vector<Vector2>& points, const std::multimap<int, int>& edges);
+
+// Where the edges do not close into loops: the first point left more or less
+// often than it is reached, or -1 when every point is balanced.
+int unbalanced_point(const std::vector<Vector2>& points, const std::multimap<int, int>& edges);
+
 class Polygon : public BaseStorable {
 public:
     // An edge as (start index, end index); a copy, so it stays valid while

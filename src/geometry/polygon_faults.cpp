@@ -93,16 +93,11 @@ Fault body_fault(const PhysicsPolygon& body)
     // Cutting and splitting walk the edges as closed loops (each point left as
     // often as it is reached), enter and leave through boundary edges (any
     // that is not half of a slit), and grow a slit from the last point.
-    std::vector<int> balance(body.points.size(), 0);
+    if (unbalanced_point(body.points, body.edges) != -1)
+        return fault("edges", "the edges do not close into loops");
     bool boundary = false;
-    for (const auto& edge : body.edges) {
-        ++balance[edge.first];
-        --balance[edge.second];
+    for (const auto& edge : body.edges)
         boundary = boundary || !body.has_reverse(edge);
-    }
-    for (const int b : balance)
-        if (b != 0)
-            return fault("edges", "the edges do not close into loops");
     if (!boundary && (!body.edges.empty() || body.cut_pending))
         return fault("edges", "the edges hold only slits");
     if (body.sword_inside && (body.points.empty() || !(body.points.back() == body.last_sword_pos)))

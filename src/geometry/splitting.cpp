@@ -111,18 +111,6 @@ bool trace_piece(const std::vector<Vector2>& points, EdgeMap& edges, const Vecto
     }
 }
 
-// The area as update_mass_properties sums it.
-double enclosed_area(const Piece& piece)
-{
-    double area = 0.0;
-    for (const auto& [start, end] : piece.edges) {
-        const Vector2& p = piece.points[start];
-        const Vector2& q = piece.points[end];
-        area += 0.5 * (p.x * q.y - p.y * q.x);
-    }
-    return area;
-}
-
 // Joins walk w to the first other walk with material that it touches and
 // that keeps material with it, preferring walks that will not be slivers.
 // Returns whether some walk took it.
@@ -193,7 +181,7 @@ void PhysicsPolygon::split_into_pieces(std::vector<PhysicsPolygon>& pieces)
             break;
         Piece piece;
         if (trace_piece(points, edges, last_sword_pos, piece)) {
-            piece.area = enclosed_area(piece);
+            piece.area = outline_area(piece.points, piece.edges);
             walks.push_back(std::move(piece));
         } else {
             log_out() << "Edges wasted...\n";
@@ -229,7 +217,7 @@ void PhysicsPolygon::split_into_pieces(std::vector<PhysicsPolygon>& pieces)
             continue;
         if (was_inside && piece.sword_index != -1 && piece.sword_index != static_cast<int>(piece.points.size()) - 1)
             move_sword_point_last(piece);
-        piece.area = enclosed_area(piece);
+        piece.area = outline_area(piece.points, piece.edges);
     }
 
     // The polygon becomes the first piece, the others new bodies.

@@ -47,11 +47,6 @@ PlaybackMenuController::PlaybackMenuController()
 {
 }
 
-bool PlaybackMenuController::handle_event(const SDL_Event&, double&, bool&)
-{
-    return false;
-}
-
 void PlaybackMenuController::update(double&, bool&) {}
 
 PlaybackButton::PlaybackButton(const std::string& texture_path, double x, double picture_height)

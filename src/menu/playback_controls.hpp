@@ -18,7 +18,6 @@ PlaybackWorld* controlled_playback();
 class PlaybackMenuController : public ImageItem {
 public:
     PlaybackMenuController();
-    bool handle_event(const SDL_Event& event, double& dt, bool& world_replaced) override;
     void update(double& dt, bool& selected) override;
 };
 
