@@ -230,6 +230,20 @@ TEST(EditHistory, KeepsTwoHundredStepsAndNothingForNoChange)
     EXPECT_EQ(*history.undo(), (EditHistory::Record{51, 51}));
 }
 
+TEST(EditHistory, AnUndoneChangeIsStillUnsaved)
+{
+    // Undo and redo restore a state and settle it; only the saved one counts
+    // as saved, or quitting would not ask to save the undone change.
+    EditHistory history;
+    history.reset({0});
+    history.commit({1});
+    history.mark_saved();
+    history.settle(*history.undo());
+    EXPECT_TRUE(history.unsaved());
+    history.settle(*history.redo());
+    EXPECT_FALSE(history.unsaved());
+}
+
 TEST_F(EditorTest, GridKeypadVelocityHandleAndLongGoalMenus)
 {
     // New squares land on the grid.

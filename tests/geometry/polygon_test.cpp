@@ -192,6 +192,7 @@ TEST(PolygonSanity, FirstFailingTestDecides)
         {dangling, "Edges to invalid points", {0, 0}},
         {make_polygon({{0, 0}, {2, 2}, {2, 0}, {0, 2}}, {{0, 1}, {1, 2}, {2, 3}, {3, 0}}), "Edges intersecting", {1, 1}},
         {make_polygon({{0, 0}, {2, 0}, {2, 2}, {0, 2}}, {{0, 3}, {3, 2}, {2, 1}, {1, 0}}), "Mass is less than zero.", {0, 0}},
+        {make_polygon({{0, 0}, {0.1, 0}, {0.1, 0.1}, {0, 0.1}}, {{0, 3}, {3, 2}, {2, 1}, {1, 0}}), "Mass is less than zero.", {0, 0}},
     };
     for (const auto& c : cases) {
         where = Vector2(9, 9);

@@ -1,6 +1,7 @@
 #include "menu/menu_fixture.hpp"
 #include "menu/string_edit_item.hpp"
 #include "progress/file_name.hpp"
+#include "storage/level_files.hpp"
 
 namespace {
 
@@ -76,6 +77,20 @@ TEST_F(EditItemTest, FieldsStopTakingCharactersAtTheirLimit)
     EXPECT_TRUE(type(field, SDLK_z));
     EXPECT_EQ(field.text, "Name: " + name);
     EXPECT_EQ(name.size(), max_safe_name_bytes - 2);
+}
+
+TEST_F(EditItemTest, LevelNamesTakeBlanksBetweenWordsButNotAtTheEnds)
+{
+    // Typing goes through a blank that a next word will follow; Create
+    // refuses a name that still starts or ends with one.
+    std::string name;
+    LevelNameEditItem field("", name, Vector2(0, 0.2), 0.1, false);
+    for (SDLKey key : {SDLK_m, SDLK_y, SDLK_SPACE, SDLK_PERIOD, SDLK_x, SDLK_SLASH})
+        EXPECT_TRUE(type(field, key));
+    EXPECT_EQ(name, "my x");
+    EXPECT_TRUE(is_level_name(name));
+    EXPECT_FALSE(is_level_name("my x "));
+    EXPECT_FALSE(is_level_name(" my x"));
 }
 
 TEST_F(EditItemTest, NumbersChangeOnlyWhenTheTextStartsWithOne)

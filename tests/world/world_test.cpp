@@ -119,6 +119,7 @@ TEST(TimeText, MinutesOnlyWhenThereAreAny)
     EXPECT_EQ(time_text(0), "0.000");
     EXPECT_EQ(time_text(600.05), "10:00.049") << "truncated, never rounded";
     EXPECT_EQ(time_text(61.5), "1:01.500");
+    EXPECT_EQ(time_text(69.5), "1:09.500");
     // Damaged files and the editor's timer field: one sign in front, and no
     // overflow of the whole minutes for times no level can hold.
     EXPECT_EQ(time_text(-1.5), "-1.500");
