@@ -118,12 +118,18 @@ void timed_draw(BaseWorld& world, Samples& samples)
 // Where each scene's last frame is written as a picture; empty: nowhere.
 std::string shots_folder;
 
-// "levels/Fuse.lev" gives "Fuse.png", "menu: high scores" "menu-high-scores.png".
+// "levels/Fuse.lev" gives "Fuse.png", "editor: levels/Fuse.lev"
+// "editor-Fuse.png", "menu: high scores" "menu-high-scores.png".
 std::string shot_name(const std::string& scene)
 {
-    std::string name = scene.substr(scene.rfind('/') + 1);
+    std::string name = scene;
     if (name.ends_with(".lev"))
         name.resize(name.size() - 4);
+    if (const std::size_t slash = name.rfind('/'); slash != std::string::npos) {
+        const std::size_t space = name.rfind(' ', slash);
+        const std::size_t folder = space == std::string::npos ? 0 : space + 1;
+        name.erase(folder, slash + 1 - folder);
+    }
     std::string safe;
     for (char c : name) {
         if (std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_')

@@ -190,7 +190,7 @@ void interior_vertex(const PolygonStyle& style, const Polygon& polygon, const Ve
 // picture and leaves depth test and texturing on.
 void begin_interior(const PolygonStyle& style, double alpha)
 {
-    glBindTexture(GL_TEXTURE_2D, style.main_texture);
+    bind_texture(style.main_texture, Sampling::enlarged);
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_ALWAYS);
@@ -313,7 +313,7 @@ void draw_polygon(const PolygonStyle& style, const Polygon& polygon, double alph
         const double length = (b - a).length();
         const bool cut = polygon.has_reverse(edge);
         double& run = cut ? cut_run : edge_run;
-        glBindTexture(GL_TEXTURE_2D, cut ? style.cut_texture : style.edge_texture);
+        bind_texture(cut ? style.cut_texture : style.edge_texture, Sampling::shrunk);
         draw_edge_band(a, b, length, style.edge_width, style.edge_scale, run, alpha);
         run += 2.0 * style.edge_width + length;
     }
@@ -331,7 +331,7 @@ void draw_polygon(const PolygonStyle& style, const Polygon& polygon, double alph
     glEnd();
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, style.light_texture);
+    bind_texture(style.light_texture, Sampling::shrunk);
     glColor4d(1.0, 1.0, 1.0, alpha);
     glBegin(GL_QUAD_STRIP);
     for (const BandVertex& v : strip) {

@@ -105,6 +105,15 @@ void reload_textures()
     }
 }
 
+void bind_texture(std::uint32_t texture, Sampling sampling)
+{
+    glBindTexture(GL_TEXTURE_2D, texture);
+    GLint filter = GL_LINEAR_MIPMAP_LINEAR;
+    if (lean_drawing())
+        filter = sampling == Sampling::enlarged ? GL_LINEAR : GL_LINEAR_MIPMAP_NEAREST;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+}
+
 bool texture_opaque(const std::string& path)
 {
     const auto& cache = texture_cache();

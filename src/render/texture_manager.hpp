@@ -28,6 +28,17 @@ std::uint32_t get_texture(const std::string& path, double& aspect, std::int32_t 
 // GL context was recreated.
 void reload_textures();
 
+// How a picture meets the screen at the game's scale: never smaller than
+// texel for pixel (polygon interiors, sparks), or shrunk (bands, letters,
+// icons).
+enum class Sampling { enlarged, shrunk };
+
+// Binds a texture (a 2-D texture with mipmaps) with the filtering its drawing
+// needs: trilinear on a graphics card. With lean drawing, where every texel
+// read costs, an enlarged picture reads its full-size level alone (all that
+// trilinear filtering reads from it there) and a shrunk one the nearest level.
+void bind_texture(std::uint32_t texture, Sampling sampling);
+
 // Whether the cached texture of a file has full alpha everywhere; false for a
 // file not loaded yet or that did not load.
 bool texture_opaque(const std::string& path);
