@@ -1,5 +1,6 @@
 #include "render/texture_manager.hpp"
 
+#include <algorithm>
 #include <map>
 #include <type_traits>
 #include <vector>
@@ -44,6 +45,50 @@ bool all_opaque(const std::vector<std::uint32_t>& pixels)
 // Set by each load for the cache entry it fills.
 bool last_load_opaque = false;
 
+// The next smaller mipmap level: each texel the rounded average of the 2x2
+// block it stands for (2x1 once a side is down to 1), as GL's own generation
+// makes it.
+std::vector<std::uint32_t> half_size(const std::vector<std::uint32_t>& pixels, std::uint32_t width,
+                                     std::uint32_t height)
+{
+    const std::uint32_t half_width = std::max(width / 2, 1u);
+    const std::uint32_t half_height = std::max(height / 2, 1u);
+    std::vector<std::uint32_t> half(static_cast<std::size_t>(half_width) * half_height);
+    for (std::uint32_t y = 0; y < half_height; ++y) {
+        const std::uint32_t y0 = std::min(2 * y, height - 1), y1 = std::min(2 * y + 1, height - 1);
+        for (std::uint32_t x = 0; x < half_width; ++x) {
+            const std::uint32_t x0 = std::min(2 * x, width - 1), x1 = std::min(2 * x + 1, width - 1);
+            const std::uint32_t block[4] = {pixels[y0 * width + x0], pixels[y0 * width + x1],
+                                            pixels[y1 * width + x0], pixels[y1 * width + x1]};
+            std::uint32_t texel = 0;
+            for (int shift = 0; shift < 32; shift += 8) {
+                std::uint32_t sum = 2;
+                for (std::uint32_t p : block)
+                    sum += (p >> shift) & 0xFF;
+                texel |= (sum / 4) << shift;
+            }
+            half[static_cast<std::size_t>(y) * half_width + x] = texel;
+        }
+    }
+    return half;
+}
+
+// Every level down to 1x1. A software renderer makes mipmaps by drawing each
+// level, which costs it a compiled shader and a frame's worth of time at the
+// first picture; made here, they are plain copies.
+void upload_levels(std::vector<std::uint32_t> pixels, std::uint32_t width, std::uint32_t height)
+{
+    for (GLint level = 0;; ++level) {
+        glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0,
+                     GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        if (width == 1 && height == 1)
+            return;
+        pixels = half_size(pixels, width, height);
+        width = std::max(width / 2, 1u);
+        height = std::max(height / 2, 1u);
+    }
+}
+
 }  // namespace
 
 std::uint32_t load_texture_file(const char* path, double& aspect, std::uint32_t texture_name)
@@ -65,11 +110,16 @@ std::uint32_t load_texture_file(const char* path, double& aspect, std::uint32_t 
     if (texture == 0)
         glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
-    glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0, GL_RGBA,
-                 GL_UNSIGNED_BYTE, data.data());
+    if (lean_drawing()) {
+        glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_FALSE);
+        upload_levels(std::move(data), width, height);
+    } else {
+        glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0,
+                     GL_RGBA, GL_UNSIGNED_BYTE, data.data());
+    }
     glBindTexture(GL_TEXTURE_2D, 0);
     gl_errors("texture upload");
     return texture;
