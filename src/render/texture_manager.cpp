@@ -1,6 +1,7 @@
 #include "render/texture_manager.hpp"
 
 #include <algorithm>
+#include <future>
 #include <map>
 #include <type_traits>
 #include <vector>
@@ -44,6 +45,31 @@ bool all_opaque(const std::vector<std::uint32_t>& pixels)
 
 // Set by each load for the cache entry it fills.
 bool last_load_opaque = false;
+
+// A picture read ahead: decoded, top row first.
+struct ReadPicture {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::vector<std::uint32_t> pixels;
+};
+
+std::future<std::map<std::string, ReadPicture>> reading_ahead;
+std::map<std::string, ReadPicture> read_ahead;
+
+bool take_read_picture(const std::string& path, std::uint32_t& width, std::uint32_t& height,
+                       std::vector<std::uint32_t>& pixels)
+{
+    if (reading_ahead.valid())
+        read_ahead = reading_ahead.get();
+    const auto found = read_ahead.find(path);
+    if (found == read_ahead.end())
+        return false;
+    width = found->second.width;
+    height = found->second.height;
+    pixels = std::move(found->second.pixels);
+    read_ahead.erase(found);
+    return true;
+}
 
 // The next smaller mipmap level: each texel the rounded average of the 2x2
 // block it stands for (2x1 once a side is down to 1), as GL's own generation
@@ -97,12 +123,14 @@ std::uint32_t load_texture_file(const char* path, double& aspect, std::uint32_t 
     log_err() << "We're trying to load " << path << '\n';
     std::uint32_t width = 0, height = 0;
     std::vector<std::uint32_t> data;
-    if (!load_png(game_path(path), width, height, data)) {
-        log_err() << "Didn't work." << '\n';
-        return 0;
+    if (!take_read_picture(path, width, height, data)) {
+        if (!load_png(game_path(path), width, height, data)) {
+            log_err() << "Didn't work." << '\n';
+            return 0;
+        }
+        flip_rows(data, width, height);
     }
     INVARIANT(static_cast<std::size_t>(width) * height == data.size() && "width * height == data.size()");
-    flip_rows(data, width, height);
     aspect = static_cast<double>(width) / static_cast<double>(height);
     last_load_opaque = all_opaque(data);
 
@@ -123,6 +151,21 @@ std::uint32_t load_texture_file(const char* path, double& aspect, std::uint32_t 
     glBindTexture(GL_TEXTURE_2D, 0);
     gl_errors("texture upload");
     return texture;
+}
+
+void read_pictures_ahead(std::vector<std::string> paths)
+{
+    reading_ahead = std::async(std::launch::async, [paths = std::move(paths)] {
+        std::map<std::string, ReadPicture> pictures;
+        for (const std::string& path : paths) {
+            ReadPicture picture;
+            if (!load_png_quietly(game_path(path), picture.width, picture.height, picture.pixels))
+                continue;
+            flip_rows(picture.pixels, picture.width, picture.height);
+            pictures.emplace(path, std::move(picture));
+        }
+        return pictures;
+    });
 }
 
 std::uint32_t get_texture(const std::string& path, double& aspect, std::int32_t wrap_s, std::int32_t wrap_t)

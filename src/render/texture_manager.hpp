@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // One cached texture. Names and wrap modes are GL's GLuint and GLenum values,
 // kept as plain integers so that this header does not pull in GL.
@@ -18,6 +19,12 @@ struct TextureInfo {
 // a new name when it is 0. Returns the name, or 0 when the file did not load;
 // `aspect` is written only on success.
 std::uint32_t load_texture_file(const char* path, double& aspect, std::uint32_t texture_name);
+
+// Starts reading and decoding pictures on another thread, to be taken by
+// load_texture_file when each is first asked for; the first such request
+// waits for them all. A picture that cannot be read quietly there is read
+// again when it is asked for, with every word the reading has to say.
+void read_pictures_ahead(std::vector<std::string> paths);
 
 // The texture of a file, loaded on the first request and cached for the whole
 // process, failures included (as 0). The wrap modes of the first request stay
