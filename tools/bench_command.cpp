@@ -35,7 +35,7 @@ const char usage[] =
     "                                       then the sound mixer's processor time for N frames\n"
     "  bench --startup [--runs N]         start the game N times (default 20), each to its first drawn\n"
     "                                       frame, and print the median time from launch to that frame\n"
-    "  bench --draw [--frames N] [--plain] [LEVEL.lev|@stress ...]\n"
+    "  bench --draw [--frames N] [--plain] [--shots DIR] [LEVEL.lev|@stress ...]\n"
     "                                       open the game's window and time drawing (to glFinish;\n"
     "                                       median and 99th percentile in milliseconds) over N frames\n"
     "                                       (default 600) of each level swept by the sword, then of\n"
@@ -43,7 +43,8 @@ const char usage[] =
     "                                       the editor (on the fullest level timed); beside each, the\n"
     "                                       overdraw: pixels written per screen pixel in a frame.\n"
     "                                       --plain: without the shortcuts a software renderer gets\n"
-    "                                       (the way a graphics card draws), for comparison";
+    "                                       (the way a graphics card draws), for comparison;\n"
+    "                                       --shots DIR: each scene's last frame into DIR/SCENE.png";
 
 int usage_error()
 {
@@ -103,6 +104,7 @@ int run(const std::vector<std::string>& args)
     std::vector<std::string> levels;
     bool draw = false;
     bool plain = false;
+    std::string shots;
     bool startup = false;
     int runs = 20;
     int pieces = 200;
@@ -129,6 +131,8 @@ int run(const std::vector<std::string>& args)
             draw = true;
         } else if (args[i] == "--plain") {
             plain = true;
+        } else if (args[i] == "--shots" && has_value) {
+            shots = args[++i];
         } else if (args[i] == "--frames" && has_value) {
             if (!parse_count(args[++i], 1, frames))
                 return usage_error();
@@ -143,7 +147,7 @@ int run(const std::vector<std::string>& args)
     if (startup)
         return startup_bench(runs);
     if (draw)
-        return draw_bench(levels, frames, plain);
+        return draw_bench(levels, frames, plain, shots);
     if (levels.empty()) {
         levels = listed_level_files(".");
         levels.push_back("@stress");

@@ -1,9 +1,12 @@
 #include "draw_bench.hpp"
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <iomanip>
 #include <iostream>
 #include <memory>
@@ -18,6 +21,7 @@
 #include "render/frame.hpp"
 #include "render/gl.hpp"
 #include "render/gl_context.hpp"
+#include "render/png.hpp"
 #include "render/texture_font.hpp"
 #include "world/playback_world.hpp"
 #include "world/runner.hpp"
@@ -111,6 +115,53 @@ void timed_draw(BaseWorld& world, Samples& samples)
     SDL_GL_SwapBuffers();
 }
 
+// Where each scene's last frame is written as a picture; empty: nowhere.
+std::string shots_folder;
+
+// "levels/Fuse.lev" gives "Fuse.png", "editor: levels/Fuse.lev"
+// "editor-Fuse.png", "menu: high scores" "menu-high-scores.png".
+std::string shot_name(const std::string& scene)
+{
+    std::string name = scene;
+    if (name.ends_with(".lev"))
+        name.resize(name.size() - 4);
+    if (const std::size_t slash = name.rfind('/'); slash != std::string::npos) {
+        const std::size_t space = name.rfind(' ', slash);
+        const std::size_t folder = space == std::string::npos ? 0 : space + 1;
+        name.erase(folder, slash + 1 - folder);
+    }
+    std::string safe;
+    for (char c : name) {
+        if (std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_')
+            safe += c;
+        else if (c == ' ' && !safe.empty() && safe.back() != '-')
+            safe += '-';
+    }
+    return shots_folder + "/" + safe + ".png";
+}
+
+// The scene's frame drawn once more, untimed, and written as a picture.
+void save_shot(const std::string& scene, BaseWorld& world)
+{
+    if (shots_folder.empty())
+        return;
+    begin_frame();
+    world.draw();
+    const int width = 1023, height = 768;
+    std::vector<std::uint8_t> bottom_up(static_cast<std::size_t>(width) * height * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, bottom_up.data());
+    std::vector<std::uint8_t> top_down(bottom_up.size());
+    const std::size_t row = static_cast<std::size_t>(width) * 4;
+    for (int y = 0; y < height; ++y)
+        std::copy_n(bottom_up.begin() + static_cast<std::ptrdiff_t>((height - 1 - y) * row), row,
+                    top_down.begin() + static_cast<std::ptrdiff_t>(y * row));
+    for (std::size_t i = 3; i < top_down.size(); i += 4)
+        top_down[i] = 255;
+    if (!save_png(shot_name(scene), width, height, top_down))
+        std::cerr << "bench: cannot write " << shot_name(scene) << '\n';
+}
+
 DrawResult summarise(const std::string& scene, Samples& samples, std::size_t bodies)
 {
     DrawResult result;
@@ -136,6 +187,7 @@ DrawResult draw_level(const std::string& name, World& world, int frames)
         world.update(dt);
         timed_draw(world, samples);
     }
+    save_shot(name, world);
     return summarise(name, samples, world.physics_polygons.size());
 }
 
@@ -150,6 +202,8 @@ DrawResult draw_screen(const std::string& name, int frames)
             break;
         timed_draw(*current_world, samples);
     }
+    if (current_world)
+        save_shot(name, *current_world);
     return summarise(name, samples, 0);
 }
 
@@ -178,8 +232,13 @@ void print_draw_table(std::ostream& out, const std::vector<DrawResult>& results)
 
 }  // namespace
 
-int draw_bench(std::vector<std::string> levels, int frames, bool plain)
+int draw_bench(std::vector<std::string> levels, int frames, bool plain, const std::string& shots)
 {
+    shots_folder = shots;
+    if (!shots.empty()) {
+        std::error_code error;
+        std::filesystem::create_directories(shots, error);
+    }
     // Only SDL's X11 driver gives an OpenGL window.
     setenv("SDL_VIDEODRIVER", "x11", 0);
     if (SDL_Init(SDL_INIT_VIDEO) == -1) {

@@ -8,5 +8,7 @@
 // and 99th percentile per scene, and its overdraw. Levels default to those of
 // "levels/levels.list" and the built-in stress level. Returns the exit code.
 // Plain: without the shortcuts of lean drawing, as on a graphics card, for
-// comparison on the same machine.
-int draw_bench(std::vector<std::string> levels, int frames, bool plain);
+// comparison on the same machine. Shots: a folder where each scene's last
+// frame is written as SCENE.png (empty: none), to hold pictures of two
+// builds side by side.
+int draw_bench(std::vector<std::string> levels, int frames, bool plain, const std::string& shots);

@@ -218,6 +218,13 @@ void start_game(int argc)
     // are written, then the fonts are freed (atexit runs in reverse).
     std::atexit(free_fonts);
     std::atexit(save_progress);
+    // Decoded on the second processor while the GL driver loads: the
+    // pictures of the opening demo and of any level.
+    std::vector<std::string> pictures = every_style_picture();
+    for (const char* picture : {"styles/sword/default/sword.png", "styles/sword/default/tail.png",
+                                "textures/basic_particle.png"})
+        pictures.push_back(picture);
+    read_pictures_ahead(std::move(pictures));
     load_high_scores();
 
     start_video(argc);

@@ -18,7 +18,7 @@ void draw_texture_quad(std::uint32_t texture, double left, double right, double 
 {
     const double s_left = mirrored ? 1 : 0;
     const double s_right = 1 - s_left;
-    glBindTexture(GL_TEXTURE_2D, texture);
+    bind_texture(texture, Sampling::shrunk);
     glEnable(GL_TEXTURE_2D);
     glBegin(GL_QUADS);
     glTexCoord2d(s_left, 0);
@@ -61,6 +61,8 @@ void ImageItem::update(double& dt, bool& selected)
 
 void ImageItem::draw()
 {
+    if (menu_alpha() == 0)
+        return;
     const double left = position.x - width / 2, right = position.x + width / 2;
     const double bottom = position.y - height / 2, top = position.y + height / 2;
     if (backing)

@@ -38,7 +38,7 @@ void LockableStringItem::update(double& dt, bool& selected)
 void LockableStringItem::draw()
 {
     StringItem::draw();
-    if (!locked)
+    if (!locked || menu_alpha() == 0)
         return;
     const double size = 2 * half_height;
     const double bottom = position.y - half_height, top = position.y + half_height;

@@ -88,6 +88,10 @@ void StringItem::update(double& dt, bool& selected)
 
 void StringItem::draw()
 {
+    // A hidden menu or an entry scrolled out of its list would blend nothing
+    // into every pixel it covers.
+    if (menu_alpha() == 0)
+        return;
     if (backing)
         draw_backing(position.x - half_width, position.x + half_width, position.y - half_height,
                      position.y + half_height);

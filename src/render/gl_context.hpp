@@ -12,3 +12,16 @@ void set_gl_ready(bool ready);
 // The shell turns them on for such renderers; graphics cards keep the plain way.
 bool lean_drawing();
 void set_lean_drawing(bool lean);
+
+// Plain drawing for as long as it lives, for pictures: they may be drawn at
+// any scale, where lean filtering (chosen for the game's) would not hold.
+class PlainDrawing {
+public:
+    PlainDrawing() : lean_(lean_drawing()) { set_lean_drawing(false); }
+    ~PlainDrawing() { set_lean_drawing(lean_); }
+    PlainDrawing(const PlainDrawing&) = delete;
+    PlainDrawing& operator=(const PlainDrawing&) = delete;
+
+private:
+    bool lean_;
+};

@@ -51,7 +51,7 @@ void BaseParticleStyle::draw_particles(const std::vector<Particle>& particles)
 {
     glColor3f(1, 1, 1);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glBindTexture(GL_TEXTURE_2D, texture);
+    bind_texture(texture, Sampling::enlarged);
     glEnable(GL_TEXTURE_2D);
     glBegin(GL_QUADS);
     for (const Particle& p : particles) {

@@ -25,17 +25,30 @@ constexpr std::uint64_t max_deflate_ratio = 1032;
 // Text, colour profiles and suggested palettes: all ignored, never large.
 constexpr png_alloc_size_t max_png_chunk_bytes = 8 << 20;
 
+// Set while a quiet load runs on this thread: its words are not printed,
+// only marked here, so that the file can be read again where they may be.
+thread_local bool* quiet_load_spoke = nullptr;
+
+bool quiet()
+{
+    if (quiet_load_spoke)
+        *quiet_load_spoke = true;
+    return quiet_load_spoke != nullptr;
+}
+
 // libpng's own words, on the game's error stream where the tests and the
 // tools can see them, then back to the setjmp in load_png.
 [[noreturn]] void report_png_error(png_structp png, png_const_charp message)
 {
-    log_err() << "libpng error: " << message << '\n';
+    if (!quiet())
+        log_err() << "libpng error: " << message << '\n';
     png_longjmp(png, 1);
 }
 
 void report_png_warning(png_structp, png_const_charp message)
 {
-    log_err() << "libpng warning: " << message << '\n';
+    if (!quiet())
+        log_err() << "libpng warning: " << message << '\n';
 }
 
 }  // namespace
@@ -47,18 +60,21 @@ bool load_png(const std::string& path, std::uint32_t& width, std::uint32_t& heig
     pixels.clear();
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) {
-        log_out() << "  cannot open file." << '\n';
+        if (!quiet())
+            log_out() << "  cannot open file." << '\n';
         return false;
     }
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, report_png_error, report_png_warning);
     if (!png) {
-        log_out() << "  cannot alloc read struct." << '\n';
+        if (!quiet())
+            log_out() << "  cannot alloc read struct." << '\n';
         std::fclose(file);
         return false;
     }
     png_infop info = png_create_info_struct(png);
     if (!info) {
-        log_out() << "  cannot alloc info struct." << '\n';
+        if (!quiet())
+            log_out() << "  cannot alloc info struct." << '\n';
         png_destroy_read_struct(&png, nullptr, nullptr);
         std::fclose(file);
         return false;
@@ -68,7 +84,8 @@ bool load_png(const std::string& path, std::uint32_t& width, std::uint32_t& heig
     // malloc'd block, volatile because it is set after setjmp.
     png_bytep* volatile rows = nullptr;
     if (setjmp(png_jmpbuf(png))) {
-        log_out() << "  png interal error." << '\n';
+        if (!quiet())
+            log_out() << "  png interal error." << '\n';
         png_destroy_read_struct(&png, &info, nullptr);
         std::free(rows);
         std::fclose(file);
@@ -138,6 +155,16 @@ bool load_png(const std::string& path, std::uint32_t& width, std::uint32_t& heig
     width = w;
     height = h;
     return true;
+}
+
+bool load_png_quietly(const std::string& path, std::uint32_t& width, std::uint32_t& height,
+                     std::vector<std::uint32_t>& pixels)
+{
+    bool spoke = false;
+    quiet_load_spoke = &spoke;
+    const bool loaded = load_png(path, width, height, pixels);
+    quiet_load_spoke = nullptr;
+    return loaded && !spoke;
 }
 
 void flip_rows(std::vector<std::uint32_t>& pixels, std::uint32_t width, std::uint32_t height)

@@ -11,6 +11,11 @@
 bool load_png(const std::string& path, std::uint32_t& width, std::uint32_t& height,
               std::vector<std::uint32_t>& pixels);
 
+// load_png without a word on any stream, for reading ahead on another thread:
+// true only when the picture loaded and load_png would have said nothing.
+bool load_png_quietly(const std::string& path, std::uint32_t& width, std::uint32_t& height,
+                      std::vector<std::uint32_t>& pixels);
+
 // Reverses the order of the rows in place: turns what load_png gives into the
 // top-row-first order that textures and raw dumps use, and back.
 void flip_rows(std::vector<std::uint32_t>& pixels, std::uint32_t width, std::uint32_t height);

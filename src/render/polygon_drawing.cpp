@@ -176,6 +176,88 @@ bool convex_loop(const std::vector<int>& loop, const std::vector<Vector2>& point
     return turn != 0 && std::abs(std::abs(turning) - 2.0 * std::numbers::pi) < 0.5;
 }
 
+// Whether the segments a-b and c-d meet, touching included.
+bool segments_meet(const Vector2& a, const Vector2& b, const Vector2& c, const Vector2& d)
+{
+    const double c_side = cross(b - a, c - a), d_side = cross(b - a, d - a);
+    const double a_side = cross(d - c, a - c), b_side = cross(d - c, b - c);
+    if (((c_side > 0 && d_side < 0) || (c_side < 0 && d_side > 0)) &&
+        ((a_side > 0 && b_side < 0) || (a_side < 0 && b_side > 0)))
+        return true;
+    // A point on the other segment's line meets it when it lies between its ends.
+    auto on = [](const Vector2& p, const Vector2& q, const Vector2& r, double side) {
+        return side == 0 && dot(r - p, r - q) <= 0;
+    };
+    return on(a, b, c, c_side) || on(a, b, d, d_side) || on(c, d, a, a_side) || on(c, d, b, b_side);
+}
+
+bool inside_or_on(const Vector2& p, const Vector2& a, const Vector2& b, const Vector2& c)
+{
+    return cross(b - a, p - a) >= 0 && cross(c - b, p - b) >= 0 && cross(a - c, p - c) >= 0;
+}
+
+// Triangles (three indices each) covering a loop that does not touch or cross
+// itself exactly once, as the stencil's odd count would; empty for any other
+// loop, which must be counted.
+std::vector<int> triangulate(const std::vector<int>& loop, const std::vector<Vector2>& points)
+{
+    if (loop.size() < 3 || !names_points(loop, points))
+        return {};
+    // A point doubled adds nothing to the outline.
+    std::vector<int> left;
+    for (int index : loop)
+        if (left.empty() || points[index] != points[left.back()])
+            left.push_back(index);
+    while (left.size() > 1 && points[left.front()] == points[left.back()])
+        left.pop_back();
+    const std::size_t n = left.size();
+    if (n < 3)
+        return {};
+    double area = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        area += cross(points[left[i]], points[left[(i + 1) % n]]);
+    if (area == 0)
+        return {};
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t j = i + 2; j < n; ++j)
+            if ((j + 1) % n != i && segments_meet(points[left[i]], points[left[i + 1]], points[left[j]],
+                                                  points[left[(j + 1) % n]]))
+                return {};
+    // Counter-clockwise from here on, so that a corner that turns left is convex.
+    if (area < 0)
+        std::reverse(left.begin(), left.end());
+
+    // Cut off ears: a convex corner whose triangle holds no other point.
+    std::vector<int> triangles;
+    while (left.size() > 3) {
+        const std::size_t m = left.size();
+        bool cut = false;
+        for (std::size_t i = 0; i < m && !cut; ++i) {
+            const int before = left[(i + m - 1) % m], at = left[i], after = left[(i + 1) % m];
+            const Vector2 &a = points[before], &b = points[at], &c = points[after];
+            const double turn = cross(b - a, c - b);
+            if (turn < 0)
+                continue;
+            bool empty = true;
+            for (int other : left)
+                if (other != before && other != at && other != after && inside_or_on(points[other], a, b, c))
+                    empty = false;
+            if (!empty)
+                continue;
+            // A point on a straight run is dropped without a triangle.
+            if (turn > 0)
+                triangles.insert(triangles.end(), {before, at, after});
+            left.erase(left.begin() + static_cast<std::ptrdiff_t>(i));
+            cut = true;
+        }
+        if (!cut)
+            return {};
+    }
+    if (cross(points[left[1]] - points[left[0]], points[left[2]] - points[left[1]]) > 0)
+        triangles.insert(triangles.end(), left.begin(), left.end());
+    return triangles;
+}
+
 // Texture coordinates of the interior picture at a local point.
 void interior_vertex(const PolygonStyle& style, const Polygon& polygon, const Vector2& at)
 {
@@ -190,7 +272,7 @@ void interior_vertex(const PolygonStyle& style, const Polygon& polygon, const Ve
 // picture and leaves depth test and texturing on.
 void begin_interior(const PolygonStyle& style, double alpha)
 {
-    glBindTexture(GL_TEXTURE_2D, style.main_texture);
+    bind_texture(style.main_texture, Sampling::enlarged);
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_ALWAYS);
@@ -220,10 +302,26 @@ void fill_counted(const PolygonStyle& style, const Polygon& polygon, const std::
     glDisable(GL_DEPTH_TEST);
 }
 
-// A convex outline paints its interior through its own fan in one pass and
-// marks those pixels 1 in the stencil as it goes. An opaque picture at full
-// alpha replaces what is below exactly as blending would, without reading it.
-void fill_convex(const PolygonStyle& style, const Polygon& polygon, const std::vector<int>& loop, double alpha)
+// Triangles that cover an outline's inside exactly once, as a fan (a convex
+// loop) or as separate triangles; no indices when it must be counted.
+struct Cover {
+    GLenum mode = GL_TRIANGLES;
+    std::vector<int> indices;
+};
+
+Cover lean_cover(const std::vector<std::vector<int>>& loops, const std::vector<Vector2>& points)
+{
+    if (!lean_drawing() || loops.size() != 1)
+        return {};
+    if (convex_loop(loops.front(), points))
+        return {GL_TRIANGLE_FAN, loops.front()};
+    return {GL_TRIANGLES, triangulate(loops.front(), points)};
+}
+
+// A covered outline paints its interior in one pass and marks those pixels 1
+// in the stencil as it goes. An opaque picture at full alpha replaces what is
+// below exactly as blending would, without reading it.
+void fill_covered(const PolygonStyle& style, const Polygon& polygon, const Cover& cover, double alpha)
 {
     glStencilFunc(GL_ALWAYS, 1, ~0u);
     glStencilOp(GL_KEEP, GL_REPLACE, GL_REPLACE);
@@ -231,8 +329,8 @@ void fill_convex(const PolygonStyle& style, const Polygon& polygon, const std::v
     const bool replace = style.main_opaque && alpha >= 1.0;
     if (replace)
         glDisable(GL_BLEND);
-    glBegin(GL_TRIANGLE_FAN);
-    for (int index : loop)
+    glBegin(cover.mode);
+    for (int index : cover.indices)
         interior_vertex(style, polygon, polygon.points[index]);
     glEnd();
     if (replace)
@@ -294,8 +392,9 @@ void draw_polygon(const PolygonStyle& style, const Polygon& polygon, double alph
     // fewer pixels than clearing a box around each one first, above all for
     // the many small pieces of a busy level.
     glEnable(GL_STENCIL_TEST);
-    if (lean_drawing() && loops->size() == 1 && convex_loop(loops->front(), points))
-        fill_convex(style, polygon, loops->front(), alpha);
+    const Cover cover = lean_cover(*loops, points);
+    if (!cover.indices.empty())
+        fill_covered(style, polygon, cover, alpha);
     else
         fill_counted(style, polygon, *loops, bbox_min, bbox_max, alpha);
     // From here on only inside pixels are drawn.
@@ -313,7 +412,7 @@ void draw_polygon(const PolygonStyle& style, const Polygon& polygon, double alph
         const double length = (b - a).length();
         const bool cut = polygon.has_reverse(edge);
         double& run = cut ? cut_run : edge_run;
-        glBindTexture(GL_TEXTURE_2D, cut ? style.cut_texture : style.edge_texture);
+        bind_texture(cut ? style.cut_texture : style.edge_texture, Sampling::shrunk);
         draw_edge_band(a, b, length, style.edge_width, style.edge_scale, run, alpha);
         run += 2.0 * style.edge_width + length;
     }
@@ -331,7 +430,7 @@ void draw_polygon(const PolygonStyle& style, const Polygon& polygon, double alph
     glEnd();
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, style.light_texture);
+    bind_texture(style.light_texture, Sampling::shrunk);
     glColor4d(1.0, 1.0, 1.0, alpha);
     glBegin(GL_QUAD_STRIP);
     for (const BandVertex& v : strip) {
@@ -347,7 +446,14 @@ void draw_polygon(const PolygonStyle& style, const Polygon& polygon, double alph
     glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
     glStencilFunc(GL_ALWAYS, 0, ~0u);
     glStencilOp(GL_ZERO, GL_ZERO, GL_ZERO);
-    draw_fans(*loops, points);
+    if (cover.indices.empty()) {
+        draw_fans(*loops, points);
+    } else {
+        glBegin(cover.mode);
+        for (int index : cover.indices)
+            vertex(points[index]);
+        glEnd();
+    }
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glDisable(GL_STENCIL_TEST);
     glPopMatrix();

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/log.hpp"
+#include "render/files.hpp"
 #include "storage/game_folders.hpp"
 
 namespace {
@@ -44,6 +45,16 @@ double wrap_shift(double shift)
 }
 
 }  // namespace
+
+std::vector<std::string> every_style_picture()
+{
+    std::vector<std::string> pictures;
+    for (const std::string& name : list_directory("styles/polygon"))
+        if (!name.starts_with('.'))
+            for (const char* picture : {"main.png", "edge.png", "cut.png", "light.png"})
+                pictures.push_back(style_folder(name) + picture);
+    return pictures;
+}
 
 PolygonStyle::PolygonStyle(std::string style_name) : name(std::move(style_name)), folder(style_folder(name)) {}
 

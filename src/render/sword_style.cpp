@@ -58,7 +58,7 @@ void draw_sword(SwordStyle& style, const Sword& sword)
         for (std::size_t older = trail.size() - 1; older >= 1; --older)
             total += segment_length(older);
 
-        glBindTexture(GL_TEXTURE_2D, style.tail_texture);
+        bind_texture(style.tail_texture, Sampling::shrunk);
         glColor3d(1.0, 1.0, 1.0);
         glBegin(GL_QUAD_STRIP);
         double run = 0.0;
@@ -109,7 +109,7 @@ void draw_sword(SwordStyle& style, const Sword& sword)
     const double h = style.blade_size;
     const double w = style.blade_width;
     const Vector2 p = sword.position;
-    glBindTexture(GL_TEXTURE_2D, style.blade_texture);
+    bind_texture(style.blade_texture, Sampling::shrunk);
     glColor3d(1.0, 1.0, 1.0);
     glBegin(GL_QUADS);
     glTexCoord2d(1.0, 0.0);

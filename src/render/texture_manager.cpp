@@ -1,5 +1,7 @@
 #include "render/texture_manager.hpp"
 
+#include <algorithm>
+#include <future>
 #include <map>
 #include <type_traits>
 #include <vector>
@@ -44,6 +46,75 @@ bool all_opaque(const std::vector<std::uint32_t>& pixels)
 // Set by each load for the cache entry it fills.
 bool last_load_opaque = false;
 
+// A picture read ahead: decoded, top row first.
+struct ReadPicture {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::vector<std::uint32_t> pixels;
+};
+
+std::future<std::map<std::string, ReadPicture>> reading_ahead;
+std::map<std::string, ReadPicture> read_ahead;
+
+bool take_read_picture(const std::string& path, std::uint32_t& width, std::uint32_t& height,
+                       std::vector<std::uint32_t>& pixels)
+{
+    if (reading_ahead.valid())
+        read_ahead = reading_ahead.get();
+    const auto found = read_ahead.find(path);
+    if (found == read_ahead.end())
+        return false;
+    width = found->second.width;
+    height = found->second.height;
+    pixels = std::move(found->second.pixels);
+    read_ahead.erase(found);
+    return true;
+}
+
+// The next smaller mipmap level: each texel the rounded average of the 2x2
+// block it stands for (2x1 once a side is down to 1), as GL's own generation
+// makes it.
+std::vector<std::uint32_t> half_size(const std::vector<std::uint32_t>& pixels, std::uint32_t width,
+                                     std::uint32_t height)
+{
+    const std::uint32_t half_width = std::max(width / 2, 1u);
+    const std::uint32_t half_height = std::max(height / 2, 1u);
+    std::vector<std::uint32_t> half(static_cast<std::size_t>(half_width) * half_height);
+    for (std::uint32_t y = 0; y < half_height; ++y) {
+        const std::uint32_t y0 = std::min(2 * y, height - 1), y1 = std::min(2 * y + 1, height - 1);
+        for (std::uint32_t x = 0; x < half_width; ++x) {
+            const std::uint32_t x0 = std::min(2 * x, width - 1), x1 = std::min(2 * x + 1, width - 1);
+            const std::uint32_t block[4] = {pixels[y0 * width + x0], pixels[y0 * width + x1],
+                                            pixels[y1 * width + x0], pixels[y1 * width + x1]};
+            std::uint32_t texel = 0;
+            for (int shift = 0; shift < 32; shift += 8) {
+                std::uint32_t sum = 2;
+                for (std::uint32_t p : block)
+                    sum += (p >> shift) & 0xFF;
+                texel |= (sum / 4) << shift;
+            }
+            half[static_cast<std::size_t>(y) * half_width + x] = texel;
+        }
+    }
+    return half;
+}
+
+// Every level down to 1x1. A software renderer makes mipmaps by drawing each
+// level, which costs it a compiled shader and a frame's worth of time at the
+// first picture; made here, they are plain copies.
+void upload_levels(std::vector<std::uint32_t> pixels, std::uint32_t width, std::uint32_t height)
+{
+    for (GLint level = 0;; ++level) {
+        glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0,
+                     GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        if (width == 1 && height == 1)
+            return;
+        pixels = half_size(pixels, width, height);
+        width = std::max(width / 2, 1u);
+        height = std::max(height / 2, 1u);
+    }
+}
+
 }  // namespace
 
 std::uint32_t load_texture_file(const char* path, double& aspect, std::uint32_t texture_name)
@@ -52,12 +123,14 @@ std::uint32_t load_texture_file(const char* path, double& aspect, std::uint32_t 
     log_err() << "We're trying to load " << path << '\n';
     std::uint32_t width = 0, height = 0;
     std::vector<std::uint32_t> data;
-    if (!load_png(game_path(path), width, height, data)) {
-        log_err() << "Didn't work." << '\n';
-        return 0;
+    if (!take_read_picture(path, width, height, data)) {
+        if (!load_png(game_path(path), width, height, data)) {
+            log_err() << "Didn't work." << '\n';
+            return 0;
+        }
+        flip_rows(data, width, height);
     }
     INVARIANT(static_cast<std::size_t>(width) * height == data.size() && "width * height == data.size()");
-    flip_rows(data, width, height);
     aspect = static_cast<double>(width) / static_cast<double>(height);
     last_load_opaque = all_opaque(data);
 
@@ -65,14 +138,34 @@ std::uint32_t load_texture_file(const char* path, double& aspect, std::uint32_t 
     if (texture == 0)
         glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
-    glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0, GL_RGBA,
-                 GL_UNSIGNED_BYTE, data.data());
+    if (lean_drawing()) {
+        glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_FALSE);
+        upload_levels(std::move(data), width, height);
+    } else {
+        glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0,
+                     GL_RGBA, GL_UNSIGNED_BYTE, data.data());
+    }
     glBindTexture(GL_TEXTURE_2D, 0);
     gl_errors("texture upload");
     return texture;
+}
+
+void read_pictures_ahead(std::vector<std::string> paths)
+{
+    reading_ahead = std::async(std::launch::async, [paths = std::move(paths)] {
+        std::map<std::string, ReadPicture> pictures;
+        for (const std::string& path : paths) {
+            ReadPicture picture;
+            if (!load_png_quietly(game_path(path), picture.width, picture.height, picture.pixels))
+                continue;
+            flip_rows(picture.pixels, picture.width, picture.height);
+            pictures.emplace(path, std::move(picture));
+        }
+        return pictures;
+    });
 }
 
 std::uint32_t get_texture(const std::string& path, double& aspect, std::int32_t wrap_s, std::int32_t wrap_t)
@@ -103,6 +196,15 @@ void reload_textures()
         info.opaque = last_load_opaque;
         set_wrap(info.texture_object, info.wrap_s, info.wrap_t);
     }
+}
+
+void bind_texture(std::uint32_t texture, Sampling sampling)
+{
+    glBindTexture(GL_TEXTURE_2D, texture);
+    GLint filter = GL_LINEAR_MIPMAP_LINEAR;
+    if (lean_drawing())
+        filter = sampling == Sampling::enlarged ? GL_LINEAR : GL_LINEAR_MIPMAP_NEAREST;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
 }
 
 bool texture_opaque(const std::string& path)

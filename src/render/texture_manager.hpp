@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // One cached texture. Names and wrap modes are GL's GLuint and GLenum values,
 // kept as plain integers so that this header does not pull in GL.
@@ -19,6 +20,12 @@ struct TextureInfo {
 // `aspect` is written only on success.
 std::uint32_t load_texture_file(const char* path, double& aspect, std::uint32_t texture_name);
 
+// Starts reading and decoding pictures on another thread, to be taken by
+// load_texture_file when each is first asked for; the first such request
+// waits for them all. A picture that cannot be read quietly there is read
+// again when it is asked for, with every word the reading has to say.
+void read_pictures_ahead(std::vector<std::string> paths);
+
 // The texture of a file, loaded on the first request and cached for the whole
 // process, failures included (as 0). The wrap modes of the first request stay
 // in force; `aspect` gets the cached aspect whenever one is known.
@@ -27,6 +34,17 @@ std::uint32_t get_texture(const std::string& path, double& aspect, std::int32_t 
 // Uploads every cached texture again under its old name, after the window's
 // GL context was recreated.
 void reload_textures();
+
+// How a picture meets the screen at the game's scale: never smaller than
+// texel for pixel (polygon interiors, sparks), or shrunk (bands, letters,
+// icons).
+enum class Sampling { enlarged, shrunk };
+
+// Binds a texture (a 2-D texture with mipmaps) with the filtering its drawing
+// needs: trilinear on a graphics card. With lean drawing, where every texel
+// read costs, an enlarged picture reads its full-size level alone (all that
+// trilinear filtering reads from it there) and a shrunk one the nearest level.
+void bind_texture(std::uint32_t texture, Sampling sampling);
 
 // Whether the cached texture of a file has full alpha everywhere; false for a
 // file not loaded yet or that did not load.

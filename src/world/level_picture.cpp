@@ -100,6 +100,7 @@ bool draw_level_picture(World& world, int width, LevelPicture& picture, std::str
     }
     const double height = std::max(1.0, std::round(width * size.y / size.x));
     OffscreenFrame frame;
+    const PlainDrawing plain;
     // A level too thin for the width asks for a height that no GL draws.
     if (!frame.open(width, static_cast<int>(std::min(height, 2e9)), error))
         return false;

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "render/gl.hpp"
+#include "render/gl_context.hpp"
 #include "render/gui_font.hpp"
 #include "render/offscreen_frame.hpp"
 #include "render/png.hpp"
@@ -61,6 +62,7 @@ bool draw_level_sheet(const std::vector<SheetEntry>& entries, int screen_width, 
     const int height = row_top + row_height + margin;
 
     OffscreenFrame frame;
+    const PlainDrawing plain;
     if (!frame.open(width, height, error))
         return false;
     glClearColor(0.02f, 0.02f, 0.04f, 1);

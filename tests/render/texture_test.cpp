@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "render/gl.hpp"
+#include "render/gl_context.hpp"
 #include "render/texture_manager.hpp"
 #include "support/gl_fixture.hpp"
 #include "support/log_capture.hpp"
@@ -27,14 +28,14 @@ protected:
         EXPECT_TRUE(write_test_png(dir.file(name), rgba_png(width, words.size() / width, words)));
         return dir.file(name);
     }
-    static std::vector<std::uint32_t> texture_words(GLuint texture)
+    static std::vector<std::uint32_t> texture_words(GLuint texture, GLint level = 0)
     {
         GLint width = 0, height = 0;
         glBindTexture(GL_TEXTURE_2D, texture);
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &width);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &height);
         std::vector<std::uint32_t> words(static_cast<std::size_t>(width) * height);
-        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, words.data());
+        glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, words.data());
         return words;
     }
     static GLint parameter(GLuint texture, GLenum name)
@@ -61,7 +62,12 @@ TEST_F(TextureTest, UploadsTopRowFirstMipmappedAndLoadsEachPathOnceWithItsFirstW
     const std::string path = write_picture("rows.png", 3, picture);
     LogCapture log;
     double aspect = 0;
-    const GLuint texture = load_texture_file(path.c_str(), aspect, 0);
+    // A graphics card makes the mipmaps itself.
+    const GLuint texture = [&] {
+        const PlainDrawing plain;
+        return load_texture_file(path.c_str(), aspect, 0);
+    }();
+    set_lean_drawing(true);
     ASSERT_NE(texture, 0u);
     EXPECT_DOUBLE_EQ(aspect, 0.6);
     EXPECT_EQ(log.err(), "We're trying to load " + path + "\n");
@@ -73,6 +79,7 @@ TEST_F(TextureTest, UploadsTopRowFirstMipmappedAndLoadsEachPathOnceWithItsFirstW
     // A given name is reused.
     EXPECT_EQ(load_texture_file(write_picture("row.png", 4, {red, green, blue, red}).c_str(), aspect, texture), texture);
     EXPECT_DOUBLE_EQ(aspect, 4.0);
+    EXPECT_EQ(parameter(texture, GL_GENERATE_MIPMAP), GL_FALSE);
 
     log.clear();
     const GLuint cached = get_texture(path, aspect, GL_CLAMP, GL_REPEAT);
@@ -85,6 +92,44 @@ TEST_F(TextureTest, UploadsTopRowFirstMipmappedAndLoadsEachPathOnceWithItsFirstW
     EXPECT_EQ(log.err(), "We're trying to load " + path + "\n");
     EXPECT_EQ(parameter(cached, GL_TEXTURE_WRAP_S), GL_CLAMP);
     EXPECT_EQ(parameter(cached, GL_TEXTURE_WRAP_T), GL_REPEAT);
+}
+
+TEST_F(TextureTest, LeanDrawingMakesEveryMipmapLevelAsTheAverageOfTheLevelAbove)
+{
+    // Rows top first: red green blue white, then yellow red red red.
+    const std::uint32_t white = rgba_word(255, 255, 255), yellow = rgba_word(255, 255, 0);
+    const std::vector<std::uint32_t> rows = {red, green, blue, white, yellow, red, red, red};
+    LogCapture log;
+    double aspect = 0;
+    const PlainDrawing restored_after;
+    set_lean_drawing(true);
+    const GLuint texture = load_texture_file(write_picture("levels.png", 4, rows).c_str(), aspect, 0);
+    ASSERT_NE(texture, 0u);
+    // 2x1: (255+0+255+255+2)/4 = 191, (0+255+255+0+2)/4 = 128, ...
+    EXPECT_EQ(texture_words(texture, 1), (std::vector<std::uint32_t>{rgba_word(191, 128, 0), rgba_word(191, 64, 128)}));
+    EXPECT_EQ(texture_words(texture, 2), std::vector<std::uint32_t>{rgba_word(191, 96, 64)});
+    // Complete down to 1x1: trilinear filtering has every level it reads.
+    EXPECT_TRUE(texture_words(texture, 3).empty());
+}
+
+TEST_F(TextureTest, PicturesReadAheadLoadAsReadHereAndADamagedOneStillSaysWhy)
+{
+    const std::string good = write_picture("ahead.png", 3, picture);
+    const std::string broken = dir.file("broken_ahead.png");
+    write_file_bytes(broken, {0x89, 'P', 'N', 'G'});
+    LogCapture log;
+    read_pictures_ahead({good, broken, dir.file("missing.png")});
+    double aspect = 0;
+    const GLuint texture = load_texture_file(good.c_str(), aspect, 0);
+    ASSERT_NE(texture, 0u);
+    EXPECT_DOUBLE_EQ(aspect, 0.6);
+    EXPECT_EQ(texture_words(texture), picture);
+    EXPECT_EQ(texture_words(texture, 1).size(), 2u);
+    EXPECT_EQ(load_texture_file(broken.c_str(), aspect, 0), 0u);
+    // Nothing said on the other thread; all of it here, once and in order.
+    EXPECT_EQ(log.err(), "We're trying to load " + good + "\nWe're trying to load " + broken +
+                             "\nlibpng error: Read Error\nDidn't work.\n");
+    EXPECT_EQ(log.out(), "  png interal error.\n");
 }
 
 TEST_F(TextureTest, FailuresLeaveTheAspectAndAreCachedAsZeroUntilAReload)
