@@ -85,7 +85,7 @@ inline std::vector<fs::path> files_ending(const fs::path& folder, const std::str
 // The game's window area of the X screen, into the build folder, for looking at.
 inline bool screenshot(const PrivateDisplay& display, const std::string& name)
 {
-    const fs::path file = fs::path(SLIVERMERE_GAME_DIR).parent_path() / name;
+    const fs::path file = fs::path(game_dir).parent_path() / name;
     int rc = -1;
     shell("import -window root -crop 1023x768+0+0 -display " + display.name() + " " + file.string(), rc);
     return rc == 0;
@@ -113,7 +113,7 @@ inline std::vector<fs::path> win_first_level(const PrivateDisplay& display, Game
 // The RGB bytes of a rectangle of a screenshot taken above, row by row.
 inline std::vector<unsigned char> screenshot_pixels(const std::string& name, int x, int y, int w, int h)
 {
-    const fs::path folder = fs::path(SLIVERMERE_GAME_DIR).parent_path();
+    const fs::path folder = fs::path(game_dir).parent_path();
     const fs::path raw = folder / (name + ".rgb");
     const std::string crop = std::to_string(w) + "x" + std::to_string(h) + "+" + std::to_string(x) + "+" +
                              std::to_string(y);
@@ -127,14 +127,14 @@ inline std::vector<unsigned char> screenshot_pixels(const std::string& name, int
 // slivermere-tool is built next to the game.
 inline std::string tool_path()
 {
-    return (fs::path(SLIVERMERE_BINARY).parent_path() / "slivermere-tool").string();
+    return (fs::path(game_binary).parent_path() / "slivermere-tool").string();
 }
 
 // A copy of the game folder without recordings, player files or scores, so
 // that a test starts like a new installation and the real folder stays as it is.
 inline void copy_fresh_game(const fs::path& to)
 {
-    fs::copy(SLIVERMERE_GAME_DIR, to, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    fs::copy(game_dir, to, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     for (const char* sub : {"recordings", "playerinfo"}) {
         fs::remove_all(to / sub);
         fs::create_directory(to / sub);

@@ -58,7 +58,7 @@ TEST(Installed, WinsTheFirstLevelAndKeepsEverythingInThePlayersFolder)
     fs::create_directories(started_in);
     int rc = -1;
     const std::string installed =
-        shell("cmake --install " SLIVERMERE_BUILD_DIR " --prefix " + prefix.string(), rc);
+        shell("cmake --install " + std::string(build_dir) + " --prefix " + prefix.string(), rc);
     ASSERT_EQ(rc, 0) << installed;
     EXPECT_NE(read_text(prefix / "share/applications/slivermere.desktop")
                   .find("\nExec=" + (prefix / "bin/slivermere").string() + "\n"),
@@ -116,7 +116,7 @@ TEST(Package, HoldsTheGameItsDataMenuEntryAndIconsAndRunsUnpacked)
     TempDir scratch;
     int rc = -1;
     const std::string made =
-        shell("cpack --config " SLIVERMERE_BUILD_DIR "/CPackConfig.cmake -B " + scratch.path(), rc);
+        shell("cpack --config " + std::string(build_dir) + "/CPackConfig.cmake -B " + scratch.path(), rc);
     ASSERT_EQ(rc, 0) << made;
     const std::vector<fs::path> debs = files_ending(scratch.path(), ".deb");
     ASSERT_EQ(debs.size(), 1u) << made;

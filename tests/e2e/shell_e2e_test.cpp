@@ -80,7 +80,7 @@ TEST_F(ShellEndToEnd, FullScreenStartsAndQuitsCleanly)
 TEST(ShellWithoutDisplay, FailsWithSdlsMessageButAnswersHelpAndVersion)
 {
     int rc = -1;
-    const std::string run = std::string("cd ") + SLIVERMERE_GAME_DIR + " && DISPLAY=:59999 " + SLIVERMERE_BINARY;
+    const std::string run = std::string("cd ") + game_dir + " && DISPLAY=:59999 " + game_binary;
     const std::string output = e2e::shell(run, rc);
     EXPECT_NE(output.find("Unable to init SDL: "), std::string::npos) << output;
     EXPECT_EQ(WEXITSTATUS(rc), 1) << output;

@@ -74,8 +74,8 @@ TEST(SoundEndToEnd, TheDiskDriverHearsTheGameAtItsFramesTheReplayTheSameAndMIsSi
     std::ofstream(folder.file("settings.txt")) << "volume 100\nmuted no\n";
     int rc = -1;
     const std::string listing =
-        shell("cd " + folder.path() + " && " SLIVERMERE_TOOL_BINARY
-              " run levels/Slice.lev --input demo.script --record opening.rec --sounds --quiet",
+        shell("cd " + folder.path() + " && " + tool_binary +
+                  " run levels/Slice.lev --input demo.script --record opening.rec --sounds --quiet",
               rc);
     ASSERT_EQ(rc, 0) << listing;
     std::vector<HeardCue> cues;

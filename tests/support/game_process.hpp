@@ -4,6 +4,8 @@
 #include <sys/types.h>
 #include <vector>
 
+#include "support/build_paths.hpp"
+
 // A private X server for one end-to-end test, so that input sent to the game
 // reaches nothing else and nothing else disturbs it.
 class PrivateDisplay {
@@ -29,7 +31,7 @@ private:
 class GameProcess {
 public:
     GameProcess(const PrivateDisplay& display, const std::vector<std::string>& args = {},
-                const std::string& folder = SLIVERMERE_GAME_DIR, const std::string& binary = SLIVERMERE_BINARY,
+                const std::string& folder = game_dir, const std::string& binary = game_binary,
                 const std::vector<std::string>& env = {});
     ~GameProcess();
     GameProcess(const GameProcess&) = delete;

@@ -30,9 +30,9 @@ protected:
 class GameFolderGlTest : public GlTest {
 protected:
     // A file beside the game folder, for screenshots to look at.
-    static std::string build_file(const std::string& name) { return std::string(SLIVERMERE_GAME_DIR) + "/../" + name; }
+    static std::string build_file(const std::string& name) { return std::string(game_dir) + "/../" + name; }
 
-    ScopedCwd in_game_folder_{SLIVERMERE_GAME_DIR};
+    ScopedCwd in_game_folder_{game_dir};
 };
 
 constexpr int gl_test_width = 1023;

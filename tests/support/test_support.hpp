@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "support/build_paths.hpp"
+
 // A fresh folder under the system's temporary folder, removed with its
 // contents when the object goes away.
 class TempDir {
@@ -26,7 +28,7 @@ bool path_exists(const std::string& path);
 
 // The source tree, as an absolute path from the build: a compiler cache may
 // make __FILE__ relative, and tests change their working folder.
-inline const std::filesystem::path source_root = SLIVERMERE_SOURCE_DIR;
+inline const std::filesystem::path source_root = source_dir;
 
 std::string read_text(const std::filesystem::path& path);
 
