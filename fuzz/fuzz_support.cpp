@@ -8,7 +8,7 @@
 
 #include <unistd.h>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 
 namespace {
 

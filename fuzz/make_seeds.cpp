@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "progress/high_score_table.hpp"
 #include "sound/sound_settings.hpp"
 #include "progress/player_info.hpp"

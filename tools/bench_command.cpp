@@ -7,7 +7,7 @@
 
 #include <unistd.h>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "draw_bench.hpp"
 #include "sound/mixer_bench.hpp"
 #include "startup_bench.hpp"

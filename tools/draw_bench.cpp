@@ -11,8 +11,8 @@
 #include <iostream>
 #include <memory>
 
-#include "app/base_world.hpp"
-#include "app/log.hpp"
+#include "world/base_world.hpp"
+#include "storage/log.hpp"
 #include "app/shell.hpp"
 #include "editor/edit_world.hpp"
 #include "menu/menu_world.hpp"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "render/png.hpp"
 #include "tool_command.hpp"
 

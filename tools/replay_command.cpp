@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "tool_command.hpp"
 #include "world/playback_world.hpp"
 #include "world/runner.hpp"

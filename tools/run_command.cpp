@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "app/shell.hpp"
 #include "tool_command.hpp"
 #include "world/recording_world.hpp"

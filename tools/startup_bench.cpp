@@ -12,7 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "app/base_world.hpp"
+#include "world/base_world.hpp"
 #include "app/shell.hpp"
 #include "render/frame.hpp"
 #include "render/gl.hpp"

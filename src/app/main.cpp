@@ -7,7 +7,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "app/shell.hpp"
 #include "storage/game_folders.hpp"
 

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/base_world.hpp"
-#include "app/log.hpp"
+#include "world/base_world.hpp"
+#include "storage/log.hpp"
 #include "app/renderer_probe.hpp"
 #include "geometry/view.hpp"
 #include "menu/screens.hpp"

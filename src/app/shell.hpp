@@ -4,6 +4,8 @@
 
 #include <SDL/SDL.h>
 
+#include "world/frame_limits.hpp"
+
 // The process entry: SDL, the window, the frame loop. Returns the exit code.
 int run_game(int argc, char** argv);
 
@@ -35,8 +37,6 @@ void start_video(int argc);
 unsigned int wait_for_frame(Uint32& last, const std::function<Uint32()>& ticks,
                             const std::function<void(Uint32)>& delay);
 
-constexpr unsigned int min_frame_ms = 15;
-constexpr unsigned int max_frame_ms = 33;
 
 // Hands every pending event to the current screen, after the shell's own
 // shortcuts (Alt+Enter, Alt+Escape, Alt+F4) and without wheel presses. A

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/base_world.hpp"
-#include "editor/base_editable.hpp"
+#include "world/base_world.hpp"
+#include "world/base_editable.hpp"
 #include "editor/edit_history.hpp"
 #include "storage/level_files.hpp"
 #include "render/gui_font.hpp"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/random.hpp"
+#include "render/random.hpp"
 #include "menu/pointer_marker.hpp"
 #include "render/gl.hpp"
 

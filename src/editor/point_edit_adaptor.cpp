@@ -4,8 +4,8 @@
 #include <cmath>
 #include <utility>
 
-#include "app/log.hpp"
-#include "app/random.hpp"
+#include "storage/log.hpp"
+#include "render/random.hpp"
 #include "editor/hover_link.hpp"
 #include "render/gl.hpp"
 #include "storage/invariant.hpp"

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "editor/base_editable.hpp"
+#include "world/base_editable.hpp"
 #include "editor/point_interface.hpp"
 
 // Snapping step of point drags in hundredths of a level unit: 0 (off), 1, 2,

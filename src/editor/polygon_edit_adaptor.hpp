@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "editor/base_editable.hpp"
+#include "world/base_editable.hpp"
 #include "geometry/vector2.hpp"
 
 class Polygon;

@@ -1,7 +1,7 @@
 #include <cmath>
 #include <set>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "geometry/physics_polygon.hpp"
 #include "geometry/segment.hpp"
 #include "geometry/sword.hpp"

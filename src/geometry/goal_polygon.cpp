@@ -3,7 +3,7 @@
 #include <cfloat>
 #include <cmath>
 
-#include "app/random.hpp"
+#include "render/random.hpp"
 #include "geometry/sword.hpp"
 #include "render/gl.hpp"
 #include "render/particles.hpp"

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "geometry/polygon_faults.hpp"
 #include "render/gl.hpp"
 #include "storage/base_storage.hpp"

@@ -8,7 +8,7 @@
 #include <numbers>
 #include <utility>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "geometry/polygon_faults.hpp"
 #include "geometry/segment.hpp"
 #include "storage/base_storage.hpp"

@@ -1,6 +1,6 @@
 #include "geometry/segment.hpp"
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 
 Vector2 closest_point_on_segment(const Vector2& a, const Vector2& b, const Vector2& p)
 {

@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "geometry/physics_polygon.hpp"
 #include "storage/invariant.hpp"
 

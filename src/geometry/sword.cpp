@@ -4,7 +4,7 @@
 #include <string>
 #include <utility>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "geometry/view.hpp"
 #include "storage/base_storage.hpp"
 

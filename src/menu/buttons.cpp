@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "editor/edit_world.hpp"
 #include "menu/menu_world.hpp"
 #include "menu/screens.hpp"

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "editor/edit_world.hpp"
 #include "menu/buttons.hpp"
 #include "menu/menu_world.hpp"

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "app/random.hpp"
+#include "render/random.hpp"
 #include "menu/menu_world.hpp"
 #include "menu/string_item.hpp"
 #include "render/gl.hpp"

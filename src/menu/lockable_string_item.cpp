@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "app/random.hpp"
+#include "render/random.hpp"
 #include "menu/image_item.hpp"
 #include "menu/menu_world.hpp"
 #include "progress/player_info.hpp"

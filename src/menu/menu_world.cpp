@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "geometry/view.hpp"
 #include "menu/pointer_marker.hpp"
 #include "sound/audio.hpp"

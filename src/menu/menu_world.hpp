@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/base_world.hpp"
+#include "world/base_world.hpp"
 #include "menu/base_menu_item.hpp"
 #include "menu/string_item.hpp"
 

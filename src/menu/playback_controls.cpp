@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "menu/menu_world.hpp"
 #include "render/gl.hpp"
 #include "storage/invariant.hpp"

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "menu/buttons.hpp"
 #include "menu/menu_world.hpp"
 #include "menu/playback_controls.hpp"

@@ -2,7 +2,7 @@
 
 #include <deque>
 
-#include "app/random.hpp"
+#include "render/random.hpp"
 #include "render/gl.hpp"
 
 namespace {

@@ -4,7 +4,7 @@
 #include "menu/screens.hpp"
 #include "progress/high_score_table.hpp"
 #include "progress/player_info.hpp"
-#include "progress/time_text.hpp"
+#include "world/time_text.hpp"
 #include "render/files.hpp"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <memory>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "menu/buttons.hpp"
 #include "menu/menu_world.hpp"
 #include "menu/score_displays.hpp"
@@ -15,7 +15,7 @@
 #include "progress/high_score_table.hpp"
 #include "progress/player_info.hpp"
 #include "progress/save_results.hpp"
-#include "progress/time_text.hpp"
+#include "world/time_text.hpp"
 #include "render/files.hpp"
 #include "render/notice.hpp"
 #include "storage/game_folders.hpp"

@@ -1,6 +1,6 @@
 #include "menu/scroll_gizmo.hpp"
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "menu/menu_world.hpp"
 #include "world/world.hpp"
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <vector>
 
-#include "app/random.hpp"
+#include "render/random.hpp"
 #include "menu/menu_world.hpp"
 #include "render/dark_band.hpp"
 #include "render/gl.hpp"

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "storage/game_folders.hpp"
 
 namespace {

@@ -1,8 +1,8 @@
 #include "progress/high_score_table.hpp"
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "progress/file_name.hpp"
-#include "progress/time_text.hpp"
+#include "world/time_text.hpp"
 #include "storage/file_storage.hpp"
 #include "world/level_timer.hpp"
 

@@ -4,9 +4,9 @@
 #include <fstream>
 #include <memory>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "progress/file_name.hpp"
-#include "progress/time_text.hpp"
+#include "world/time_text.hpp"
 #include "storage/file_storage.hpp"
 #include "storage/game_folders.hpp"
 #include "world/level_list.hpp"

@@ -9,7 +9,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "render/gl_errors.hpp"
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "render/gl.hpp"
 
 void gl_errors(const char* label)

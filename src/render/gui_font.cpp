@@ -1,6 +1,6 @@
 #include "render/gui_font.hpp"
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "render/gl.hpp"
 
 GuiFont::GuiFont(const std::string& file_name)

@@ -1,6 +1,6 @@
 #include "render/particles.hpp"
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "geometry/view.hpp"
 #include "render/gl.hpp"
 #include "render/texture_manager.hpp"

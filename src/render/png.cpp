@@ -9,7 +9,7 @@
 
 #include <png.h>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "storage/invariant.hpp"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <utility>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "render/files.hpp"
 #include "storage/game_folders.hpp"
 

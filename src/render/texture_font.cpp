@@ -7,7 +7,7 @@
 #include <map>
 #include <new>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "render/gl.hpp"
 #include "render/gl_context.hpp"
 #include "storage/game_folders.hpp"

@@ -6,7 +6,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "render/gl.hpp"
 #include "render/gl_context.hpp"
 #include "render/gl_errors.hpp"

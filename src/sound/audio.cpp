@@ -8,7 +8,7 @@
 
 #include <SDL/SDL.h>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "sound/sound_settings.hpp"
 #include "storage/game_folders.hpp"
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "storage/event_record.hpp"
 
 BaseStorage::~BaseStorage() = default;

@@ -7,7 +7,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "storage/game_folders.hpp"
 #include "storage/invariant.hpp"
 

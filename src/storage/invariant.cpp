@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <ostream>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 
 void invariant_broken(const char* file, int line, const char* condition)
 {

@@ -8,7 +8,7 @@
 #include <numbers>
 #include <sstream>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "geometry/sword.hpp"
 #include "world/step_bench.hpp"
 #include "world/world.hpp"

@@ -2,14 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <iomanip>
 #include <memory>
 #include <sstream>
 
-#include <SDL/SDL.h>
-
-#include "app/shell.hpp"
 #include "render/files.hpp"
 #include "render/gl.hpp"
 #include "render/gl_context.hpp"
@@ -108,45 +104,5 @@ bool draw_level_picture(World& world, int width, LevelPicture& picture, std::str
     picture.width = frame.width();
     picture.height = frame.height();
     picture.rgba = frame.read_rgba();
-    return true;
-}
-
-bool open_picture_window(std::string& error)
-{
-    // Elsewhere every polygon would come out blank and every text missing.
-    if (!file_exists("default.txf") || !file_exists("styles/polygon/default/info")) {
-        error = "the game's fonts and styles are not here: run it in the game folder (build/game)";
-        return false;
-    }
-    if (gl_ready())
-        return true;
-    // Only SDL's X11 driver gives an OpenGL window.
-    setenv("SDL_VIDEODRIVER", "x11", 0);
-    if (SDL_Init(SDL_INIT_VIDEO) == -1) {
-        error = std::string("no display: ") + SDL_GetError();
-        return false;
-    }
-    std::atexit(SDL_Quit);
-    open_video(false);
-    gl_setup();
-    return true;
-}
-
-bool write_level_picture(const std::string& level_file, const std::string& png_file, int width, std::string& error)
-{
-    if (!open_picture_window(error))
-        return false;
-    std::unique_ptr<World> world = load_level_quietly(level_file, error);
-    if (!world)
-        return false;
-    LevelPicture picture;
-    if (!draw_level_picture(*world, width, picture, error)) {
-        error = level_file + ": " + error;
-        return false;
-    }
-    if (!save_png(png_file, picture.width, picture.height, picture.rgba)) {
-        error = "cannot write " + png_file;
-        return false;
-    }
     return true;
 }

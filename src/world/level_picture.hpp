@@ -35,12 +35,3 @@ void draw_whole_level(World& world, int left, int bottom, int width, int height)
 // the screen. Needs a GL context. False, with the reason, when the bounds are
 // empty or the GL cannot draw a frame that large.
 bool draw_level_picture(World& world, int width, LevelPicture& picture, std::string& error);
-
-// Opens the game's window when no GL context exists yet, so that the fonts and
-// pictures go to the GL as they load. False, with the reason, without a display
-// or outside the game folder.
-bool open_picture_window(std::string& error);
-
-// Loads a level file and writes its picture as a PNG file; run in the game
-// folder, whose pictures and fonts it draws with.
-bool write_level_picture(const std::string& level_file, const std::string& png_file, int width, std::string& error);

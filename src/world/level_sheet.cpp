@@ -101,32 +101,3 @@ bool draw_level_sheet(const std::vector<SheetEntry>& entries, int screen_width, 
     sheet.rgba = frame.read_rgba();
     return true;
 }
-
-bool write_level_sheet(const std::string& list_file, const std::string& png_file, int screen_width,
-                       std::string& error)
-{
-    if (!open_picture_window(error))
-        return false;
-    std::vector<std::unique_ptr<World>> worlds;
-    std::vector<SheetEntry> entries;
-    for (const std::string& name : read_level_list(list_file)) {
-        if (name == "---" || name.empty())
-            continue;
-        worlds.push_back(load_level_quietly(level_file_name(name), error));
-        if (!worlds.back())
-            return false;
-        entries.push_back({name, worlds.back().get()});
-    }
-    if (entries.empty()) {
-        error = "no level is listed in " + list_file;
-        return false;
-    }
-    LevelPicture sheet;
-    if (!draw_level_sheet(entries, screen_width, sheet, error))
-        return false;
-    if (!save_png(png_file, sheet.width, sheet.height, sheet.rgba)) {
-        error = "cannot write " + png_file;
-        return false;
-    }
-    return true;
-}

@@ -20,9 +20,3 @@ struct SheetEntry {
 // screen_width: the pixels one screen's width takes on the sheet.
 bool draw_level_sheet(const std::vector<SheetEntry>& entries, int screen_width, LevelPicture& sheet,
                       std::string& error);
-
-// The sheet of the levels named in a level list ("levels/levels.list"; its
-// "---" line skipped), loaded from the game folder's "levels/", as a PNG file.
-// Opens the game's window when no GL context exists yet.
-bool write_level_sheet(const std::string& list_file, const std::string& png_file, int screen_width,
-                       std::string& error);

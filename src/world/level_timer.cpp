@@ -3,9 +3,9 @@
 #include <cmath>
 #include <numbers>
 
-#include "app/random.hpp"
+#include "render/random.hpp"
 #include "geometry/view.hpp"
-#include "progress/time_text.hpp"
+#include "world/time_text.hpp"
 #include "render/gl.hpp"
 #include "storage/base_storage.hpp"
 #include "world/world_hooks.hpp"

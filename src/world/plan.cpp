@@ -8,7 +8,7 @@
 #include <sstream>
 #include <vector>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "world/step_bench.hpp"
 #include "world/world.hpp"
 

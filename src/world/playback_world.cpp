@@ -5,7 +5,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "sound/audio.hpp"
 #include "storage/file_storage.hpp"
 #include "storage/game_folders.hpp"

@@ -7,7 +7,7 @@
 
 #include <SDL/SDL.h>
 
-#include "app/shell.hpp"
+#include "world/frame_limits.hpp"
 #include "storage/memory_storage.hpp"
 #include "world/world.hpp"
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "storage/file_storage.hpp"
 #include "storage/invariant.hpp"
 

@@ -6,10 +6,10 @@
 #include <sstream>
 #include <string_view>
 
-#include "app/log.hpp"
-#include "app/shell.hpp"
+#include "storage/log.hpp"
+#include "world/frame_limits.hpp"
 #include "geometry/view.hpp"
-#include "progress/time_text.hpp"
+#include "world/time_text.hpp"
 #include "storage/memory_storage.hpp"
 #include "world/playback_world.hpp"
 #include "world/recording_world.hpp"

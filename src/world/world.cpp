@@ -1,6 +1,6 @@
 #include "world/world.hpp"
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "render/gl.hpp"
 #include "render/sword_style.hpp"
 #include "storage/base_storage.hpp"

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/base_world.hpp"
-#include "editor/base_editable.hpp"
+#include "world/base_world.hpp"
+#include "world/base_editable.hpp"
 #include "geometry/goal_polygon.hpp"
 #include "geometry/physics_polygon.hpp"
 #include "geometry/static_polygon.hpp"
@@ -40,7 +40,7 @@ public:
     bool load(BaseStorage& storage) override;
     bool loaded() const { return loaded_; }
 
-    // Level-wide editing (world_edit.cpp): the cursor, the hover selection,
+    // Level-wide editing, defined with the editor (src/editor/world_edit.cpp): the cursor, the hover selection,
     // new and deleted polygons, the level's menus.
     bool handle_lower_event(const SDL_Event& event, double& dt) override;
     bool handle_top_event(const SDL_Event& event, double& dt, BaseEditable*& next) override;

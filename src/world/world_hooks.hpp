@@ -9,7 +9,8 @@ enum class Outcome { none, win, lose, time_out };
 
 // Where a level meets the screens around it: the pause, win and loss menus,
 // the player's record and the opening demo. Each is called from one place in
-// World, so that the menus only have to fill these in.
+// World. The menus sit above the level and fill these in
+// (src/menu/world_hooks.cpp), so that a level never includes a menu.
 
 // Space or Escape during play.
 void open_pause_menu(World& world);

@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "world/step_sounds.hpp"
 #include "world/world.hpp"
 

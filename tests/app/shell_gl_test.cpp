@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/base_world.hpp"
+#include "world/base_world.hpp"
 #include "app/shell.hpp"
 #include "render/gl.hpp"
 #include "support/gl_fixture.hpp"

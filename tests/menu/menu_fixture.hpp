@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 #include <SDL/SDL.h>
 
-#include "app/base_world.hpp"
+#include "world/base_world.hpp"
 #include "progress/player_info.hpp"
 #include "render/notice.hpp"
 #include "support/log_capture.hpp"

@@ -4,7 +4,7 @@
 #include "menu/playback_controls.hpp"
 #include "menu/screens_fixture.hpp"
 #include "menu/string_list_item.hpp"
-#include "progress/time_text.hpp"
+#include "world/time_text.hpp"
 #include "world/playback_world.hpp"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "support/log_capture.hpp"
 #include "progress/file_name.hpp"
 #include "progress/player_info.hpp"
-#include "progress/time_text.hpp"
+#include "world/time_text.hpp"
 #include "world/playback_world.hpp"
 #include "world/recording_world.hpp"
 

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "app/base_world.hpp"
+#include "world/base_world.hpp"
 #include "progress/high_score_table.hpp"
 #include "progress/player_info.hpp"
 #include "support/log_capture.hpp"

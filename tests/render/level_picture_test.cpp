@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/picture_files.hpp"
 #include "render/png.hpp"
 #include "storage/file_storage.hpp"
 #include "support/gl_fixture.hpp"

@@ -3,7 +3,7 @@
 #include <csignal>
 #include <string>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "storage/file_storage.hpp"
 #include "storage/invariant.hpp"
 

@@ -3,7 +3,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 
 // Collects what the game prints on its two streams while it is alive.
 class LogCapture {

@@ -4,7 +4,7 @@
 
 #include "progress/file_name.hpp"
 #include "progress/player_info.hpp"
-#include "progress/time_text.hpp"
+#include "world/time_text.hpp"
 #include "storage/file_storage.hpp"
 #include "storage/memory_storage.hpp"
 #include "support/log_capture.hpp"

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "render/art/icons.hpp"
 #include "render/art/materials.hpp"
 #include "render/art/sword_art.hpp"

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/log.hpp"
+#include "storage/log.hpp"
 #include "render/art/shapes.hpp"
 #include "render/png.hpp"
 

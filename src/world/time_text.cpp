@@ -1,4 +1,4 @@
-#include "progress/time_text.hpp"
+#include "world/time_text.hpp"
 
 #include <cmath>
 #include <sstream>

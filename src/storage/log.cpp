@@ -1,4 +1,4 @@
-#include "app/log.hpp"
+#include "storage/log.hpp"
 
 #include <iostream>
 #include <streambuf>

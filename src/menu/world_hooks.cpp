@@ -1,7 +1,7 @@
 #include "world/world_hooks.hpp"
 
-#include "app/base_world.hpp"
-#include "app/log.hpp"
+#include "world/base_world.hpp"
+#include "storage/log.hpp"
 #include "menu/menu_world.hpp"
 #include "menu/playback_screen.hpp"
 #include "menu/screens.hpp"

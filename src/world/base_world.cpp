@@ -1,4 +1,4 @@
-#include "app/base_world.hpp"
+#include "world/base_world.hpp"
 
 BaseWorld* current_world = nullptr;
 
