@@ -16,12 +16,12 @@
 #include <string>
 #include <vector>
 
-#include "storage/log.hpp"
 #include "progress/high_score_table.hpp"
-#include "sound/sound_settings.hpp"
 #include "progress/player_info.hpp"
 #include "render/font_maker.hpp"
+#include "sound/sound_settings.hpp"
 #include "storage/file_storage.hpp"
+#include "storage/log.hpp"
 #include "storage/memory_storage.hpp"
 #include "support/png_writer.hpp"
 #include "support/txf_builder.hpp"

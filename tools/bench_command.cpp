@@ -7,10 +7,10 @@
 
 #include <unistd.h>
 
-#include "storage/log.hpp"
 #include "draw_bench.hpp"
 #include "sound/mixer_bench.hpp"
 #include "startup_bench.hpp"
+#include "storage/log.hpp"
 #include "tool_command.hpp"
 #include "world/runner.hpp"
 #include "world/step_bench.hpp"

@@ -11,8 +11,6 @@
 #include <iostream>
 #include <memory>
 
-#include "world/base_world.hpp"
-#include "storage/log.hpp"
 #include "app/shell.hpp"
 #include "editor/edit_world.hpp"
 #include "menu/menu_world.hpp"
@@ -23,6 +21,8 @@
 #include "render/gl_context.hpp"
 #include "render/png.hpp"
 #include "render/texture_font.hpp"
+#include "storage/log.hpp"
+#include "world/base_world.hpp"
 #include "world/playback_world.hpp"
 #include "world/runner.hpp"
 #include "world/step_bench.hpp"

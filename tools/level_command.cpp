@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "storage/log.hpp"
+#include "app/picture_files.hpp"
 #include "storage/file_storage.hpp"
+#include "storage/log.hpp"
 #include "tool_command.hpp"
 #include "world/level_check.hpp"
 #include "world/level_list.hpp"
 #include "world/level_picture.hpp"
 #include "world/level_sheet.hpp"
-#include "app/picture_files.hpp"
 #include "world/level_text.hpp"
 #include "world/runner.hpp"
 #include "world/world.hpp"

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "storage/log.hpp"
 #include "render/png.hpp"
+#include "storage/log.hpp"
 #include "tool_command.hpp"
 
 namespace {

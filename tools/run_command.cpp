@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "storage/log.hpp"
 #include "app/shell.hpp"
+#include "storage/log.hpp"
 #include "tool_command.hpp"
 #include "world/recording_world.hpp"
 #include "world/runner.hpp"

@@ -12,10 +12,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "world/base_world.hpp"
 #include "app/shell.hpp"
 #include "render/frame.hpp"
 #include "render/gl.hpp"
+#include "world/base_world.hpp"
 #include "world/step_bench.hpp"
 
 namespace {

@@ -7,9 +7,9 @@
 #include <pwd.h>
 #include <unistd.h>
 
-#include "storage/log.hpp"
 #include "app/shell.hpp"
 #include "storage/game_folders.hpp"
+#include "storage/log.hpp"
 
 namespace {
 

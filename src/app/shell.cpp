@@ -4,9 +4,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "world/base_world.hpp"
-#include "storage/log.hpp"
 #include "app/renderer_probe.hpp"
+#include "geometry/polygon_style.hpp"
 #include "geometry/view.hpp"
 #include "menu/screens.hpp"
 #include "progress/high_score_table.hpp"
@@ -16,10 +15,12 @@
 #include "render/gl_context.hpp"
 #include "render/gl_errors.hpp"
 #include "render/notice.hpp"
-#include "render/polygon_style.hpp"
+#include "render/polygon_drawing.hpp"
 #include "render/texture_font.hpp"
 #include "render/texture_manager.hpp"
 #include "sound/audio.hpp"
+#include "storage/log.hpp"
+#include "world/base_world.hpp"
 
 namespace {
 

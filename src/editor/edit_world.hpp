@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "world/base_world.hpp"
-#include "world/base_editable.hpp"
 #include "editor/edit_history.hpp"
-#include "storage/level_files.hpp"
 #include "render/gui_font.hpp"
+#include "storage/level_files.hpp"
+#include "world/base_editable.hpp"
+#include "world/base_world.hpp"
 
 class World;
 

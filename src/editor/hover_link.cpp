@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "render/random.hpp"
 #include "menu/pointer_marker.hpp"
 #include "render/gl.hpp"
+#include "render/random.hpp"
 
 bool HoverPick::offer(const Vector2& candidate, const Vector2& cursor)
 {

@@ -4,11 +4,11 @@
 #include <cmath>
 #include <utility>
 
-#include "storage/log.hpp"
-#include "render/random.hpp"
 #include "editor/hover_link.hpp"
 #include "render/gl.hpp"
+#include "render/random.hpp"
 #include "storage/invariant.hpp"
+#include "storage/log.hpp"
 
 int grid = 0;
 

@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "world/base_editable.hpp"
 #include "editor/point_interface.hpp"
+#include "world/base_editable.hpp"
 
 // Snapping step of point drags in hundredths of a level unit: 0 (off), 1, 2,
 // 4, 8, 16 or 32. Shared by every drag and kept while the program runs.

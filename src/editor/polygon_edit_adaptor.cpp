@@ -9,6 +9,7 @@
 #include "editor/property_menus.hpp"
 #include "geometry/goal_polygon.hpp"
 #include "geometry/physics_polygon.hpp"
+#include "geometry/plausible.hpp"
 #include "geometry/polygon_faults.hpp"
 #include "menu/pointer_marker.hpp"
 #include "render/gl.hpp"

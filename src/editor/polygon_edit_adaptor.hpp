@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "world/base_editable.hpp"
 #include "geometry/vector2.hpp"
+#include "world/base_editable.hpp"
 
 class Polygon;
 

@@ -9,6 +9,7 @@
 #include "editor/point_edit_adaptor.hpp"
 #include "editor/polygon_edit_adaptor.hpp"
 #include "editor/property_menus.hpp"
+#include "geometry/plausible.hpp"
 #include "menu/base_menu_item.hpp"
 #include "menu/pointer_marker.hpp"
 #include "render/gl.hpp"

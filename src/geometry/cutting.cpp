@@ -1,11 +1,11 @@
 #include <cmath>
 #include <set>
 
-#include "storage/log.hpp"
 #include "geometry/physics_polygon.hpp"
 #include "geometry/segment.hpp"
 #include "geometry/sword.hpp"
 #include "storage/invariant.hpp"
+#include "storage/log.hpp"
 
 namespace {
 

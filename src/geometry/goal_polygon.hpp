@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "geometry/goal_target_info.hpp"
@@ -15,11 +16,16 @@ class GoalPolygon : public Polygon {
 public:
     void save(BaseStorage& storage) const override;
     bool load(BaseStorage& storage) override;
+    // Drawn by render/shape_drawing.cpp.
     void draw() const override;
     void draw_outline(bool detailed) const override;
 
-    // Once per frame, after the cut pass: consumes the accepted bodies (erasing
-    // them from `bodies`) and returns `done`.
+    // Once per frame, after the cut pass: consumes the accepted bodies (each
+    // handed to `taken`, then erased from `bodies`) and returns `done`.
+    bool evaluate(std::vector<PhysicsPolygon>& bodies, Sword& sword,
+                  const std::function<void(PhysicsPolygon&)>& taken);
+    // The same, with a burst of sparks where each body was taken; the sparks
+    // are drawing, defined with it (render/goal_sparks.cpp).
     bool evaluate(std::vector<PhysicsPolygon>& bodies, ParticleManager& particles, Sword& sword);
     // After each evaluate: fades out while done, back in while not, and keeps
     // the tag on the goal's bounding-box centre.

@@ -5,7 +5,6 @@
 #include <sstream>
 
 #include "geometry/goal_item_info.hpp"
-#include "render/gl.hpp"
 #include "storage/base_storage.hpp"
 
 namespace {
@@ -63,8 +62,6 @@ std::string GoalTargetInfoBit::describe() const
     return text.str();
 }
 
-GoalTargetInfo::GoalTargetInfo() : tag_font("tag.txf") {}
-
 void GoalTargetInfo::save(BaseStorage& storage) const
 {
     storage.write(required);
@@ -88,28 +85,4 @@ bool GoalTargetInfo::load(BaseStorage& storage)
         if (!bit.load(storage))
             return false;
     return storage.read(flag);
-}
-
-void GoalTargetInfo::draw_tag() const
-{
-    std::vector<std::string> lines;
-    double widest = 0;
-    for (const GoalTargetInfoBit& bit : bits) {
-        lines.push_back(bit.describe());
-        widest = std::max(widest, tag_font.text_width(lines.back(), tag_height));
-    }
-    const double n = static_cast<double>(bits.size());
-    const double half_w = widest / 2 + tag_margin;
-    const double half_h = n * tag_height / 2 + tag_margin;
-    draw_tag_box(tag_position, half_w, half_h);
-
-    double line_bottom = tag_position.y + n * tag_height / 2;
-    for (std::size_t i = 0; i < bits.size(); ++i) {
-        line_bottom -= tag_height;
-        if (bits[i].satisfied())
-            glColor3d(0.5, 1.0, 0.5);
-        else
-            glColor3d(0.5, 0.5, 0.5);
-        tag_font.draw_text(Vector2(tag_position.x - widest / 2, line_bottom), lines[i], tag_height);
-    }
 }

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "geometry/tag_font.hpp"
 #include "geometry/vector2.hpp"
-#include "render/gui_font.hpp"
 #include "storage/base_storable.hpp"
 
 class GoalItemInfo;
@@ -32,12 +32,11 @@ public:
 // What a goal region asks for and what completing it means for the level.
 class GoalTargetInfo : public BaseStorable {
 public:
-    GoalTargetInfo();
-
     void save(BaseStorage& storage) const override;
     bool load(BaseStorage& storage) override;
 
-    // One line per bit in a dark box centred on tag_position; satisfied bits in green.
+    // One line per bit in a dark box centred on tag_position; satisfied bits in
+    // green. Drawn by render/tag_drawing.cpp.
     void draw_tag() const;
 
     bool required = false;
@@ -47,5 +46,5 @@ public:
     std::vector<GoalTargetInfoBit> bits;
     Vector2 tag_position;  // world; follows the goal's bounding-box centre
     bool flag = false;     // kept through save and load; nothing in play reads it
-    GuiFont tag_font;
+    TagFont tag_font;
 };

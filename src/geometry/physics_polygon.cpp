@@ -3,17 +3,15 @@
 #include <cmath>
 #include <numbers>
 
-#include "storage/log.hpp"
+#include "geometry/plausible.hpp"
 #include "geometry/polygon_faults.hpp"
-#include "render/gl.hpp"
 #include "storage/base_storage.hpp"
 #include "storage/invariant.hpp"
+#include "storage/log.hpp"
 
 namespace {
 
 constexpr std::size_t contact_record_bytes = 32;
-
-void vertex(const Vector2& p) { glVertex2d(p.x, p.y); }
 
 }  // namespace
 
@@ -187,29 +185,3 @@ void PhysicsPolygon::integrate(double dt)
     contacts.clear();
 }
 
-void PhysicsPolygon::draw_outline(bool detailed) const
-{
-    glColor3d(0.9, 0.9, 0.7);
-    Polygon::draw_outline(detailed);
-    if (!detailed)
-        return;
-
-    glColor3d(1, 1, 1);
-    glBegin(GL_LINES);
-    vertex(position);
-    vertex(position + velocity);
-    glEnd();
-
-    // The spin as an arc whose radius drifts with the angular velocity.
-    glColor3d(0.7, 0.7, 0.4);
-    const int segments = 1 + static_cast<int>(std::fabs(std::fmod(angular_velocity, 2 * std::numbers::pi)) / 0.1);
-    glBegin(GL_LINE_STRIP);
-    for (int i = 0; i <= segments; ++i) {
-        const double f = static_cast<double>(i) / segments;
-        const double a = angle + angular_velocity * f;
-        const double radius = 0.19 + 0.02 * angular_velocity / (2 * std::numbers::pi) * f;
-        vertex(position + Vector2(std::cos(a), std::sin(a)) * radius);
-    }
-    vertex(position);
-    glEnd();
-}

@@ -1,25 +1,21 @@
 #include "geometry/polygon.hpp"
 
-#include <GL/gl.h>
-
 #include <cassert>
 #include <cmath>
 #include <iterator>
 #include <numbers>
 #include <utility>
 
-#include "storage/log.hpp"
 #include "geometry/polygon_faults.hpp"
 #include "geometry/segment.hpp"
 #include "storage/base_storage.hpp"
 #include "storage/invariant.hpp"
+#include "storage/log.hpp"
 
 namespace {
 
 constexpr std::size_t point_record_bytes = 16;
 constexpr std::size_t edge_record_bytes = 8;
-
-void vertex(const Vector2& p) { glVertex2d(p.x, p.y); }
 
 }  // namespace
 
@@ -162,71 +158,6 @@ bool Polygon::sanity_check(std::string& message, Vector2& where) const
         return false;
     }
     return true;
-}
-
-void Polygon::draw() const { draw_polygon(style, *this, 1.0); }
-
-void Polygon::draw_outline(bool detailed) const
-{
-    glPushAttrib(GL_ENABLE_BIT | GL_LINE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT);
-    glEnable(GL_LINE_SMOOTH);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glEnable(GL_LINE_STIPPLE);
-    glLineStipple(3, 0x7373);
-
-    glBegin(GL_LINES);
-    for (const auto& [start, end] : edges) {
-        vertex(to_world(points[start]));
-        vertex(to_world(points[end]));
-    }
-    glEnd();
-
-    if (detailed) {
-        glBegin(GL_LINES);
-        for (const auto& [start, end] : edges) {
-            Vector2 a = to_world(points[start]);
-            Vector2 b = to_world(points[end]);
-            vertex(a);
-            vertex(b);
-            Vector2 d = b - a;
-            double length = d.length();
-            if (length == 0.0)
-                continue;
-            Vector2 u = d / length;
-            Vector2 n(-u.y, u.x);
-            // Short edges get a head in proportion, so it never overshoots the edge.
-            double back = length > 0.2 ? 0.1 : length * 0.5;
-            double side = length > 0.2 ? 0.05 : length * 0.25;
-            vertex(b);
-            vertex(b - u * back + n * side);
-            vertex(b);
-            vertex(b - u * back - n * side);
-        }
-        glEnd();
-
-        glBegin(GL_LINES);
-        vertex(position);
-        vertex(position + Vector2(0.2, 0.0));
-        glEnd();
-
-        // Whole turns add nothing to the picture but would add segments.
-        double shown = std::fmod(angle, 2.0 * std::numbers::pi);
-        int segments = 1 + static_cast<int>(std::fabs(shown) / 0.1);
-        glBegin(GL_LINE_STRIP);
-        for (int i = 0; i <= segments; ++i) {
-            double a = shown * i / segments;
-            vertex(position + Vector2(std::cos(a), std::sin(a)) * 0.17);
-        }
-        glEnd();
-
-        glColor3d(0.8, 0.6, 0.6);
-        glBegin(GL_LINES);
-        vertex(position);
-        vertex(position + Vector2(rotation.m00, rotation.m10) * 0.2);
-        glEnd();
-    }
-    glPopAttrib();
 }
 
 void Polygon::compute_bbox()

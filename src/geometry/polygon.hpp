@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "geometry/polygon_style.hpp"
 #include "geometry/vector2.hpp"
-#include "render/polygon_style.hpp"
 #include "storage/base_storable.hpp"
 
 // 2x2 matrix kept column by column: (m00, m10) is where the local x axis
@@ -59,6 +59,8 @@ public:
     // Moves the local origin to v (local) without moving the world shape.
     virtual void shift_origin(const Vector2& v);
     virtual bool sanity_check(std::string& message, Vector2& where) const;
+    // Drawing is defined with the rest of the drawing (render/shape_drawing.cpp):
+    // geometry itself never draws, and steps without a window.
     virtual void draw() const;
     // Editor view; the caller sets the colour.
     virtual void draw_outline(bool detailed) const;

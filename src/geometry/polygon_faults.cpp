@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "geometry/physics_polygon.hpp"
+#include "geometry/plausible.hpp"
 #include "geometry/polygon.hpp"
 #include "storage/base_storage.hpp"
 

@@ -3,9 +3,9 @@
 #include <utility>
 #include <vector>
 
-#include "storage/log.hpp"
 #include "geometry/physics_polygon.hpp"
 #include "storage/invariant.hpp"
+#include "storage/log.hpp"
 
 namespace {
 

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "geometry/segment.hpp"
-#include "render/gl.hpp"
 
 namespace {
 
@@ -102,12 +101,6 @@ void world_box(Polygon& polygon, Vector2& lo, Vector2& hi)
 }
 
 }  // namespace
-
-void StaticPolygon::draw_outline(bool detailed) const
-{
-    glColor3d(0.8, 0.8, 0.9);
-    Polygon::draw_outline(detailed);
-}
 
 void StaticPolygon::add_contact(PhysicsPolygon& body, double&, const Vector2& point, const Vector2& normal)
 {

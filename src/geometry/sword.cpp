@@ -4,9 +4,10 @@
 #include <string>
 #include <utility>
 
-#include "storage/log.hpp"
+#include "geometry/plausible.hpp"
 #include "geometry/view.hpp"
 #include "storage/base_storage.hpp"
+#include "storage/log.hpp"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <SDL/SDL.h>
 
+#include "geometry/sword_style.hpp"
 #include "geometry/vector2.hpp"
-#include "render/sword_style.hpp"
 #include "storage/base_storable.hpp"
 
 struct TrailEntry {

@@ -3,10 +3,10 @@
 #include <cmath>
 #include <numbers>
 
-#include "render/random.hpp"
 #include "menu/menu_world.hpp"
 #include "menu/string_item.hpp"
 #include "render/gl.hpp"
+#include "render/random.hpp"
 #include "render/texture_manager.hpp"
 
 std::uint32_t get_menu_texture(const std::string& path, double& aspect)

@@ -4,11 +4,11 @@
 #include <cmath>
 #include <numbers>
 
-#include "render/random.hpp"
 #include "menu/image_item.hpp"
 #include "menu/menu_world.hpp"
 #include "progress/player_info.hpp"
 #include "render/gl.hpp"
+#include "render/random.hpp"
 
 LockableStringItem::LockableStringItem(std::string text_, std::string unlock_key_, double text_height_,
                                        Vector2 position_)

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "storage/log.hpp"
 #include "geometry/view.hpp"
 #include "menu/pointer_marker.hpp"
 #include "sound/audio.hpp"
 #include "storage/invariant.hpp"
+#include "storage/log.hpp"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <memory>
 #include <vector>
 
-#include "world/base_world.hpp"
 #include "menu/base_menu_item.hpp"
 #include "menu/string_item.hpp"
+#include "world/base_world.hpp"
 
 // Every menu of the game: items over an optional screen kept underneath (a
 // paused game, a playback, the editor). It can fade out to a one-line hint

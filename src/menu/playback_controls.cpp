@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "storage/log.hpp"
 #include "menu/menu_world.hpp"
 #include "render/gl.hpp"
 #include "storage/invariant.hpp"
+#include "storage/log.hpp"
 #include "world/playback_world.hpp"
 
 namespace {

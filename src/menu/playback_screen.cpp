@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "storage/log.hpp"
 #include "menu/buttons.hpp"
 #include "menu/menu_world.hpp"
 #include "menu/playback_controls.hpp"
@@ -11,6 +10,7 @@
 #include "render/files.hpp"
 #include "render/notice.hpp"
 #include "storage/invariant.hpp"
+#include "storage/log.hpp"
 #include "world/playback_world.hpp"
 
 std::string recording_title(const std::string& path)

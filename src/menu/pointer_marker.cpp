@@ -2,8 +2,8 @@
 
 #include <deque>
 
-#include "render/random.hpp"
 #include "render/gl.hpp"
+#include "render/random.hpp"
 
 namespace {
 

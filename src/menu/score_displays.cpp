@@ -4,8 +4,8 @@
 #include "menu/screens.hpp"
 #include "progress/high_score_table.hpp"
 #include "progress/player_info.hpp"
-#include "world/time_text.hpp"
 #include "render/files.hpp"
+#include "world/time_text.hpp"
 
 namespace {
 

@@ -4,7 +4,6 @@
 #include <fstream>
 #include <memory>
 
-#include "storage/log.hpp"
 #include "menu/buttons.hpp"
 #include "menu/menu_world.hpp"
 #include "menu/score_displays.hpp"
@@ -15,17 +14,16 @@
 #include "progress/high_score_table.hpp"
 #include "progress/player_info.hpp"
 #include "progress/save_results.hpp"
-#include "world/time_text.hpp"
 #include "render/files.hpp"
 #include "render/notice.hpp"
 #include "storage/game_folders.hpp"
 #include "storage/invariant.hpp"
 #include "storage/level_files.hpp"
+#include "storage/log.hpp"
 #include "world/playback_world.hpp"
 #include "world/recording_world.hpp"
+#include "world/time_text.hpp"
 #include "world/world.hpp"
-
-PlaytestBackup playtest_backup;
 
 namespace {
 

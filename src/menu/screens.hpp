@@ -4,9 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "editor/edit_history.hpp"
 #include "menu/string_item.hpp"
-#include "storage/memory_storage.hpp"
 
 class MenuWorld;
 
@@ -57,7 +55,9 @@ void add_answer(MenuWorld& menu, const std::string& text, double y, std::functio
 void show_question(std::unique_ptr<MenuWorld> menu);
 bool back_from_question();
 
-// The editor's screens around a level's file.
+// The editor's screens around a level's file. The editor sits above the
+// menus and defines these (src/editor/editor_screens.cpp), so that the level
+// list and the opening menu can reach it without including it.
 // Asks the name of a new level, over the level list; the editor opens on it
 // once the name is one no level has.
 void build_new_level_menu();
@@ -72,13 +72,3 @@ bool edit_level(const std::string& path);
 // An editor with unsaved changes (current, under menus, or waiting for a
 // playtest to end) writes its recovery copy; for the game's exit.
 void write_editor_recovery();
-
-// The edited level as it was when a playtest began, so that "Edit" can bring
-// it back unchanged, and the file it came from.
-struct PlaytestBackup {
-    std::unique_ptr<MemoryStorage> level;
-    std::string file_name;
-    // The editor's undo history goes back with the level.
-    EditHistory history;
-};
-extern PlaytestBackup playtest_backup;

@@ -1,7 +1,7 @@
 #include "menu/scroll_gizmo.hpp"
 
-#include "storage/log.hpp"
 #include "menu/menu_world.hpp"
+#include "storage/log.hpp"
 #include "world/world.hpp"
 
 namespace {

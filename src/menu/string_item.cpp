@@ -4,10 +4,10 @@
 #include <cmath>
 #include <vector>
 
-#include "render/random.hpp"
 #include "menu/menu_world.hpp"
 #include "render/dark_band.hpp"
 #include "render/gl.hpp"
+#include "render/random.hpp"
 
 namespace {
 

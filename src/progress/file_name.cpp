@@ -5,8 +5,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "storage/log.hpp"
 #include "storage/game_folders.hpp"
+#include "storage/log.hpp"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include "progress/high_score_table.hpp"
 
-#include "storage/log.hpp"
 #include "progress/file_name.hpp"
-#include "world/time_text.hpp"
 #include "storage/file_storage.hpp"
+#include "storage/log.hpp"
 #include "world/level_timer.hpp"
+#include "world/time_text.hpp"
 
 namespace {
 

@@ -4,13 +4,13 @@
 #include <fstream>
 #include <memory>
 
-#include "storage/log.hpp"
 #include "progress/file_name.hpp"
-#include "world/time_text.hpp"
 #include "storage/file_storage.hpp"
 #include "storage/game_folders.hpp"
+#include "storage/log.hpp"
 #include "world/level_list.hpp"
 #include "world/level_timer.hpp"
+#include "world/time_text.hpp"
 
 std::string current_player_name = "Player";
 

@@ -1,7 +1,7 @@
 #include "render/gl_errors.hpp"
 
-#include "storage/log.hpp"
 #include "render/gl.hpp"
+#include "storage/log.hpp"
 
 void gl_errors(const char* label)
 {

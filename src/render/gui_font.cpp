@@ -1,7 +1,7 @@
 #include "render/gui_font.hpp"
 
-#include "storage/log.hpp"
 #include "render/gl.hpp"
+#include "storage/log.hpp"
 
 GuiFont::GuiFont(const std::string& file_name)
 {

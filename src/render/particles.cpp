@@ -1,10 +1,10 @@
 #include "render/particles.hpp"
 
-#include "storage/log.hpp"
 #include "geometry/view.hpp"
 #include "render/gl.hpp"
 #include "render/texture_manager.hpp"
 #include "storage/base_storage.hpp"
+#include "storage/log.hpp"
 
 namespace {
 

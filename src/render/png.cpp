@@ -9,8 +9,8 @@
 
 #include <png.h>
 
-#include "storage/log.hpp"
 #include "storage/invariant.hpp"
+#include "storage/log.hpp"
 
 namespace {
 

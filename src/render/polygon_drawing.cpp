@@ -1,13 +1,14 @@
+#include "render/polygon_drawing.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <utility>
 #include <vector>
 
-#include "geometry/polygon.hpp"
+#include "render/files.hpp"
 #include "render/gl.hpp"
 #include "render/gl_context.hpp"
-#include "render/polygon_style.hpp"
 #include "render/texture_manager.hpp"
 
 namespace {
@@ -339,6 +340,16 @@ void fill_covered(const PolygonStyle& style, const Polygon& polygon, const Cover
 }
 
 }  // namespace
+
+std::vector<std::string> every_style_picture()
+{
+    std::vector<std::string> pictures;
+    for (const std::string& name : list_directory("styles/polygon"))
+        if (!name.starts_with('.'))
+            for (const char* picture : {"main.png", "edge.png", "cut.png", "light.png"})
+                pictures.push_back(polygon_style_folder(name) + picture);
+    return pictures;
+}
 
 void fetch_style_textures(const PolygonStyle& style)
 {

@@ -7,10 +7,10 @@
 #include <map>
 #include <new>
 
-#include "storage/log.hpp"
 #include "render/gl.hpp"
 #include "render/gl_context.hpp"
 #include "storage/game_folders.hpp"
+#include "storage/log.hpp"
 
 static_assert(sizeof(GLfloat) == sizeof(float) && sizeof(GLshort) == sizeof(std::int16_t));
 static_assert(sizeof(GLuint) == sizeof(unsigned int));

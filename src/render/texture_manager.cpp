@@ -6,13 +6,13 @@
 #include <type_traits>
 #include <vector>
 
-#include "storage/log.hpp"
 #include "render/gl.hpp"
 #include "render/gl_context.hpp"
 #include "render/gl_errors.hpp"
 #include "render/png.hpp"
 #include "storage/game_folders.hpp"
 #include "storage/invariant.hpp"
+#include "storage/log.hpp"
 
 static_assert(std::is_same_v<GLuint, std::uint32_t> && std::is_same_v<GLint, std::int32_t>);
 

@@ -8,9 +8,9 @@
 
 #include <SDL/SDL.h>
 
-#include "storage/log.hpp"
 #include "sound/sound_settings.hpp"
 #include "storage/game_folders.hpp"
+#include "storage/log.hpp"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "storage/log.hpp"
 #include "storage/event_record.hpp"
+#include "storage/log.hpp"
 
 BaseStorage::~BaseStorage() = default;
 
@@ -44,12 +44,6 @@ void BaseStorage::write(const SDL_Event& event)
 void BaseStorage::write(double value)
 {
     write_raw(&value, sizeof value);
-}
-
-void BaseStorage::write(const Vector2& value)
-{
-    write(value.x);
-    write(value.y);
 }
 
 bool BaseStorage::read(bool& value)
@@ -117,11 +111,6 @@ bool BaseStorage::read(double& value)
     const bool ok = read_raw(&d, sizeof d);
     value = d;
     return ok;
-}
-
-bool BaseStorage::read(Vector2& value)
-{
-    return read(value.x) && read(value.y);
 }
 
 void BaseStorage::truncate() {}

@@ -1,11 +1,18 @@
 #pragma once
 
+#include <concepts>
 #include <cstddef>
 #include <string>
 
 #include <SDL/SDL.h>
 
-#include "geometry/vector2.hpp"
+// A point as files hold it: x, then y, as two doubles. Storage knows no more
+// of the game's geometry than that.
+template <typename P>
+concept StoredPoint = requires(P p) {
+    { p.x } -> std::same_as<double&>;
+    { p.y } -> std::same_as<double&>;
+};
 
 // Every data file starts with this number; on disk the bytes are ED 55 5E 0B.
 constexpr unsigned int storage_magic = 0x0B5E55EDu;
@@ -36,7 +43,12 @@ public:
     virtual void write(const std::string& value);
     virtual void write(const SDL_Event& event);
     virtual void write(double value);
-    virtual void write(const Vector2& value);
+    template <StoredPoint P>
+    void write(const P& point)
+    {
+        write(point.x);
+        write(point.y);
+    }
 
     virtual bool read_raw(void* data, std::size_t size) = 0;
     virtual bool read(bool& value);
@@ -45,7 +57,11 @@ public:
     virtual bool read(std::string& value);
     virtual bool read(SDL_Event& event);
     virtual bool read(double& value);
-    virtual bool read(Vector2& value);
+    template <StoredPoint P>
+    bool read(P& point)
+    {
+        return read(point.x) && read(point.y);
+    }
 
     virtual void rewind() = 0;
     virtual void truncate();
@@ -93,13 +109,6 @@ private:
     std::string refusal_;
     std::string write_failure_;
 };
-
-// Whether a stored number can be a position, speed or amount of the game.
-// NaN, infinities and numbers so large that the game's arithmetic would
-// overflow them are signs of a damaged file.
-constexpr double max_stored_magnitude = 1e9;
-inline bool plausible(double v) { return v > -max_stored_magnitude && v < max_stored_magnitude; }
-inline bool plausible(const Vector2& v) { return plausible(v.x) && plausible(v.y); }
 
 // Moves the rest of `from` to `to`, one byte at a time, until a read fails.
 void copy_rest(BaseStorage& from, BaseStorage& to);

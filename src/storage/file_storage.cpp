@@ -7,9 +7,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "storage/log.hpp"
 #include "storage/game_folders.hpp"
 #include "storage/invariant.hpp"
+#include "storage/log.hpp"
 
 InFileStorage::InFileStorage(const std::string& file_name, bool tolerant) : file_name_(game_path(file_name))
 {

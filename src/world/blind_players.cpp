@@ -8,8 +8,8 @@
 #include <numbers>
 #include <sstream>
 
-#include "storage/log.hpp"
 #include "geometry/sword.hpp"
+#include "storage/log.hpp"
 #include "world/step_bench.hpp"
 #include "world/world.hpp"
 

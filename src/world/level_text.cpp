@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "geometry/plausible.hpp"
 #include "geometry/polygon_faults.hpp"
 #include "storage/memory_storage.hpp"
 #include "world/world.hpp"

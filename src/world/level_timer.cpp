@@ -3,11 +3,12 @@
 #include <cmath>
 #include <numbers>
 
-#include "render/random.hpp"
+#include "geometry/plausible.hpp"
 #include "geometry/view.hpp"
-#include "world/time_text.hpp"
 #include "render/gl.hpp"
+#include "render/random.hpp"
 #include "storage/base_storage.hpp"
+#include "world/time_text.hpp"
 #include "world/world_hooks.hpp"
 
 LevelTimer::LevelTimer() : font("time.txf"), phase(random_unit() * 2 * std::numbers::pi) {}

@@ -5,11 +5,11 @@
 #include <cstring>
 #include <fstream>
 
-#include "storage/log.hpp"
 #include "sound/audio.hpp"
 #include "storage/file_storage.hpp"
 #include "storage/game_folders.hpp"
 #include "storage/invariant.hpp"
+#include "storage/log.hpp"
 #include "world/recording_world.hpp"
 
 namespace {

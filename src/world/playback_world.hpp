@@ -7,8 +7,8 @@
 
 #include <SDL/SDL.h>
 
-#include "world/frame_limits.hpp"
 #include "storage/memory_storage.hpp"
+#include "world/frame_limits.hpp"
 #include "world/world.hpp"
 
 // Frame times a recording can hold: the frame loop's, and a take-over at up to

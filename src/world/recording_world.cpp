@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "storage/log.hpp"
 #include "storage/file_storage.hpp"
 #include "storage/invariant.hpp"
+#include "storage/log.hpp"
 
 RecordingWorld::RecordingWorld(const std::string& level_file, const std::string& recording_name)
     : RecordingWorld(InFileStorage(level_file, false), level_file, recording_name)

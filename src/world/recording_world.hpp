@@ -52,6 +52,10 @@ void write_recording_start(BaseStorage& to, const std::string& level_name, BaseS
 // One frame as a recording holds it: its milliseconds, then its input events.
 void write_frame(BaseStorage& to, unsigned int ms, const std::vector<SDL_Event>& events);
 
+// Every game the player plays is recorded here; results keep a copy under
+// "recordings/".
+constexpr const char* game_recording = "world.rec";
+
 // A new RecordingWorld of a level file. Null, with one line on the error
 // stream naming the file and the reason, when the level cannot be played.
 std::unique_ptr<RecordingWorld> start_recording(const std::string& level_file, const std::string& recording_file);

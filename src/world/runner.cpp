@@ -6,13 +6,13 @@
 #include <sstream>
 #include <string_view>
 
-#include "storage/log.hpp"
-#include "world/frame_limits.hpp"
 #include "geometry/view.hpp"
-#include "world/time_text.hpp"
+#include "storage/log.hpp"
 #include "storage/memory_storage.hpp"
+#include "world/frame_limits.hpp"
 #include "world/playback_world.hpp"
 #include "world/recording_world.hpp"
+#include "world/time_text.hpp"
 #include "world/world.hpp"
 
 namespace {

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <sstream>
 
+#include "geometry/plausible.hpp"
 #include "storage/base_storage.hpp"
 
 std::string time_text(double t)

@@ -1,10 +1,11 @@
 #include "world/world.hpp"
 
-#include "storage/log.hpp"
+#include "geometry/plausible.hpp"
 #include "render/gl.hpp"
-#include "render/sword_style.hpp"
+#include "render/sword_drawing.hpp"
 #include "storage/base_storage.hpp"
 #include "storage/file_storage.hpp"
+#include "storage/log.hpp"
 
 bool playtesting = false;
 

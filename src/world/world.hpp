@@ -4,8 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "world/base_world.hpp"
-#include "world/base_editable.hpp"
 #include "geometry/goal_polygon.hpp"
 #include "geometry/physics_polygon.hpp"
 #include "geometry/static_polygon.hpp"
@@ -13,6 +11,8 @@
 #include "geometry/view.hpp"
 #include "render/particles.hpp"
 #include "storage/base_storable.hpp"
+#include "world/base_editable.hpp"
+#include "world/base_world.hpp"
 #include "world/level_timer.hpp"
 #include "world/step_report.hpp"
 #include "world/world_hooks.hpp"

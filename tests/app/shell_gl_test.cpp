@@ -2,10 +2,10 @@
 
 #include <vector>
 
-#include "world/base_world.hpp"
 #include "app/shell.hpp"
 #include "render/gl.hpp"
 #include "support/gl_fixture.hpp"
+#include "world/base_world.hpp"
 
 namespace {
 

@@ -6,12 +6,12 @@
 #include <gtest/gtest.h>
 #include <SDL/SDL.h>
 
-#include "world/base_world.hpp"
 #include "progress/player_info.hpp"
 #include "render/notice.hpp"
 #include "support/log_capture.hpp"
 #include "support/test_support.hpp"
 #include "support/txf_builder.hpp"
+#include "world/base_world.hpp"
 
 inline SDL_Event event_of(Uint8 type)
 {

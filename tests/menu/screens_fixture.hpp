@@ -4,6 +4,7 @@
 #include <fstream>
 #include <string>
 
+#include "editor/playtest.hpp"
 #include "menu/menu_fixture.hpp"
 #include "menu/menu_world.hpp"
 #include "menu/screens.hpp"

@@ -4,8 +4,8 @@
 #include "menu/playback_controls.hpp"
 #include "menu/screens_fixture.hpp"
 #include "menu/string_list_item.hpp"
-#include "world/time_text.hpp"
 #include "world/playback_world.hpp"
+#include "world/time_text.hpp"
 
 namespace {
 

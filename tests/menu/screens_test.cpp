@@ -5,12 +5,12 @@
 #include "menu/score_displays.hpp"
 #include "menu/screens_fixture.hpp"
 #include "menu/string_list_item.hpp"
-#include "support/log_capture.hpp"
 #include "progress/file_name.hpp"
 #include "progress/player_info.hpp"
-#include "world/time_text.hpp"
+#include "support/log_capture.hpp"
 #include "world/playback_world.hpp"
 #include "world/recording_world.hpp"
+#include "world/time_text.hpp"
 
 namespace {
 

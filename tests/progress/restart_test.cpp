@@ -2,11 +2,11 @@
 
 #include <filesystem>
 
-#include "world/base_world.hpp"
 #include "progress/high_score_table.hpp"
 #include "progress/player_info.hpp"
 #include "support/log_capture.hpp"
 #include "support/test_support.hpp"
+#include "world/base_world.hpp"
 #include "world/level_text.hpp"
 #include "world/recording_helpers.hpp"
 #include "world/runner.hpp"

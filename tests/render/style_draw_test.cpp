@@ -17,7 +17,8 @@
 #include "render/frame.hpp"
 #include "render/gl.hpp"
 #include "render/png.hpp"
-#include "render/sword_style.hpp"
+#include "render/polygon_drawing.hpp"
+#include "render/sword_drawing.hpp"
 #include "support/gl_fixture.hpp"
 #include "support/log_capture.hpp"
 

@@ -3,9 +3,9 @@
 #include <csignal>
 #include <string>
 
-#include "storage/log.hpp"
 #include "storage/file_storage.hpp"
 #include "storage/invariant.hpp"
+#include "storage/log.hpp"
 
 // These run in every build, the release one included: there a plain assert
 // would be compiled out and the broken invariant would go on unnoticed.

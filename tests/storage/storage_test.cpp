@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "geometry/vector2.hpp"
 #include "storage/event_record.hpp"
 #include "storage/file_storage.hpp"
 #include "storage/memory_storage.hpp"

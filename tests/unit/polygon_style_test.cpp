@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "render/polygon_style.hpp"
+#include "geometry/polygon_style.hpp"
 #include "support/log_capture.hpp"
 #include "support/test_support.hpp"
 

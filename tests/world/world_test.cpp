@@ -4,12 +4,12 @@
 
 #include "progress/file_name.hpp"
 #include "progress/player_info.hpp"
-#include "world/time_text.hpp"
 #include "storage/file_storage.hpp"
 #include "storage/memory_storage.hpp"
 #include "support/log_capture.hpp"
 #include "support/shapes.hpp"
 #include "support/test_support.hpp"
+#include "world/time_text.hpp"
 #include "world/world.hpp"
 
 namespace {

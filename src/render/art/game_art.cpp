@@ -3,11 +3,11 @@
 #include <filesystem>
 #include <system_error>
 
-#include "storage/log.hpp"
 #include "render/art/icons.hpp"
 #include "render/art/materials.hpp"
 #include "render/art/sword_art.hpp"
 #include "render/png.hpp"
+#include "storage/log.hpp"
 
 std::vector<ArtFile> draw_game_art()
 {

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <system_error>
 
-#include "storage/log.hpp"
 #include "render/art/shapes.hpp"
 #include "render/png.hpp"
+#include "storage/log.hpp"
 
 namespace {
 

@@ -1,19 +1,13 @@
-#include "render/polygon_style.hpp"
+#include "geometry/polygon_style.hpp"
 
 #include <cmath>
 #include <fstream>
 #include <utility>
 
-#include "storage/log.hpp"
-#include "render/files.hpp"
 #include "storage/game_folders.hpp"
+#include "storage/log.hpp"
 
 namespace {
-
-std::string style_folder(const std::string& name)
-{
-    return "styles/polygon/" + name + "/";
-}
 
 struct StyleNumbers {
     double edge_width = 0.0;
@@ -46,26 +40,21 @@ double wrap_shift(double shift)
 
 }  // namespace
 
-std::vector<std::string> every_style_picture()
+std::string polygon_style_folder(const std::string& name)
 {
-    std::vector<std::string> pictures;
-    for (const std::string& name : list_directory("styles/polygon"))
-        if (!name.starts_with('.'))
-            for (const char* picture : {"main.png", "edge.png", "cut.png", "light.png"})
-                pictures.push_back(style_folder(name) + picture);
-    return pictures;
+    return "styles/polygon/" + name + "/";
 }
 
-PolygonStyle::PolygonStyle(std::string style_name) : name(std::move(style_name)), folder(style_folder(name)) {}
+PolygonStyle::PolygonStyle(std::string style_name) : name(std::move(style_name)), folder(polygon_style_folder(name)) {}
 
 void PolygonStyle::load_style(const std::string& style_name)
 {
     name = style_name;
-    folder = style_folder(style_name);
+    folder = polygon_style_folder(style_name);
     StyleNumbers numbers;
     bool read = read_info(folder, numbers);
     if (!read && style_name != "default") {
-        folder = style_folder("default");
+        folder = polygon_style_folder("default");
         read = read_info(folder, numbers);
     }
     if (read) {

@@ -4,8 +4,6 @@
 #include <string>
 #include <vector>
 
-class Polygon;
-
 // How a polygon looks: an interior picture that repeats and may slide, a band
 // picture along ordinary edges and another along cut edges, and a light band
 // inside the outline whose picture depends on the world direction an edge
@@ -14,8 +12,9 @@ class Polygon;
 //
 // Loading reads only the info file, so levels load and the world steps without
 // a GL context. The texture names, and the edge scale that needs the edge
-// picture's aspect, are fetched through the texture cache on the first draw
-// after each load; they are mutable because drawing sees a const polygon.
+// picture's aspect, are left for the drawing (render/polygon_drawing.hpp) to
+// fetch on the first draw after each load; they are mutable because drawing
+// sees a const polygon.
 struct PolygonStyle {
     // Filled by Polygon::trace_loops: the closed outlines, as point indices.
     std::vector<std::vector<int>> loops;
@@ -47,18 +46,5 @@ struct PolygonStyle {
     void animate_style(double dt);
 };
 
-// The texture names and edge scale of the style's folder; needs a GL context.
-void fetch_style_textures(const PolygonStyle& style);
-
-// The picture files of every style folder there is, as fetch_style_textures
-// asks for them.
-std::vector<std::string> every_style_picture();
-
-// Fills the polygon with stencil counting (holes and concave outlines need no
-// triangulation), then draws the edge bands and the light band. With lean
-// drawing an outline that does not cross itself fills directly through its
-// fan or its triangles, and an opaque interior is written without blending:
-// the same pixels, fewer written. alpha is
-// multiplied into every colour. Needs a GL context with stencil and depth
-// buffers; defined in polygon_drawing.cpp.
-void draw_polygon(const PolygonStyle& style, const Polygon& polygon, double alpha);
+// Where a style's numbers and pictures are kept: "styles/polygon/NAME/".
+std::string polygon_style_folder(const std::string& name);

@@ -1,4 +1,4 @@
-#include "render/sword_style.hpp"
+#include "render/sword_drawing.hpp"
 
 #include <algorithm>
 #include <fstream>

@@ -2,11 +2,10 @@
 
 #include <cstdint>
 
-class Sword;
-
 // How the sword and its trail look: "styles/sword/default/" holds "sword.png",
 // "tail.png" and "info" (blade size, head width A, head width B, middle width,
-// end width, break point, full speed, alpha speed).
+// end width, break point, full speed, alpha speed). The sword carries it; the
+// drawing (render/sword_drawing.hpp) fills it in.
 struct SwordStyle {
     std::uint32_t blade_texture = 0;
     std::uint32_t tail_texture = 0;
@@ -21,12 +20,3 @@ struct SwordStyle {
     double alpha_speed = 0.0;     // speed for an opaque trail; 0 or less: always opaque
     bool loaded = false;
 };
-
-// Fetches the pictures through the texture cache (needs a GL context), then
-// reads the info numbers in order; those that cannot be read keep the values
-// above, silently.
-SwordStyle load_sword_style();
-
-// Draws the trail (when it has more than 2 entries) and the blade. Loads the
-// style on its first call, so that swords are made and stepped without GL.
-void draw_sword(SwordStyle& style, const Sword& sword);

@@ -2,8 +2,8 @@
 #include <string>
 #include <vector>
 
-#include "storage/log.hpp"
 #include "editor/edit_world.hpp"
+#include "editor/playtest.hpp"
 #include "menu/buttons.hpp"
 #include "menu/menu_world.hpp"
 #include "menu/screens.hpp"
@@ -11,6 +11,7 @@
 #include "render/files.hpp"
 #include "render/notice.hpp"
 #include "storage/file_storage.hpp"
+#include "storage/log.hpp"
 #include "world/world.hpp"
 
 namespace {
