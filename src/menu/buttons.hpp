@@ -81,6 +81,8 @@ public:
 };
 
 // Ends a playtest: the level goes back to the editor as it was before it.
+// This button and the next are the editor's, which sits above the menus and
+// defines them (src/editor/playtest.cpp).
 class EditButton : public StringItem {
 public:
     EditButton();

@@ -5,7 +5,8 @@
 #include <SDL/SDL.h>
 
 // Something the level editor can stack and edit: the level itself at the
-// bottom, adaptors for the thing being worked on above it.
+// bottom, adaptors for the thing being worked on above it. It lives with the
+// level, which is one; the editor above defines the level's side of it.
 class BaseEditable {
 public:
     virtual ~BaseEditable() = default;

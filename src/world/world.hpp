@@ -40,8 +40,9 @@ public:
     bool load(BaseStorage& storage) override;
     bool loaded() const { return loaded_; }
 
-    // Level-wide editing, defined with the editor (src/editor/world_edit.cpp): the cursor, the hover selection,
-    // new and deleted polygons, the level's menus.
+    // Level-wide editing, defined with the editor (src/editor/world_edit.cpp):
+    // the cursor, the hover selection, new and deleted polygons, the level's
+    // menus.
     bool handle_lower_event(const SDL_Event& event, double& dt) override;
     bool handle_top_event(const SDL_Event& event, double& dt, BaseEditable*& next) override;
     void edit_update(double& dt, bool& is_top) override;
