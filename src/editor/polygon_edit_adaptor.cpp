@@ -13,6 +13,7 @@
 #include "geometry/polygon_faults.hpp"
 #include "menu/pointer_marker.hpp"
 #include "render/gl.hpp"
+#include "render/vertex.hpp"
 #include "storage/base_storage.hpp"
 #include "storage/invariant.hpp"
 
@@ -33,8 +34,6 @@ Vector2 direction_of(double a)
 {
     return Vector2(std::cos(a), std::sin(a));
 }
-
-void vertex(const Vector2& p) { glVertex2d(p.x, p.y); }
 
 // The editor's own words for where the game's loader would refuse the body,
 // or null; body_fault names the rest.

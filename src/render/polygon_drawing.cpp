@@ -10,6 +10,7 @@
 #include "render/gl.hpp"
 #include "render/gl_context.hpp"
 #include "render/texture_manager.hpp"
+#include "render/vertex.hpp"
 
 namespace {
 
@@ -18,8 +19,6 @@ struct BandVertex {
     double x, y, z;
     double s, t;
 };
-
-void vertex(const Vector2& p) { glVertex2d(p.x, p.y); }
 
 // An outline or edge left stale by an edit may name points that are gone.
 bool names_point(int index, const std::vector<Vector2>& points)

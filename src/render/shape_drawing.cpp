@@ -11,12 +11,7 @@
 #include "geometry/static_polygon.hpp"
 #include "render/gl.hpp"
 #include "render/polygon_drawing.hpp"
-
-namespace {
-
-void vertex(const Vector2& p) { glVertex2d(p.x, p.y); }
-
-}  // namespace
+#include "render/vertex.hpp"
 
 void Polygon::draw() const { draw_polygon(style, *this, 1.0); }
 

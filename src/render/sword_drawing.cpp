@@ -7,13 +7,8 @@
 #include "geometry/sword.hpp"
 #include "render/gl.hpp"
 #include "render/texture_manager.hpp"
+#include "render/vertex.hpp"
 #include "storage/game_folders.hpp"
-
-namespace {
-
-void vertex(const Vector2& p) { glVertex2d(p.x, p.y); }
-
-}  // namespace
 
 SwordStyle load_sword_style()
 {
