@@ -33,12 +33,8 @@ bool erase_from(std::vector<P>& list, const Polygon* target, Sword& sword)
     for (auto it = list.begin(); it != list.end(); ++it) {
         if (static_cast<const Polygon*>(&*it) != target)
             continue;
-        if constexpr (std::is_same_v<P, PhysicsPolygon>) {
-            if (it->sword_inside) {
-                sword.inside_count -= 1;
-                sword.total_drag -= it->cut_drag;
-            }
-        }
+        if constexpr (std::is_same_v<P, PhysicsPolygon>)
+            sword.leave(*it);
         list.erase(it);
         return true;
     }

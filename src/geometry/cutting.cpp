@@ -181,10 +181,7 @@ void PhysicsPolygon::apply_crossing(const Intersection& isect, Sword& sword)
         // A boundary edge: the sword goes in or comes out.
         INVARIANT(isect.entering || isect.leaving);
         if (isect.leaving) {
-            if (sword_inside) {
-                sword.inside_count -= 1;
-                sword.total_drag -= cut_drag;
-            }
+            sword.leave(*this);
             sword_inside = false;
             if (sword.inside_count == 0)
                 sword.total_drag = 0.0;
@@ -260,10 +257,7 @@ void PhysicsPolygon::finish_sword_move(const Vector2& new_pos, Sword& sword)
         edges.erase(crossed);
         cut_pending = true;
     }
-    if (sword_inside) {
-        sword.inside_count -= 1;
-        sword.total_drag -= cut_drag;
-    }
+    sword.leave(*this);
     sword_inside = false;
     inside_point_count = 0;
     last_sword_pos = new_pos;

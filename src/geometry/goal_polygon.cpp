@@ -69,10 +69,7 @@ bool GoalPolygon::evaluate(std::vector<PhysicsPolygon>& bodies, Sword& sword,
     for (auto it = accepted.rbegin(); it != accepted.rend(); ++it) {
         PhysicsPolygon& body = bodies[*it];
         taken(body);
-        if (body.sword_inside) {
-            sword.inside_count -= 1;
-            sword.total_drag -= body.cut_drag;
-        }
+        sword.leave(body);
         bodies.erase(bodies.begin() + static_cast<std::ptrdiff_t>(*it));
     }
 

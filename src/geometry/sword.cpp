@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "geometry/plausible.hpp"
+#include "geometry/polygon.hpp"
 #include "geometry/view.hpp"
 #include "storage/base_storage.hpp"
 #include "storage/log.hpp"
@@ -159,4 +160,12 @@ void Sword::update(double dt)
     } else {
         direction = v;
     }
+}
+
+void Sword::leave(const Polygon& polygon)
+{
+    if (!polygon.sword_inside)
+        return;
+    inside_count -= 1;
+    total_drag -= polygon.cut_drag;
 }

@@ -8,6 +8,8 @@
 #include "geometry/vector2.hpp"
 #include "storage/base_storable.hpp"
 
+class Polygon;
+
 struct TrailEntry {
     Vector2 point;
     double age = 0.0;  // seconds
@@ -25,6 +27,10 @@ public:
     bool handle_event(const SDL_Event& event);
     // One frame, before the cut pass.
     void update(double dt);
+    // A polygon the sword is inside lets it go (the sword leaves it, or the
+    // polygon is cut open, taken or deleted): its count and its drag no longer
+    // hold the sword. Nothing when the sword is not inside it.
+    void leave(const Polygon& polygon);
 
     Vector2 position;
     Vector2 velocity;

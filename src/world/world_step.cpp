@@ -30,10 +30,7 @@ void drag_impulses(std::vector<PhysicsPolygon>& polygons, const Vector2& b, cons
 
 void remove_body(std::vector<PhysicsPolygon>& polygons, std::size_t i, Sword& sword)
 {
-    if (polygons[i].sword_inside) {
-        sword.inside_count -= 1;
-        sword.total_drag -= polygons[i].cut_drag;
-    }
+    sword.leave(polygons[i]);
     polygons.erase(polygons.begin() + static_cast<std::ptrdiff_t>(i));
 }
 
