@@ -104,3 +104,11 @@ std::string keep_damaged_file(const std::string& name)
     }
     return aside;
 }
+
+void report_damaged_file(const std::string& what, const std::string& path, const std::string& instead)
+{
+    if (const std::string aside = keep_damaged_file(path); !aside.empty())
+        log_err() << what << ' ' << path << " is damaged: " << instead << "; the file is kept as " << aside << '\n';
+    else
+        log_err() << what << ' ' << path << " is damaged: " << instead << '\n';
+}

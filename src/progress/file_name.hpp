@@ -34,3 +34,7 @@ std::string old_player_file_name(const std::string& name);
 // earlier damaged copy is there) so that the next write does not replace it.
 // Returns the new name, or "" after reporting a failure on the error stream.
 std::string keep_damaged_file(const std::string& path);
+// Keeps a damaged file aside and says so on the error stream, in one line:
+// "WHAT PATH is damaged: INSTEAD; the file is kept as ASIDE" (without the
+// last part when it could not be kept).
+void report_damaged_file(const std::string& what, const std::string& path, const std::string& instead);

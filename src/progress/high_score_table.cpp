@@ -76,11 +76,7 @@ bool HighScoreTable::load(const std::string& file_name)
             return true;
         }
     }
-    if (const std::string aside = keep_damaged_file(file_name); !aside.empty())
-        log_err() << "High score list " << file_name << " is damaged: starting with an empty table; the file is kept as "
-                  << aside << '\n';
-    else
-        log_err() << "High score list " << file_name << " is damaged: starting with an empty table" << '\n';
+    report_damaged_file("High score list", file_name, "starting with an empty table");
     return false;
 }
 

@@ -139,13 +139,8 @@ PlayerInfo& player_info(const std::string& name)
             InFileStorage in(path, false);
             loaded = player->load(in);
         }
-        if (!loaded) {
-            if (const std::string aside = keep_damaged_file(path); !aside.empty())
-                log_err() << "Player file " << path << " is damaged: using the defaults; the file is kept as " << aside
-                          << '\n';
-            else
-                log_err() << "Player file " << path << " is damaged: using the defaults" << '\n';
-        }
+        if (!loaded)
+            report_damaged_file("Player file", path, "using the defaults");
     }
     return *players.emplace(name, std::move(player)).first->second;
 }
