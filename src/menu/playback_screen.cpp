@@ -15,10 +15,7 @@
 
 std::string recording_title(const std::string& path)
 {
-    std::string title = path.substr(path.rfind('/') + 1);
-    if (title.size() >= 4 && title.ends_with(".rec"))
-        title.resize(title.size() - 4);
-    return title;
+    return file_title(path, ".rec");
 }
 
 bool build_playback_screen(const std::string& recording_path, bool perfect_mode)

@@ -1,8 +1,8 @@
 #include "menu/screens.hpp"
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
+#include <vector>
 
 #include "menu/buttons.hpp"
 #include "menu/menu_world.hpp"
@@ -20,6 +20,7 @@
 #include "storage/invariant.hpp"
 #include "storage/level_files.hpp"
 #include "storage/log.hpp"
+#include "world/level_list.hpp"
 #include "world/playback_world.hpp"
 #include "world/recording_world.hpp"
 #include "world/time_text.hpp"
@@ -116,12 +117,17 @@ StringItem menu_hint()
     return StringItem("Press Any Key for Menu", true, 0.1, Vector2(0, -0.95), 0);
 }
 
+std::string file_title(const std::string& path, const std::string& extension)
+{
+    std::string title = path.substr(path.rfind('/') + 1);
+    if (title.ends_with(extension))
+        title.resize(title.size() - extension.size());
+    return title;
+}
+
 std::string level_name(const std::string& level_path)
 {
-    std::string name = level_path.substr(level_path.rfind('/') + 1);
-    if (level_path.size() >= 4 && level_path.ends_with(".lev"))
-        name.resize(name.size() - 4);
-    return name;
+    return file_title(level_path, ".lev");
 }
 
 std::string score_key(const std::string& level_path, bool perfect_mode)
@@ -200,15 +206,14 @@ void build_level_list(bool editor_mode)
 
     if (!editor_mode) {
         // A missing list adds nothing.
-        std::ifstream level_list(game_path("levels/levels.list"));
-        if (!level_list)
+        const std::vector<std::string> shipped = read_level_list();
+        if (shipped.empty())
             log_out() << "Cannot read levels/levels.list: no shipped levels to list" << '\n';
-        std::string line;
-        while (std::getline(level_list, line)) {
+        for (const std::string& line : shipped) {
             if (line == "---")
                 continue;
             log_out() << "Level '" << line << "'" << '\n';
-            list.entries.push_back(std::make_unique<LoadLevelItem>("levels/" + line + ".lev", line, false));
+            list.entries.push_back(std::make_unique<LoadLevelItem>(level_file_name(line), line, false));
         }
     }
     for (const std::string& name : list_directory("userlevels")) {

@@ -34,6 +34,8 @@ void build_welcome_menu();
 // "Press Any Key for Menu", shown while a menu is hidden.
 StringItem menu_hint();
 
+// A file path without its folders and without a final `extension`.
+std::string file_title(const std::string& path, const std::string& extension);
 // A level file path without its folders and without a final ".lev".
 std::string level_name(const std::string& level_path);
 // What scores are kept under: "R-" + level name, "P-" in Perfect Mode.
