@@ -127,8 +127,7 @@ TEST_F(GoalEvaluate, ConsumesLastRememberedFirstAndCorrectsTheSword)
     bodies[2].sword_inside = true;
     bodies[3].sword_inside = true;
     bodies[3].cut_drag = 0.25;
-    sword.inside_count = 5;
-    sword.total_drag = 2.0;
+    sword.inside_count = 5, sword.total_drag = 2.0;
 
     EXPECT_TRUE(g.evaluate(bodies, particles, sword));
     ASSERT_EQ(bodies.size(), 1u);
@@ -179,8 +178,7 @@ TEST(GoalFade, FadesOutSlowlyBackInQuicklyAndTheTagFollows)
 {
     LogCapture log;
     GoalPolygon g = goal();
-    g.position = Vector2(3, 4);
-    g.done = true;
+    g.position = Vector2(3, 4), g.done = true;
     g.update_fade(0.25);
     EXPECT_EQ(g.fade, 0.5);
     g.update_fade(0.3);
@@ -197,11 +195,7 @@ TEST(GoalRecord, RoundTripKeepsDoneButNotTheFade)
     GoalPolygon g = goal();
     g.position = Vector2(2, -1);
     g.compute_bbox();
-    g.fade = 0.7;
-    g.target.required = true;
-    g.target.unlocks = true;
-    g.target.name = "level2";
-    g.target.flag = true;
+    g.fade = 0.7, g.target.required = true, g.target.unlocks = true, g.target.name = "level2", g.target.flag = true;
     g.target.bits = {bit(1, 0.5, 0.25, "Gold", 1), bit(0, 0, 0, "Ore", 3)};
     for (const bool done : {false, true}) {
         g.done = done;
@@ -222,11 +216,7 @@ TEST(GoalRecord, DamagedRecordsAreRefused)
     MemoryStorage huge;
     huge.write(false);
     g.Polygon::save(huge);
-    huge.write(true);
-    huge.write(false);
-    huge.write(false);
-    huge.write(std::string("x"));
-    huge.write(0xFFFFFFFFu);
+    huge.write(true), huge.write(false), huge.write(false), huge.write(std::string("x")), huge.write(0xFFFFFFFFu);
     g.target.bits[0].save(huge);
     huge.write(false);
     EXPECT_FALSE(copy.load(huge)) << "a bit count far beyond the data";

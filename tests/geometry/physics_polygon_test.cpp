@@ -17,8 +17,7 @@ PhysicsPolygon unit_body() { return body_box(-0.5, -0.5, 0.5, 0.5); }
 TEST(PhysicsPolygonMass, BodyIsRecentredOnItsCentroidWithoutMovingInTheWorld)
 {
     PhysicsPolygon body = box<PhysicsPolygon>(0, 0, 1, 1);
-    body.position = Vector2(10, 20);
-    body.last_sword_pos = Vector2(0.25, 0.75);
+    body.position = Vector2(10, 20), body.last_sword_pos = Vector2(0.25, 0.75);
     body.update_mass_properties();
     EXPECT_DOUBLE_EQ(body.mass, 100);
     EXPECT_DOUBLE_EQ(body.moment, 100.0 / 12 * (1 + 1) * 1);
@@ -29,8 +28,7 @@ TEST(PhysicsPolygonMass, BodyIsRecentredOnItsCentroidWithoutMovingInTheWorld)
 
     // A spinning body: the centroid (2, 1) turns about the old origin at 2 rad/s.
     PhysicsPolygon spinning = box<PhysicsPolygon>(1, 0, 3, 2);
-    spinning.angular_velocity = 2;
-    spinning.velocity = Vector2(1, 0);
+    spinning.angular_velocity = 2, spinning.velocity = Vector2(1, 0);
     spinning.update_mass_properties();
     EXPECT_EQ(spinning.velocity, Vector2(1 - 2, 4));
 }
@@ -64,8 +62,7 @@ TEST(PhysicsPolygonMotion, ForcesAndImpulsesAreUsedUpAndFreeMotionIsExact)
     EXPECT_EQ(falling.force, Vector2());
 
     PhysicsPolygon free = unit_body();
-    free.velocity = Vector2(0.3, -0.7);
-    free.angular_velocity = 1.25;
+    free.velocity = Vector2(0.3, -0.7), free.angular_velocity = 1.25;
     Vector2 position = free.position;
     double angle = 0;
     for (int i = 0; i < 5; ++i) {
@@ -105,8 +102,7 @@ TEST(PhysicsPolygonContacts, BounceRemovalAndSlowApproach)
     // removed above 0.001 per step and kept below it.
     for (const auto& [speed, kept] : {std::pair{1.0, 0.0}, std::pair{0.05, 0.05}}) {
         PhysicsPolygon body = unit_body();
-        body.velocity = Vector2(speed, 0);
-        body.angular_velocity = -4;
+        body.velocity = Vector2(speed, 0), body.angular_velocity = -4;
         body.contacts.push_back(Contact{Vector2(0.5, -0.5), Vector2(1, 0)});
         body.integrate(0.01);
         EXPECT_EQ(body.velocity.x, kept) << speed;
@@ -147,12 +143,8 @@ TEST(PhysicsPolygonRecord, RoundTripAndAnImpossibleContactCount)
 {
     PhysicsPolygon body = body_box(0, 0, 2, 1);
     body.world_bbox_centre();  // loading computes the box the record holds
-    body.toughness = 2.5;
-    body.velocity = Vector2(1, -2);
-    body.angular_velocity = 0.75;
-    body.force = Vector2(0, -981);
-    body.item.name = "Gold";
-    body.item.amount = 0.25;
+    body.toughness = 2.5, body.velocity = Vector2(1, -2), body.angular_velocity = 0.75, body.force = Vector2(0, -981);
+    body.item.name = "Gold", body.item.amount = 0.25;
     body.contacts.push_back(Contact{Vector2(1, 2), Vector2(0, -1)});
     const std::vector<unsigned char> bytes = saved_bytes(body);
 

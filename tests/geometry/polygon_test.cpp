@@ -139,21 +139,6 @@ TEST(PolygonGeometry, NearestPoints)
     EXPECT_EQ(point, Vector2(1, 0));
 }
 
-TEST(PolygonLoops, MostRightSuccessorAndOpenChains)
-{
-    // Arriving at 1 along +x from 0.
-    std::vector<Vector2> points{{0, 0}, {1, 0}, {1, 1}, {0, 1}, {1, -1}, {2, 0}};
-    std::multimap<int, int> candidates{{1, 2}, {1, 3}};
-    EXPECT_EQ(most_right_successor(points, candidates, 0, 1)->second, 3);  // sharp left beats square left
-    candidates = {{1, 4}, {1, 0}};
-    EXPECT_EQ(most_right_successor(points, candidates, 0, 1)->second, 4);  // going back scores lowest
-    candidates = {{2, 3}};
-    EXPECT_EQ(most_right_successor(points, candidates, 0, 1), candidates.end());
-
-    LogCapture log;
-    EXPECT_EQ(traced(make_polygon({{0, 0}, {1, 0}, {1, 1}}, {{0, 1}, {1, 2}})), (Loops{{0, 1}}));
-}
-
 TEST(PolygonSanity, FirstFailingTestDecides)
 {
     std::string message;
@@ -188,13 +173,10 @@ TEST(PolygonSanity, FirstFailingTestDecides)
 TEST(PolygonStorage, RoundTripIsByteForByte)
 {
     Polygon original = figure_eight();
-    original.style_name = "wood";
-    original.last_sword_pos = Vector2(0.25, -1.5);
-    original.sword_inside = true;
+    original.style_name = "wood", original.last_sword_pos = Vector2(0.25, -1.5), original.sword_inside = true;
     original.inside_point_count = 3;
     original.rotation = {0.6, 0.8, -0.8, 0.6};
-    original.position = Vector2(10, 20);
-    original.cut_drag = 0.5;
+    original.position = Vector2(10, 20), original.cut_drag = 0.5;
 
     LogCapture log;
     Polygon copy;
@@ -218,11 +200,7 @@ TEST(PolygonStorage, ImpossibleCountsEdgesRotationsAndDragsAreRefusedWithTheirRe
 {
     LogCapture log;
     MemoryStorage huge;
-    huge.write(std::string());
-    huge.write(Vector2());
-    huge.write(false);
-    huge.write(false);
-    huge.write(0xFFFFFFF0u);
+    huge.write(std::string()), huge.write(Vector2()), huge.write(false), huge.write(false), huge.write(0xFFFFFFF0u);
     huge.write(Vector2(1, 1));
     Polygon polygon;
     EXPECT_FALSE(polygon.load(huge));

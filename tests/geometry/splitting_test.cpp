@@ -17,8 +17,7 @@ TEST(Split, SquareCutAtHalfWidthGivesTwoHalvesThatKeepItsRigidMotion)
     LogCapture log;
     StrokeDriver driver;
     driver.bodies.push_back(unit_square());
-    driver.bodies[0].velocity = Vector2(1, 0);
-    driver.bodies[0].angular_velocity = 2;
+    driver.bodies[0].velocity = Vector2(1, 0), driver.bodies[0].angular_velocity = 2;
     driver.stroke(Vector2(0.5, -1), Vector2(0.5, 2));
 
     ASSERT_EQ(driver.bodies.size(), 2u);
@@ -117,11 +116,8 @@ TEST(Split, OddEdgeSetsSplitIntoClosedPieces)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         PhysicsPolygon body;
-        body.points = c.points;
-        body.edges = c.edges;
-        body.mass = body.density * body.signed_area();
-        body.cut_pending = true;
-        body.sword_inside = c.sword_tip.has_value();
+        body.points = c.points, body.edges = c.edges, body.mass = body.density * body.signed_area();
+        body.cut_pending = true, body.sword_inside = c.sword_tip.has_value();
         body.last_sword_pos = c.sword_tip.value_or(Vector2());
         const double old_mass = body.mass;
         std::vector<PhysicsPolygon> pieces;

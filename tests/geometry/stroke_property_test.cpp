@@ -111,8 +111,7 @@ TEST(StrokeProperty, RandomStrokesKeepAreaMassAndAmount)
         // amount holds less than 1e-12 of the area.
         PhysicsPolygon body = make_body(random_outline(rng, 3 + seed % 12, convex ? 1.0 : 0.3), 1e9, 1e9);
         std::uniform_real_distribution<double> u(-1.0, 1.0);
-        body.position = Vector2(3.0 * u(rng), 3.0 * u(rng));
-        body.angle = pi * u(rng);
+        body.position = Vector2(3.0 * u(rng), 3.0 * u(rng)), body.angle = pi * u(rng);
         body.rotation = Rotation{std::cos(body.angle), std::sin(body.angle), -std::sin(body.angle), std::cos(body.angle)};
         body.toughness = 0.0;
         const Vector2 centre = body.position;
@@ -192,8 +191,7 @@ TEST(StrokeProperty, StrokesThroughCornersAndAlongEdgesNeverBreakBodies)
             // starts afresh.
             for (PhysicsPolygon& piece : driver.bodies)
                 piece.sword_inside = false;
-            driver.sword.inside_count = 0;
-            driver.sword.total_drag = 0.0;
+            driver.sword.inside_count = 0, driver.sword.total_drag = 0.0;
             log.clear();
         }
     }

@@ -17,12 +17,9 @@ namespace {
 Bytes table_file(unsigned int count, const std::vector<std::string>& players, double time)
 {
     MemoryStorage m;
-    m.write(storage_magic);
-    m.write(count);
+    m.write(storage_magic), m.write(count);
     for (const std::string& player : players) {
-        m.write(std::string("R-A"));
-        m.write(player);
-        m.write(time);
+        m.write(std::string("R-A")), m.write(player), m.write(time);
     }
     return m.bytes();
 }

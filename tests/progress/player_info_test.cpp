@@ -92,8 +92,7 @@ TEST_F(PlayerInfoFolder, ANewPlayerHasTheDefaultsLocked)
 TEST_F(PlayerInfoFolder, OnlyRealChangesMakeARecordChanged)
 {
     PlayerInfo player("Ann");
-    player.unlock("A");
-    player.unlock("Nothing");
+    player.unlock("A"), player.unlock("Nothing");
     EXPECT_TRUE(player.unchanged());
     player.unlock("C");
     EXPECT_FALSE(player.is_locked("C"));

@@ -48,8 +48,7 @@ TEST_F(EditorDraw, SelectedPolygonWithItsMarksBoundsAndHelp)
 {
     LogCapture log;
     auto level = std::make_unique<World>();
-    level->bounds_min = Vector2(-1.2, -0.9);
-    level->bounds_max = Vector2(1.2, 0.9);
+    level->bounds_min = Vector2(-1.2, -0.9), level->bounds_max = Vector2(1.2, 0.9);
     level->static_polygons.push_back(square<StaticPolygon>("wall", Vector2(0, -0.7), 0.15));
     level->physics_polygons.push_back(square<PhysicsPolygon>("wood", Vector2(-0.2, 0.1), 0.25));
     EditWorld editor(std::move(level));

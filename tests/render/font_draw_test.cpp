@@ -83,8 +83,7 @@ TEST_F(FontDraw, TextFillsItsBoxAndSmallSizesStayInsideTheirLines)
     const std::string pangram = "The quick brown fox jumps over the lazy dog 0123456789 {[(@#$%&)]}";
     double y = -0.9;
     for (const double h : {0.025, 0.05, 0.1}) {
-        gui.draw_text(Vector2(-1.3, y), pangram, h);
-        gui.draw_text(Vector2(-1.3, y + h + 0.12), pangram, h);
+        gui.draw_text(Vector2(-1.3, y), pangram, h), gui.draw_text(Vector2(-1.3, y + h + 0.12), pangram, h);
         int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
         to_pixel(-1.3, y + h, x0, y0);
         to_pixel(-1.3 + gui.text_width(pangram, h), y + h + 0.12, x1, y1);

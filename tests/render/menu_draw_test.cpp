@@ -89,8 +89,7 @@ TEST_F(MenuDraw, BandTextPointerAndPadlocksWhileVisibleOnlyTheHintWhileHidden)
         EXPECT_GT(brighter(unlocked, visible, x, -0.425, x + size, -0.275), 100) << x;
 
     // Hidden and faded: only the hint, and the level untouched elsewhere.
-    menu->hidden = true;
-    menu->fade = 0;
+    menu->hidden = true, menu->fade = 0;
     const Frame hidden = draw(*menu);
     EXPECT_GT(brighter(under, hidden, -0.6, -1.0, 0.6, -0.9), 200) << "the hint";
     EXPECT_EQ(channel(hidden, edge, 0.2, 0), channel(under, edge, 0.2, 0)) << "no band";

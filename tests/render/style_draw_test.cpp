@@ -58,8 +58,7 @@ Polygon make_polygon(const std::vector<Vector2>& points, const std::string& styl
     polygon.points = points;
     for (int i = 0; i < static_cast<int>(points.size()); ++i)
         polygon.edges.emplace(i, (i + 1) % static_cast<int>(points.size()));
-    polygon.position = position;
-    polygon.style_name = style;
+    polygon.position = position, polygon.style_name = style;
     polygon.style.load_style(style);
     polygon.compute_bbox();
     polygon.trace_loops(polygon.style);
@@ -260,8 +259,7 @@ TEST_F(StyleDraw, GoalFadesAwayAndItsTagHoldsOneLinePerBit)
     glClearColor(1, 1, 1, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     g.target.bits.resize(2);
-    g.target.bits[0].count = 0, g.target.bits[0].matched = 1;
-    g.target.tag_position = Vector2(0.2, 0.1);
+    g.target.bits[0].count = 0, g.target.bits[0].matched = 1, g.target.tag_position = Vector2(0.2, 0.1);
     g.target.draw_tag();
     double half_w = 0;
     for (const auto& bit : g.target.bits)

@@ -137,8 +137,7 @@ TEST(SoundMixer, NeverClipsAndComesBackToFullGain)
 
     // Alone and quiet, the sum passes unchanged once the limiter has recovered.
     Mixer alone;
-    alone.start(loud, 1.0f, 1, VoiceGroup::world);
-    alone.start(loud, 1.0f, 1, VoiceGroup::world);
+    alone.start(loud, 1.0f, 1, VoiceGroup::world), alone.start(loud, 1.0f, 1, VoiceGroup::world);
     mixed(alone, 1500);
     alone.stop(VoiceGroup::world);
     mixed(alone, 256);
@@ -153,8 +152,7 @@ TEST(SoundMixer, StopsOneGroupAndFadesTheSwingOut)
 {
     const SoundClip clip = constant_clip(1000, 20000);
     Mixer mixer;
-    mixer.start(clip, 1, 1, VoiceGroup::world);
-    mixer.start(clip, 0.5f, 1, VoiceGroup::menu);
+    mixer.start(clip, 1, 1, VoiceGroup::world), mixer.start(clip, 0.5f, 1, VoiceGroup::menu);
     mixer.set_loop(&clip, 0.25f, 1);
     mixed(mixer, 512);
     EXPECT_EQ(mixed(mixer, 1)[0], 1750);

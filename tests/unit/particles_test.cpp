@@ -50,8 +50,7 @@ TEST(ParticleRecords, OnlyEmptyCountsAreStoredAndLoaded)
     LogCapture log;
     for (const unsigned int count : {1u, 0xFFFFFFFFu}) {
         MemoryStorage damaged;
-        damaged.write(count);
-        damaged.write(count);
+        damaged.write(count), damaged.write(count);
         EXPECT_FALSE(manager.load(damaged));
         EXPECT_FALSE(background.load(damaged));
     }

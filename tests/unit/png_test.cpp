@@ -24,8 +24,7 @@ Loaded load(const std::string& path)
 {
     Loaded result;
     LogCapture log;
-    result.ok = load_png(path, result.width, result.height, result.pixels);
-    result.out = log.out();
+    result.ok = load_png(path, result.width, result.height, result.pixels), result.out = log.out();
     result.err = log.err();
     return result;
 }

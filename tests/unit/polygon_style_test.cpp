@@ -83,8 +83,7 @@ TEST(PolygonStyleAnimation, ShiftsStayInTheUnitRange)
     };
     for (const Case& c : cases) {
         PolygonStyle style;
-        style.scroll_s = c.scroll_s;
-        style.scroll_t = c.scroll_t;
+        style.scroll_s = c.scroll_s, style.scroll_t = c.scroll_t;
         for (int frame = 0; frame < c.frames; ++frame)
             style.animate_style(c.dt);
         EXPECT_EQ(style.shift_s, c.shift_s) << c.scroll_s;

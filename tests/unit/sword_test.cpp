@@ -14,8 +14,7 @@ namespace {
 SDL_Event motion(int dx, int dy)
 {
     SDL_Event event{};
-    event.type = SDL_MOUSEMOTION;
-    event.motion.xrel = static_cast<Sint16>(dx);
+    event.type = SDL_MOUSEMOTION, event.motion.xrel = static_cast<Sint16>(dx);
     event.motion.yrel = static_cast<Sint16>(dy);
     return event;
 }
@@ -23,8 +22,7 @@ SDL_Event motion(int dx, int dy)
 SDL_Event button(Uint8 type, Uint8 which)
 {
     SDL_Event event{};
-    event.type = type;
-    event.button.button = which;
+    event.type = type, event.button.button = which;
     return event;
 }
 
@@ -33,30 +31,17 @@ SDL_Event button(Uint8 type, Uint8 which)
 std::vector<unsigned char> record(const std::string& style_name, unsigned int trail_count)
 {
     MemoryStorage storage;
-    storage.write(style_name);
-    storage.write(Vector2(1, 2));
-    storage.write(Vector2(3, 4));
-    storage.write(Vector2(0, 1));
-    storage.write(0.5);
-    storage.write(2);
-    storage.write(true);
-    storage.write(0.25);
-    storage.write(trail_count);
-    storage.write(Vector2(1, 2));
-    storage.write(0.125);
+    storage.write(style_name), storage.write(Vector2(1, 2)), storage.write(Vector2(3, 4));
+    storage.write(Vector2(0, 1)), storage.write(0.5), storage.write(2), storage.write(true), storage.write(0.25);
+    storage.write(trail_count), storage.write(Vector2(1, 2)), storage.write(0.125);
     return storage.bytes();
 }
 
 Sword busy_sword()
 {
     Sword sword;
-    sword.position = Vector2(1.5, -2.25);
-    sword.velocity = Vector2(-3, 0.75);
-    sword.direction = Vector2(0.6, 0.8);
-    sword.total_drag = 1.5;
-    sword.inside_count = 3;
-    sword.cannot_cut = true;
-    sword.cannot_cut_fade = 0.375;
+    sword.position = Vector2(1.5, -2.25), sword.velocity = Vector2(-3, 0.75), sword.direction = Vector2(0.6, 0.8);
+    sword.total_drag = 1.5, sword.inside_count = 3, sword.cannot_cut = true, sword.cannot_cut_fade = 0.375;
     sword.trail = {{{1.5, -2.25}, 0.016}, {{1.25, -2}, 0.032}, {{1, -1.75}, 0.048}, {{0.5, -1}, 0.6}};
     return sword;
 }
@@ -112,8 +97,7 @@ TEST(SwordMotion, FrictionByDtDependsOnTheSpeedAndPushesAreScaled)
     EXPECT_FALSE(scaled.handle_event(key));
 
     Sword negative;
-    negative.inside_count = -2;
-    negative.total_drag = -0.5;
+    negative.inside_count = -2, negative.total_drag = -0.5;
     negative.update(0.01);
     EXPECT_EQ(negative.inside_count, 0) << "counters are clamped at zero";
     EXPECT_EQ(negative.total_drag, 0.0);
@@ -173,8 +157,7 @@ TEST(SwordHeading, ShortMovesBlendLongMovesSetItNoMoveKeepsIt)
     };
     for (const Case& c : cases) {
         Sword sword;
-        sword.direction = c.direction;
-        sword.velocity = c.velocity;
+        sword.direction = c.direction, sword.velocity = c.velocity;
         sword.update(c.dt);
         EXPECT_NEAR(sword.direction.x, c.expected.x, 1e-15) << c.velocity.x << "," << c.velocity.y;
         EXPECT_NEAR(sword.direction.y, c.expected.y, 1e-15) << c.velocity.x << "," << c.velocity.y;

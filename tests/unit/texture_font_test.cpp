@@ -24,8 +24,7 @@ std::unique_ptr<TextureFont> load_bytes(const Bytes& bytes)
 Bytes two_glyphs(bool big_endian)
 {
     TxfBuilder b;
-    b.big_endian = big_endian;
-    b.width = 4, b.height = 2, b.ascent = 3, b.descent = 1;
+    b.big_endian = big_endian, b.width = 4, b.height = 2, b.ascent = 3, b.descent = 1;
     b.glyph('A', 2, 2, 0, -1, 3, 1, 0).glyph(0x105, 1, 1, 1, 0, 2, 3, 1);
     b.atlas = {0, 10, 20, 30, 40, 50, 60, 70};
     return b.bytes();
@@ -109,8 +108,7 @@ namespace {
 Bytes font_bytes(int format = 0, int width = 8, int height = 4, int count = 2, std::size_t keep = 1000)
 {
     TxfBuilder b;
-    b.format = format, b.width = width, b.height = height;
-    b.count_override = true, b.count = count;
+    b.format = format, b.width = width, b.height = height, b.count_override = true, b.count = count;
     b.glyph('A', 2, 2, 0, 0, 3, 0, 0).glyph('B', 2, 2, 0, 0, 3, 2, 0);
     if (width > 0 && height > 0 && width * height < 1000)
         b.fill_atlas(1);
