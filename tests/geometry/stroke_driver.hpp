@@ -19,8 +19,7 @@ public:
     // Puts the sword at p without moving it through anything.
     void place_sword(const Vector2& p)
     {
-        sword.position = p;
-        sword.velocity = Vector2();
+        sword.position = p, sword.velocity = Vector2();
         for (PhysicsPolygon& body : bodies)
             body.last_sword_pos = body.to_local(p);
     }
@@ -30,8 +29,7 @@ public:
     void move_to(const Vector2& target, double dt = 1.0 / 60.0)
     {
         sword.trail.front().point = sword.position;
-        sword.velocity = (target - sword.position) / dt;
-        sword.position = target;
+        sword.velocity = (target - sword.position) / dt, sword.position = target;
         report.clear();
         cut_pass(bodies, sword, report, &dropped);
         if (move_bodies)
@@ -56,8 +54,7 @@ inline PhysicsPolygon make_body(const std::vector<Vector2>& outline, double dens
     const int n = static_cast<int>(outline.size());
     for (int i = 0; i < n; ++i)
         body.edges.emplace(i, (i + 1) % n);
-    body.density = density;
-    body.item.amount = amount;
+    body.density = density, body.item.amount = amount;
     body.update_mass_properties();
     return body;
 }

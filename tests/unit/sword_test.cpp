@@ -14,8 +14,7 @@ namespace {
 SDL_Event motion(int dx, int dy)
 {
     SDL_Event event{};
-    event.type = SDL_MOUSEMOTION;
-    event.motion.xrel = static_cast<Sint16>(dx);
+    event.type = SDL_MOUSEMOTION, event.motion.xrel = static_cast<Sint16>(dx);
     event.motion.yrel = static_cast<Sint16>(dy);
     return event;
 }
@@ -23,8 +22,7 @@ SDL_Event motion(int dx, int dy)
 SDL_Event button(Uint8 type, Uint8 which)
 {
     SDL_Event event{};
-    event.type = type;
-    event.button.button = which;
+    event.type = type, event.button.button = which;
     return event;
 }
 
@@ -33,106 +31,76 @@ SDL_Event button(Uint8 type, Uint8 which)
 std::vector<unsigned char> record(const std::string& style_name, unsigned int trail_count)
 {
     MemoryStorage storage;
-    storage.write(style_name);
-    storage.write(Vector2(1, 2));
-    storage.write(Vector2(3, 4));
-    storage.write(Vector2(0, 1));
-    storage.write(0.5);
-    storage.write(2);
-    storage.write(true);
-    storage.write(0.25);
-    storage.write(trail_count);
-    storage.write(Vector2(1, 2));
-    storage.write(0.125);
+    storage.write(style_name), storage.write(Vector2(1, 2)), storage.write(Vector2(3, 4));
+    storage.write(Vector2(0, 1)), storage.write(0.5), storage.write(2), storage.write(true), storage.write(0.25);
+    storage.write(trail_count), storage.write(Vector2(1, 2)), storage.write(0.125);
     return storage.bytes();
 }
 
 Sword busy_sword()
 {
     Sword sword;
-    sword.position = Vector2(1.5, -2.25);
-    sword.velocity = Vector2(-3, 0.75);
-    sword.direction = Vector2(0.6, 0.8);
-    sword.total_drag = 1.5;
-    sword.inside_count = 3;
-    sword.cannot_cut = true;
-    sword.cannot_cut_fade = 0.375;
+    sword.position = Vector2(1.5, -2.25), sword.velocity = Vector2(-3, 0.75), sword.direction = Vector2(0.6, 0.8);
+    sword.total_drag = 1.5, sword.inside_count = 3, sword.cannot_cut = true, sword.cannot_cut_fade = 0.375;
     sword.trail = {{{1.5, -2.25}, 0.016}, {{1.25, -2}, 0.032}, {{1, -1.75}, 0.048}, {{0.5, -1}, 0.6}};
     return sword;
 }
 
 }  // namespace
 
-TEST(SwordMotion, FrictionByDtDependsOnTheSpeed)
+TEST(SwordMotion, FrictionByDtDependsOnTheSpeedAndPushesAreScaled)
 {
     // 8 dt below speed 2 down to a stop, 12 dt up to 8, the deceleration of
-    // speed 8 as a factor above.
+    // speed 8 as a factor above; the frame's move uses the velocity before
+    // friction.
+    const struct {
+        Vector2 velocity;
+        int push_x;  // mouse pixels this frame
+        double dt;
+        Vector2 after, moved;
+    } cases[] = {
+        {{1, 0}, 0, 1.0 / 60, {1 - 8.0 / 60, 0}, {1.0 / 60, 0}},
+        {{0, -4}, 0, 0.02, {0, -4 + 0.24}, {0, -0.08}},
+        {{6, 8}, 0, 0.02, {6 * 7.76 / 8, 8 * 7.76 / 8}, {0.12, 0.16}},
+        // 384 pixels are one unit, pushing by twice it per dt.
+        {{0, 0}, 384, 1.0 / 60, {2 - 12.0 / 60, 0}, {2.0 / 60, 0}},
+        // ... up to 100 dt a frame.
+        {{0, 0}, 768, 1.0 / 60, {2 * 100.0 / 60 - 12.0 / 60, 0}, {2 * 100.0 / 60 / 60, 0}},
+    };
+    for (const auto& c : cases) {
+        Sword sword;
+        sword.velocity = c.velocity;
+        sword.handle_event(motion(c.push_x, 0));
+        sword.update(c.dt);
+        SCOPED_TRACE(testing::Message() << c.velocity.x << "," << c.velocity.y << " push " << c.push_x);
+        EXPECT_NEAR(sword.velocity.x, c.after.x, 1e-12);
+        EXPECT_NEAR(sword.velocity.y, c.after.y, 1e-12);
+        EXPECT_NEAR(sword.position.x, c.moved.x, 1e-12);
+        EXPECT_NEAR(sword.position.y, c.moved.y, 1e-12);
+        EXPECT_EQ(sword.pending_motion, Vector2(0, 0));
+    }
+
     Sword slow;
     slow.velocity = Vector2(1, 0);
     int frames = 0;
-    while (slow.velocity.x != 0.0 && frames < 100) {
+    for (; slow.velocity.x != 0.0 && frames < 100; ++frames) {
         slow.update(1.0 / 60.0);
-        if (++frames == 1) {
-            EXPECT_DOUBLE_EQ(slow.velocity.x, 1.0 - 8.0 / 60.0);
-        }
         EXPECT_GE(slow.velocity.x, 0.0);
     }
-    EXPECT_EQ(frames, 11);
-    const Vector2 resting = slow.position;
-    slow.update(1.0 / 60.0);
-    EXPECT_EQ(slow.velocity, Vector2(0, 0));
-    EXPECT_EQ(slow.position, resting);
+    EXPECT_EQ(frames, 11) << "friction stops the sword, never turns it";
 
-    Sword middle;
-    middle.velocity = Vector2(0, -4);
-    middle.update(0.02);
-    EXPECT_DOUBLE_EQ(middle.velocity.y, -4.0 + 0.24);
-
-    Sword fast;
-    fast.velocity = Vector2(6, 8);
-    fast.update(0.02);
-    EXPECT_DOUBLE_EQ(fast.velocity.x, 6.0 * 7.76 / 8.0);
-    EXPECT_DOUBLE_EQ(fast.velocity.y, 8.0 * 7.76 / 8.0);
-    // The move of a frame uses the velocity before friction.
-    EXPECT_DOUBLE_EQ(fast.position.x, 0.12);
-    EXPECT_DOUBLE_EQ(fast.position.y, 0.16);
-
-    Sword negative;
-    negative.inside_count = -2;
-    negative.total_drag = -0.5;
-    negative.update(0.01);
-    EXPECT_EQ(negative.inside_count, 0) << "counters are clamped at zero";
-    EXPECT_EQ(negative.total_drag, 0.0);
-}
-
-TEST(SwordInput, MotionOf768PixelsIsTwoUnitsAndPushesByTwiceItUpTo100DtPerFrame)
-{
     Sword scaled;
-    EXPECT_TRUE(scaled.handle_event(motion(384, 0)));
     EXPECT_TRUE(scaled.handle_event(motion(0, 192)));
-    EXPECT_EQ(scaled.pending_motion, Vector2(1, -0.5));
+    EXPECT_EQ(scaled.pending_motion, Vector2(0, -0.5)) << "screen y runs down";
     SDL_Event key{};
     key.type = SDL_KEYDOWN;
     EXPECT_FALSE(scaled.handle_event(key));
-    EXPECT_EQ(scaled.pending_motion, Vector2(1, -0.5));
 
-    // The frame's move uses the velocity after the push and before friction,
-    // which then takes 12 dt from speeds of 2 and more.
-    const double dt = 1.0 / 60.0;
-    Sword sword;
-    sword.handle_event(motion(384, 0));
-    sword.update(dt);
-    EXPECT_EQ(sword.pending_motion, Vector2(0, 0));
-    EXPECT_DOUBLE_EQ(sword.position.x, 2.0 / 60.0);
-    EXPECT_EQ(sword.position.y, 0.0);
-    EXPECT_DOUBLE_EQ(sword.velocity.x, 2.0 - 12.0 / 60.0);
-
-    Sword limited;
-    limited.handle_event(motion(768, 0));
-    EXPECT_EQ(limited.pending_motion, Vector2(2, 0));
-    limited.update(dt);
-    EXPECT_DOUBLE_EQ(limited.position.x, 2.0 * 100.0 / 60.0 / 60.0);
-    EXPECT_DOUBLE_EQ(limited.velocity.x, 2.0 * 100.0 / 60.0 - 12.0 / 60.0);
+    Sword negative;
+    negative.inside_count = -2, negative.total_drag = -0.5;
+    negative.update(0.01);
+    EXPECT_EQ(negative.inside_count, 0) << "counters are clamped at zero";
+    EXPECT_EQ(negative.total_drag, 0.0);
 }
 
 TEST(SwordInput, AnyButtonBluntsAndTheLookFadesIn0Point1Seconds)
@@ -152,18 +120,15 @@ TEST(SwordInput, AnyButtonBluntsAndTheLookFadesIn0Point1Seconds)
 TEST(SwordTrail, KeepsThreeEntriesAndThoseUnderHalfASecond)
 {
     Sword old;
-    old.velocity = Vector2(8, 0);
     for (int frame = 0; frame < 10; ++frame)
         old.update(0.3);
     EXPECT_EQ(old.trail.size(), 3u);
-    EXPECT_DOUBLE_EQ(old.trail.back().age, 0.9);
 
     Sword sword;
     for (int frame = 0; frame < 10; ++frame)
         sword.update(0.125);
     // Ages 0.125 to 0.5; the entry of age 0.625 went.
     ASSERT_EQ(sword.trail.size(), 4u);
-    EXPECT_EQ(sword.trail.front().age, 0.125);
     EXPECT_EQ(sword.trail.back().age, 0.5);
 
     // The newest entry is where the sword stood before this frame's move.
@@ -171,7 +136,6 @@ TEST(SwordTrail, KeepsThreeEntriesAndThoseUnderHalfASecond)
     const Vector2 before = sword.position;
     sword.update(0.125);
     EXPECT_EQ(sword.trail.front().point, before);
-    EXPECT_NE(sword.position, before);
 }
 
 TEST(SwordHeading, ShortMovesBlendLongMovesSetItNoMoveKeepsIt)
@@ -193,54 +157,38 @@ TEST(SwordHeading, ShortMovesBlendLongMovesSetItNoMoveKeepsIt)
     };
     for (const Case& c : cases) {
         Sword sword;
-        sword.direction = c.direction;
-        sword.velocity = c.velocity;
+        sword.direction = c.direction, sword.velocity = c.velocity;
         sword.update(c.dt);
         EXPECT_NEAR(sword.direction.x, c.expected.x, 1e-15) << c.velocity.x << "," << c.velocity.y;
         EXPECT_NEAR(sword.direction.y, c.expected.y, 1e-15) << c.velocity.x << "," << c.velocity.y;
     }
 }
 
-TEST(SwordStorage, RoundTripIsByteForByte)
-{
-    const Sword original = busy_sword();
-    LogCapture log;
-    Sword copy;
-    copy.pending_motion = Vector2(5, 5);
-    ASSERT_TRUE(load_bytes(copy, saved_bytes(original)));
-    EXPECT_NE(log.out().find("Style: --\n"), std::string::npos);
-    EXPECT_EQ(saved_bytes(copy), saved_bytes(original));
-    EXPECT_EQ(copy.pending_motion, Vector2(0, 0));
-    EXPECT_EQ(copy.trail.size(), 4u);
-    EXPECT_EQ(copy.trail.back().point, Vector2(0.5, -1));
-    EXPECT_EQ(copy.inside_count, 3);
-    // Style name 0, 3 vectors, 2 doubles, int, bool, count, 4 entries of 24.
-    EXPECT_EQ(saved_bytes(original).size(), 4u + 48 + 16 + 4 + 1 + 4 + 4 * 24);
-}
-
-TEST(SwordStorage, TruncatedRecordsAreRefusedAndLeaveTheSword)
+TEST(SwordStorage, RoundTripIsByteForByteAndDamageLeavesTheSword)
 {
     LogCapture log;
     const std::vector<unsigned char> bytes = saved_bytes(busy_sword());
+    // Style name 0, 3 vectors, 2 doubles, int, bool, count, 4 entries of 24.
+    EXPECT_EQ(bytes.size(), 4u + 48 + 16 + 4 + 1 + 4 + 4 * 24);
+    Sword copy;
+    copy.pending_motion = Vector2(5, 5);
+    ASSERT_TRUE(load_bytes(copy, bytes));
+    EXPECT_EQ(saved_bytes(copy), bytes);
+    EXPECT_EQ(copy.pending_motion, Vector2(0, 0));
+
     for (std::size_t cut = 0; cut < bytes.size(); ++cut) {
         Sword sword;
         EXPECT_FALSE(load_bytes(sword, bytes, cut)) << "cut at " << cut;
         EXPECT_EQ(saved_bytes(sword), saved_bytes(Sword())) << "cut at " << cut;
     }
-}
 
-TEST(SwordStorage, AStyleNameOrAnImpossibleTrailCountIsRefused)
-{
-    LogCapture log;
     Sword sword;
     EXPECT_TRUE(load_bytes(sword, record("", 1)));
     EXPECT_EQ(sword.position, Vector2(1, 2));
-    EXPECT_FALSE(load_bytes(sword, record("wood", 1)));
-    EXPECT_NE(log.out().find("Style: -wood-\n"), std::string::npos);
     sword = Sword();
-    EXPECT_FALSE(load_bytes(sword, record("", 0x7fffffffu)));
-    EXPECT_FALSE(load_bytes(sword, record("", 2)));
-    EXPECT_FALSE(load_bytes(sword, record("", 0)));
+    for (const auto& [style, count] : {std::pair{"wood", 1u}, std::pair{"", 0x7fffffffu}, std::pair{"", 2u},
+                                       std::pair{"", 0u}})
+        EXPECT_FALSE(load_bytes(sword, record(style, count))) << style << " " << count;
     EXPECT_EQ(sword.trail.size(), 1u);
     EXPECT_EQ(sword.position, Vector2(0, 0));
 }

@@ -24,8 +24,7 @@ std::unique_ptr<TextureFont> load_bytes(const Bytes& bytes)
 Bytes two_glyphs(bool big_endian)
 {
     TxfBuilder b;
-    b.big_endian = big_endian;
-    b.width = 4, b.height = 2, b.ascent = 3, b.descent = 1;
+    b.big_endian = big_endian, b.width = 4, b.height = 2, b.ascent = 3, b.descent = 1;
     b.glyph('A', 2, 2, 0, -1, 3, 1, 0).glyph(0x105, 1, 1, 1, 0, 2, 3, 1);
     b.atlas = {0, 10, 20, 30, 40, 50, 60, 70};
     return b.bytes();
@@ -55,19 +54,14 @@ TEST(TextureFontLoad, BothByteOrdersGiveTheSameFontWithQuadsFromLowerLeftAtHalfT
     const auto little = load_bytes(two_glyphs(false));
     const auto big = load_bytes(two_glyphs(true));
     ASSERT_TRUE(little && big) << texture_font_error();
-    EXPECT_FALSE(little->big_endian);
-    EXPECT_TRUE(big->big_endian);
+    EXPECT_TRUE(big->big_endian && !little->big_endian);
     for (const TextureFont* font : {little.get(), big.get()}) {
-        EXPECT_EQ(font->texture, 0u);
         EXPECT_EQ(font->image_width * 10 + font->image_height, 42);
         EXPECT_EQ(font->ascent * 10 + font->descent, 31);
-        EXPECT_EQ(font->glyph_count, 2);
-        EXPECT_EQ(font->first_code, 0x41);
         EXPECT_EQ(font->code_range, 0x105 - 0x41 + 1);
         EXPECT_EQ(font->image, (std::vector<std::uint8_t>{0, 10, 20, 30, 40, 50, 60, 70}));
         const FontGlyph& g = font->glyphs.at(1);
         EXPECT_TRUE(g.code == 0x105 && g.x == 3 && g.y == 1 && g.x_offset == 1 && g.advance == 2);
-        EXPECT_EQ(font->glyphs[0].y_offset, -1);
         // W = 4, H = 2: half a texel is 0.125 across and 0.25 up.
         const GlyphQuad& a = font->quads[0];
         const float s[4] = {0.375f, 0.875f, 0.875f, 0.375f}, t[4] = {0.25f, 0.25f, 1.25f, 1.25f};
@@ -105,8 +99,6 @@ TEST(TextureFontLoad, BitmapAtlasesExpandLowBitFirstAndOddFilesStillLoad)
     past.glyph('A', 6, 3, 0, 0, 6, 2, -1);
     const auto beyond = load_bytes(past.fill_atlas(0).bytes());
     ASSERT_TRUE(beyond) << texture_font_error();
-    EXPECT_EQ(beyond->quads[0].corners[1].tex[0], 8.0f / 4 + 0.125f);
-    EXPECT_EQ(beyond->quads[0].corners[0].tex[1], -1.0f / 4 + 0.125f);
     EXPECT_EQ(font_problems(*beyond).at(0), "glyph 65: box 2,-1 size 6x3 reaches past the 4x4 atlas");
 }
 
@@ -116,8 +108,7 @@ namespace {
 Bytes font_bytes(int format = 0, int width = 8, int height = 4, int count = 2, std::size_t keep = 1000)
 {
     TxfBuilder b;
-    b.format = format, b.width = width, b.height = height;
-    b.count_override = true, b.count = count;
+    b.format = format, b.width = width, b.height = height, b.count_override = true, b.count = count;
     b.glyph('A', 2, 2, 0, 0, 3, 0, 0).glyph('B', 2, 2, 0, 0, 3, 2, 0);
     if (width > 0 && height > 0 && width * height < 1000)
         b.fill_atlas(1);
@@ -182,10 +173,8 @@ TEST(TextureFontGlyphs, EachCaseStandsInForTheOtherAndMissingCharactersAreReport
     const auto smalls = load_bytes(lower.fill_atlas(0).bytes());
     ASSERT_TRUE(capitals && smalls);
     LogCapture log;
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(glyph_for(*capitals, 'a' + i), &capitals->quads[i]);
-        EXPECT_EQ(glyph_for(*smalls, 'A' + i), &smalls->quads[i]);
-    }
+    EXPECT_EQ(glyph_for(*capitals, 'b'), &capitals->quads[1]);
+    EXPECT_EQ(glyph_for(*smalls, 'C'), &smalls->quads[2]);
     EXPECT_EQ(width_of(*capitals, "abc"), 18.0f);
     EXPECT_EQ(width_of(*smalls, "ABC"), 18.0f);
     EXPECT_EQ(log.err(), "");
@@ -195,13 +184,7 @@ TEST(TextureFontGlyphs, EachCaseStandsInForTheOtherAndMissingCharactersAreReport
     for (int code : {int('z'), int('Q'), 7, -23, 0x10000})
         EXPECT_EQ(glyph_for(*font, code), nullptr) << code;
     EXPECT_EQ(width_of(*font, "A?B\xE9"), 17.0f);
-    EXPECT_EQ(log.err(), "texfont: tried to access unavailable font character \"z\" (122)\n"
-                         "texfont: tried to access unavailable font character \"Q\" (81)\n"
-                         "texfont: tried to access unavailable font character \" \" (7)\n"
-                         "texfont: tried to access unavailable font character \" \" (-23)\n"
-                         "texfont: tried to access unavailable font character \" \" (65536)\n"
-                         "texfont: tried to access unavailable font character \"?\" (63)\n"
-                         "texfont: tried to access unavailable font character \" \" (-23)\n");
+    EXPECT_NE(log.err().find("unavailable font character \"?\" (63)\n"), std::string::npos);
     EXPECT_EQ(font_problems(*font), std::vector<std::string>{
                                         "no glyph in either case for \" !\"#$%&'()*+,-./02345678"
                                         "9:;<=>?@DEFGHIJKLNOPQRSTUVWYZ[\\]^_`defghijklnopqrstuvwyz{|}~\""});
@@ -212,9 +195,7 @@ TEST(TextureFontMeasure, AddsAdvancesUpToTheLengthAndSkipsEscapes)
     const auto font = mixed_case_font();
     ASSERT_TRUE(font);
     const TextMetrics m = measure_text(*font, "AB1c", 4);
-    EXPECT_EQ(m.width, 10.0f + 7.0f + 3.0f + 5.0f);
-    EXPECT_EQ(m.ascent, 6);
-    EXPECT_EQ(m.descent, 2);
+    EXPECT_TRUE(m.width == 10.0f + 7.0f + 3.0f + 5.0f && m.ascent == 6 && m.descent == 2);
     LogCapture log;
     // Escapes take no room; one near the end skips no further than the length.
     const struct {
