@@ -166,19 +166,9 @@ TEST(StateHash, Fnv1aAndTheResultLine)
     EXPECT_STREQ(outcome_name(Outcome::lose), "lose");
 }
 
-TEST(StepBench, SweepAndStrokesCutAndPercentilesAreRanks)
+TEST(StepBench, StrokesCutLevelsRestartAndPercentilesAreRanks)
 {
     LogCapture log;
-    World world;
-    world.gravity = Vector2(0, 0);
-    world.physics_polygons.push_back(body_box(-1.9, 0.3, 1.9, 0.4));
-    world.physics_polygons[0].toughness = 0.05;
-    for (int step = 0; step < 400 && world.physics_polygons.size() < 2; ++step) {
-        double dt = 0.016;
-        world.handle_event(sweep_event(world, step), dt);
-        world.update(dt);
-    }
-    EXPECT_GE(world.physics_polygons.size(), 2u) << "the sweep cuts through a bar";
     const CuttingBenchResult cutting = bench_cutting(40, 300);
     EXPECT_GE(cutting.pieces, 40u);
     EXPECT_LT(cutting.cutting_steps, 40000) << "the strokes stopped cutting";
