@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <link.h>
@@ -33,31 +32,6 @@ double personal_best_in(const std::string& player_file, const std::string& key)
     std::memcpy(&time, player_file.data() + at + needle.size(), 8);
     return time;
 }
-
-// Sets environment variables for the processes started while it lives.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name)
-    {
-        if (const char* old = std::getenv(name))
-            old_ = old, had_ = true;
-        setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv()
-    {
-        if (had_)
-            setenv(name_, old_.c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* name_;
-    std::string old_;
-    bool had_ = false;
-};
 
 // The sanitizer runtime the tests were built with: empty outside the sanitizer build.
 std::string sanitizer_runtime()
@@ -144,17 +118,15 @@ TEST(GameEndToEnd, WinsKeepsTheResultThroughAForcedQuitThenReplaysTakesOverEdits
         EXPECT_EQ(player.substr(4, 4), std::string(4, '\0'));
     };
     check_files();
-    {
-        // For the game only, not for the tools that drive it. X11 keeps memory
-        // of its own until the process ends; only system libraries are named
-        // in the suppressions, never the game's code.
-        const std::string suppressions = (source_root / "tests/e2e/lsan.supp").string();
-        ScopedEnv preload("LD_PRELOAD", keep_gl_driver_loaded());
-        ScopedEnv asan("ASAN_OPTIONS", "detect_leaks=1:halt_on_error=1");
-        ScopedEnv lsan("LSAN_OPTIONS", "suppressions=" + suppressions + ":print_suppressions=0");
-        ScopedEnv ubsan("UBSAN_OPTIONS", "halt_on_error=1:print_stacktrace=1");
-        started = std::make_unique<GameProcess>(display, std::vector<std::string>{}, folder.path());
-    }
+    // For the game only, not for the tools that drive it. X11 keeps memory
+    // of its own until the process ends; only system libraries are named in
+    // the suppressions, never the game's code.
+    started = std::make_unique<GameProcess>(
+        display, std::vector<std::string>{}, folder.path(), game_binary,
+        std::vector<std::string>{"LD_PRELOAD=" + keep_gl_driver_loaded(), "ASAN_OPTIONS=detect_leaks=1:halt_on_error=1",
+                                 "LSAN_OPTIONS=suppressions=" + (source_root / "tests/e2e/lsan.supp").string() +
+                                     ":print_suppressions=0",
+                                 "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1"});
     GameProcess& game = *started;
     ASSERT_FALSE(game.wait_for_window().empty()) << game.err();
     pause_for(1.5);

@@ -22,22 +22,30 @@ enum class Damage {
     garble,    // the right magic number, then a count far larger than the file
 };
 
-// How far the game is taken before it is quit.
-enum class Route {
-    refused,      // it must not start: no keys, it has to end by itself
-    menu,         // the opening menu is revealed
-    level_list,   // Play: the level list
-    level,        // the first listed level is started and begun
-    level_twice,  // the first listed level is chosen twice from the list
-    playback,     // Perfect Mode unlocked, a recording opened on the playback screen
-    unlock,       // "Unlock Everything" for the default player, so its record changes
+// How far the game is taken before it is quit: groups of key presses, each
+// followed by a pause for the screen it opens, then a last pause. The first
+// key only reveals the opening menu. A game that must not start gets none:
+// it has to end by itself.
+struct Route {
+    std::vector<std::vector<std::string>> presses;
+    double settle = 0;
 };
+const Route refused{};
+const Route menu{{{"Right"}}};
+const Route level_list{{{"Right"}, {"space"}}};
+// The first listed level started and begun, or chosen twice from the list.
+const Route level{{{"Right"}, {"space"}, {"space"}, {"space"}}, 1.0};
+const Route level_twice{{{"Right"}, {"space"}, {"space"}, {"space"}}};
+// Perfect Mode unlocked, a recording opened on the playback screen.
+const Route playback{{{"Right"}, {"Up", "Up", "u", "Down", "Down", "Down"}, {"space"}, {"space"}}, 1.0};
+// "Unlock Everything" for the default player, so its record changes.
+const Route unlock{{{"Right"}, {"Up", "Up", "u"}}};
 
 struct DataCase {
     const char* name;
     std::vector<std::string> damaged;  // paths in the game folder
     Damage damage;
-    Route route;
+    const Route& route;
     std::string report;  // the line (or the start of it) that names the problem
     int times = 1;       // how often it must be printed; 0: for every screen that needs it,
                          // which is more than once but never once a frame
@@ -90,40 +98,6 @@ protected:
         fs::copy_file(folder.file("opening.rec"), folder.file("recordings/R-Slice.Player.9.999.rec"));
     }
 
-    void take(Route route)
-    {
-        auto press = [&](std::vector<std::string> names) { e2e::press(display, std::move(names), 0.8, 300); };
-        press({"Right"});  // the first key only reveals the opening menu
-        switch (route) {
-        case Route::refused:
-        case Route::menu:
-            break;
-        case Route::level_list:
-            press({"space"});
-            break;
-        case Route::level:
-            press({"space"});
-            press({"space"});
-            press({"space"});  // "Begin"
-            pause_for(1.0);
-            break;
-        case Route::level_twice:
-            press({"space"});
-            press({"space"});
-            press({"space"});
-            break;
-        case Route::playback:
-            press({"Up", "Up", "u", "Down", "Down", "Down"});
-            press({"space"});
-            press({"space"});
-            pause_for(1.0);
-            break;
-        case Route::unlock:
-            press({"Up", "Up", "u"});
-            break;
-        }
-    }
-
     PrivateDisplay display;
     TempDir folder;
 };
@@ -140,12 +114,14 @@ TEST_P(MissingData, IsReportedOnceAndTheGameCarriesOnOrRefusesToStart)
     }
 
     GameProcess game(display, {}, folder.path());
-    if (c.route == Route::refused) {
+    if (c.route.presses.empty()) {
         EXPECT_EQ(game.wait_exit(15), c.exit_code) << game.err();
     } else {
         ASSERT_FALSE(game.wait_for_window().empty()) << game.err();
         pause_for(1.0);  // keys sent before the window has the focus are lost
-        take(c.route);
+        for (const auto& group : c.route.presses)
+            press(display, group, 0.8, 300);
+        pause_for(c.route.settle);
         ASSERT_TRUE(game.running()) << game.out() << game.err();
         if (!c.notice_shot.empty()) {
             ASSERT_TRUE(screenshot(display, c.notice_shot));
@@ -189,36 +165,36 @@ std::string texture_failure(const std::string& path)
 INSTANTIATE_TEST_SUITE_P(
     OneThingAtATime, MissingData,
     ::testing::Values(
-        DataCase{"PlayTexture", {"textures/play.png"}, Damage::remove, Route::playback,
+        DataCase{"PlayTexture", {"textures/play.png"}, Damage::remove, playback,
                  texture_failure("textures/play.png")},
-        DataCase{"ScrollTexture", {"textures/scroll.png"}, Damage::truncate, Route::menu,
+        DataCase{"ScrollTexture", {"textures/scroll.png"}, Damage::truncate, menu,
                  "  png interal error.\n"},
-        DataCase{"MenuFont", {"menu.txf"}, Damage::remove, Route::level_list,
+        DataCase{"MenuFont", {"menu.txf"}, Damage::remove, level_list,
                  "Can't find font menu.txf using default instead.\n", 0},
-        DataCase{"EveryFallbackFont", {"menu.txf", "default.txf"}, Damage::remove, Route::refused,
+        DataCase{"EveryFallbackFont", {"menu.txf", "default.txf"}, Damage::remove, refused,
                  "Cannot load the font default.txf", 1, 1},
-        DataCase{"DefaultFont", {"default.txf"}, Damage::remove, Route::refused,
+        DataCase{"DefaultFont", {"default.txf"}, Damage::remove, refused,
                  "Cannot load the font default.txf", 1, 1},
-        DataCase{"DefaultPolygonStyle", {"styles/polygon/default"}, Damage::remove, Route::level,
+        DataCase{"DefaultPolygonStyle", {"styles/polygon/default"}, Damage::remove, level,
                  "Polygon style \"default\" is missing"},
-        DataCase{"SwordStyle", {"styles/sword/default"}, Damage::remove, Route::level,
+        DataCase{"SwordStyle", {"styles/sword/default"}, Damage::remove, level,
                  texture_failure("styles/sword/default/sword.png")},
-        DataCase{"LevelList", {"levels/levels.list"}, Damage::remove, Route::level_list,
+        DataCase{"LevelList", {"levels/levels.list"}, Damage::remove, level_list,
                  "Cannot read levels/levels.list"},
-        DataCase{"ListedLevelDamaged", {"levels/Slice.lev"}, Damage::truncate, Route::level_twice,
+        DataCase{"ListedLevelDamaged", {"levels/Slice.lev"}, Damage::truncate, level_twice,
                  "Cannot open level levels/Slice.lev", 2, 0, false, "e2e_notice_level.png"},
-        DataCase{"RecordingDamaged", {"recordings/R-Slice.Player.9.999.rec"}, Damage::garble, Route::playback,
+        DataCase{"RecordingDamaged", {"recordings/R-Slice.Player.9.999.rec"}, Damage::garble, playback,
                  "Cannot replay recordings/R-Slice.Player.9.999.rec", 1, 0, false, "e2e_notice_recording.png"},
-        DataCase{"OpeningDemoMissing", {"opening.rec"}, Damage::remove, Route::menu, "No opening.rec"},
-        DataCase{"OpeningDemoDamaged", {"opening.rec"}, Damage::clip, Route::menu,
+        DataCase{"OpeningDemoMissing", {"opening.rec"}, Damage::remove, menu, "No opening.rec"},
+        DataCase{"OpeningDemoDamaged", {"opening.rec"}, Damage::clip, menu,
                  "Recording opening.rec is cut short"},
-        DataCase{"HighScores", {"highscores.list"}, Damage::garble, Route::menu,
+        DataCase{"HighScores", {"highscores.list"}, Damage::garble, menu,
                  "High score list highscores.list is damaged", 1, 0, true},
-        DataCase{"PlayerFile", {"playerinfo/Player.player"}, Damage::garble, Route::unlock,
+        DataCase{"PlayerFile", {"playerinfo/Player.player"}, Damage::garble, unlock,
                  "Player file playerinfo/Player.player is damaged", 1, 0, true},
         // Without its sounds, as without a device, the game plays silent.
-        DataCase{"SoundEffect", {"sounds/win.snd"}, Damage::truncate, Route::level,
+        DataCase{"SoundEffect", {"sounds/win.snd"}, Damage::truncate, level,
                  "No sound: sounds/win.snd: its length is damaged; the game runs silent"},
-        DataCase{"SoundSettings", {"settings.txt"}, Damage::garble, Route::menu,
+        DataCase{"SoundSettings", {"settings.txt"}, Damage::garble, menu,
                  "The settings file settings.txt is damaged"}),
     [](const ::testing::TestParamInfo<DataCase>& p) { return std::string(p.param.name); });

@@ -101,14 +101,9 @@ TEST(SoundEndToEnd, TheDiskDriverHearsTheGameAtItsFramesTheReplayTheSameAndMIsSi
     ASSERT_GE(win_ms, goal_ms) << listing;
 
     const std::string raw_file = folder.file("mixed.raw");
-    setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", raw_file.c_str(), 1);
     // SDL waits this long between buffers of 512 samples (23.2 ms): about real time.
-    setenv("SDL_DISKAUDIODELAY", "23", 1);
-    GameProcess game(display, {}, folder.path());
-    unsetenv("SDL_AUDIODRIVER");
-    unsetenv("SDL_DISKAUDIOFILE");
-    unsetenv("SDL_DISKAUDIODELAY");
+    GameProcess game(display, {}, folder.path(), game_binary,
+                     {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + raw_file, "SDL_DISKAUDIODELAY=23"});
     ASSERT_FALSE(game.wait_for_window().empty()) << game.err();
     // Louder than the swing can be, quieter than any cut: the demo plays at
     // 0.3 behind its menu, a cut at least at half of an effect's peak.

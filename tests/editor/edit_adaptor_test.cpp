@@ -2,7 +2,6 @@
 
 #include <functional>
 
-#include "editor/hover_link.hpp"
 #include "editor/point_edit_adaptor.hpp"
 #include "editor/polygon_edit_adaptor.hpp"
 #include "editor_fixture.hpp"
@@ -41,23 +40,6 @@ TEST(PointDrag, GridStepsSnappingAndRelease)
     EXPECT_EQ(next, &drag);
     EXPECT_TRUE(drag.handle_top_event(event_of(SDL_MOUSEBUTTONUP), dt, next));
     EXPECT_EQ(next, nullptr);
-}
-
-TEST(HoverLink, StrokesOnlyWithinReachAndFadingAtBothEnds)
-{
-    std::size_t most = 0;
-    for (int i = 0; i < 200; ++i) {
-        EXPECT_TRUE(hover_link_strokes(Vector2(1, 1), Vector2(1, 1.2)).empty());
-        const auto strokes = hover_link_strokes(Vector2(1, 1), Vector2(1.001, 1));
-        most = std::max(most, strokes.size());
-        for (const LinkStroke& stroke : strokes) {
-            EXPECT_EQ(stroke.front().alpha, 0);
-            EXPECT_EQ(stroke.back().alpha, 0);
-            EXPECT_LE((stroke.back().point - Vector2(1.001, 1)).length(), 0.0708);
-        }
-    }
-    EXPECT_GE(most, 4u);
-    EXPECT_LE(most, 5u);
 }
 
 // The polygon adaptor on its own, as the top of a stack.

@@ -273,35 +273,6 @@ TEST_F(EditSession, SavingUnderNamesAndNeverLosingChanges)
     EXPECT_EQ(world->file_name, "userlevels/other.lev");
     activate("Back to editing");
 
-    // Quit Editor with a change asks; Cancel keeps it, Discard drops it.
-    hover(Vector2(-0.5, 0.3));
-    press(SDLK_w);
-    frame();
-    press(SDLK_ESCAPE);
-    activate("Quit Editor");
-    activate("Cancel");
-    ASSERT_EQ(world->static_polygons.size(), 1u);
-    activate("Back to Editing");
-    ASSERT_EQ(current_world, editor);
-
-    // Closing the game keeps the change aside; opening the level offers it.
-    write_editor_recovery();
-    ASSERT_TRUE(path_exists("userlevels/other.recovery.lev"));
-    build_level_list(true);
-    auto& list = dynamic_cast<StringListItem&>(*current_menu()->items.at(1));
-    for (const auto& entry : list.entries)
-        EXPECT_NE(entry->text, "other.recovery") << "copies are not levels of their own";
-    ASSERT_TRUE(edit_level("userlevels/other.lev"));
-    activate("Restore");
-    editor = dynamic_cast<EditWorld*>(current_world);
-    ASSERT_NE(editor, nullptr);
-    EXPECT_EQ(editor->world->file_name, "userlevels/other.lev");
-    EXPECT_EQ(editor->world->static_polygons.size(), 1u);
-    EXPECT_TRUE(editor->unsaved());
-    std::string why;
-    ASSERT_TRUE(editor->save_to(editor->world->file_name, why)) << why;
-    EXPECT_FALSE(path_exists("userlevels/other.recovery.lev")) << "saved: the copy has done its work";
-
     // Without changes Quit Editor goes straight to the opening menu.
     press(SDLK_ESCAPE);
     activate("Quit Editor");

@@ -93,7 +93,7 @@ TEST_F(EditItemTest, LevelNamesTakeBlanksBetweenWordsButNotAtTheEnds)
     EXPECT_FALSE(is_level_name(" my x"));
 }
 
-TEST_F(EditItemTest, NumbersChangeOnlyWhenTheTextStartsWithOne)
+TEST_F(EditItemTest, NumbersChangeOnlyWhenTheTextStartsWithOneAndBoolsFlipOnActivation)
 {
     double speed = 1.5;
     DoubleEditItem item("Speed: ", speed, 0.0, 0.1);
@@ -103,13 +103,11 @@ TEST_F(EditItemTest, NumbersChangeOnlyWhenTheTextStartsWithOne)
     for (int i = 0; i < 4; ++i)
         type(item, SDLK_BACKSPACE);
     EXPECT_EQ(speed, 1.0);  // read from "1"; the empty buffer then reads nothing
-    type(item, SDLK_MINUS);
-    type(item, SDLK_2);
-    type(item, SDLK_e);  // "-2e" is no number at all
+    for (SDLKey key : {SDLK_MINUS, SDLK_2, SDLK_e})  // "-2e" is no number at all
+        type(item, key);
     EXPECT_EQ(speed, -2.0);
     double third = 1.0 / 3;
     EXPECT_EQ(DoubleEditItem("", third, 0.0, 0.1).text, "0.333333");
-
     int count = 0;
     IntEditItem number("Count: ", count, Vector2(0, 0.5), 0.1);
     type(number, SDLK_7);
@@ -119,18 +117,13 @@ TEST_F(EditItemTest, NumbersChangeOnlyWhenTheTextStartsWithOne)
     for (int i = 0; i < 12; ++i)
         type(number, SDLK_9);
     EXPECT_EQ(count, 799999999);  // the last that fitted an int
-}
 
-TEST_F(EditItemTest, BoolFlipsOnActivationAndIgnoresTyping)
-{
     bool goals = false;
-    BoolEditItem item("Goals visible during game? ", goals, -0.5, 0.1);
-    EXPECT_EQ(item.text, "Goals visible during game? no");
-    EXPECT_TRUE(send(item, key_press(SDLK_SPACE)));
-    EXPECT_EQ(item.text, "Goals visible during game? yes");
-    EXPECT_TRUE(send(item, event_of(SDL_MOUSEBUTTONDOWN)));
-    EXPECT_FALSE(type(item, SDLK_y));
-    EXPECT_FALSE(type(item, SDLK_RETURN));
+    BoolEditItem flag("Goals visible during game? ", goals, -0.5, 0.1);
+    EXPECT_EQ(flag.text, "Goals visible during game? no");
+    EXPECT_TRUE(send(flag, key_press(SDLK_SPACE)));
+    EXPECT_EQ(flag.text, "Goals visible during game? yes");
+    EXPECT_TRUE(send(flag, event_of(SDL_MOUSEBUTTONDOWN)));
+    EXPECT_FALSE(type(flag, SDLK_y) || type(flag, SDLK_RETURN));
     EXPECT_FALSE(goals);
-    EXPECT_EQ(item.text, "Goals visible during game? no");
 }

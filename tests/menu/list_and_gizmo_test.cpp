@@ -37,7 +37,7 @@ protected:
 
 }  // namespace
 
-TEST_F(ListTest, KeysMoveTheFocusWhichGlidesIntoTheBandAtOneUnitPerSecond)
+TEST_F(ListTest, KeysAndThePointerMoveTheFocusWhichGlidesIntoTheBand)
 {
     settle();
     EXPECT_EQ(list.scroll, 0);
@@ -47,12 +47,11 @@ TEST_F(ListTest, KeysMoveTheFocusWhichGlidesIntoTheBandAtOneUnitPerSecond)
     bool selected = true;
     double dt = 0.05;
     list.update(dt, selected);
-    EXPECT_DOUBLE_EQ(list.scroll, -0.05);
+    EXPECT_DOUBLE_EQ(list.scroll, -0.05) << "at one unit a second";
     settle();
     // Entry 6 sits on the inner area's bottom edge: scrolled by 0.3, no further.
     EXPECT_NEAR(list.scroll, 0.4 - 0.1 - 0.6, 1e-12);
     EXPECT_NEAR(current_offset(), 0.3, 1e-12);
-
     for (int i = 0; i < 6; ++i)
         send(key_press(SDLK_UP));
     settle();
@@ -60,16 +59,12 @@ TEST_F(ListTest, KeysMoveTheFocusWhichGlidesIntoTheBandAtOneUnitPerSecond)
     list.current = 9;
     EXPECT_FALSE(send(key_press(SDLK_DOWN)));
     EXPECT_FALSE(send(key_press(SDLK_SPACE)));  // no arrow under the pointer
-}
 
-TEST_F(ListTest, PointerFocusesVisibleEntriesAndHoldsTheArrows)
-{
-    settle();
+    // The pointer focuses visible entries and holds the arrows.
     EXPECT_TRUE(list.contains(Vector2(0.1, 0.25)));  // second entry: 0.3 to 0.2
     EXPECT_EQ(list.current, 1);
     EXPECT_FALSE(list.contains(Vector2(0.1, -0.05)));  // bottom arrow strip, beside the arrow
     EXPECT_FALSE(list.contains(Vector2(0.1, 0.45)));
-
     EXPECT_TRUE(list.contains(Vector2(0, -0.05)));
     EXPECT_TRUE(list.down_arrow_held);
     EXPECT_TRUE(send(event_of(SDL_MOUSEBUTTONDOWN)));
@@ -77,13 +72,11 @@ TEST_F(ListTest, PointerFocusesVisibleEntriesAndHoldsTheArrows)
     EXPECT_TRUE(list.contains(Vector2(0.01, 0.45)));
     EXPECT_TRUE(list.up_arrow_held);
     EXPECT_FALSE(list.down_arrow_held);
-    EXPECT_TRUE(send(key_press(SDLK_SPACE)));
-    EXPECT_TRUE(send(key_press(SDLK_SPACE)));
-    EXPECT_TRUE(send(key_press(SDLK_SPACE)));  // already at the top: still used
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(send(key_press(SDLK_SPACE))) << "at the top too";
     EXPECT_EQ(list.current, 0);
-
     // Losing the menu's selection lets go of the arrow.
-    bool selected = false;
+    selected = false;
     list.update(dt_, selected);
     EXPECT_FALSE(list.up_arrow_held);
 }

@@ -44,14 +44,10 @@ class MenuTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        old_dir_ = std::filesystem::current_path();
-        std::filesystem::current_path(dir_.path());
         TxfBuilder font;
         for (int code = 32; code <= 126; ++code)
             font.glyph(static_cast<std::uint16_t>(code), 1, 1, 0, 0, 8, 0, 0);
-        font.fill_atlas(255);
-        write_file_bytes("menu.txf", font.bytes());
-        old_player_ = current_player_name;
+        write_file_bytes("menu.txf", font.fill_atlas(255).bytes());
         clear_notices();
     }
     void TearDown() override
@@ -61,15 +57,14 @@ protected:
         current_player_name = old_player_;
         save_changed_players();
         clear_notices();
-        std::filesystem::current_path(old_dir_);
     }
 
     // The newest line showing over the screens; empty when none.
     static std::string last_notice() { return notices().empty() ? std::string() : notices().back().text; }
 
     TempDir dir_;
-    std::filesystem::path old_dir_;
-    std::string old_player_;
+    ScopedCwd in_dir_{dir_.path()};
+    std::string old_player_ = current_player_name;
     LogCapture log_;
     double dt_ = 0.033;
 };

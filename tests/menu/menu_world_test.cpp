@@ -29,8 +29,7 @@ public:
         if (!takes_escape_ || !is_key_press(event, SDLK_ESCAPE))
             return false;
         pop_menu();
-        world_replaced = true;
-        return true;
+        return world_replaced = true;
     }
     int events = 0;
 
@@ -59,25 +58,23 @@ protected:
 
 }  // namespace
 
-TEST_F(MenuWorldTest, WithoutItemsTheArrowsAndEscapeSelectNothing)
-{
-    MenuWorld menu(false, false, -1, hint());
-    for (SDLKey key : {SDLK_UP, SDLK_DOWN, SDLK_ESCAPE}) {
-        EXPECT_TRUE(send(menu, key_press(key))) << key;
-        menu.update(dt_);
-        EXPECT_EQ(menu.selected, -1);
-    }
-    EXPECT_FALSE(send(menu, key_press(SDLK_a)));
-}
-
 TEST_F(MenuWorldTest, ArrowsWrapAndEscapeSelectsTheLastItemWhichMayThenTakeIt)
 {
+    MenuWorld empty(false, false, -1, hint());
+    for (SDLKey key : {SDLK_UP, SDLK_DOWN, SDLK_ESCAPE}) {
+        EXPECT_TRUE(send(empty, key_press(key))) << key;
+        empty.update(dt_);
+        EXPECT_EQ(empty.selected, -1) << "nothing to select";
+    }
+    EXPECT_FALSE(send(empty, key_press(SDLK_a)));
+
     MenuWorld& menu = make_menu();
     menu.update(dt_);
     EXPECT_EQ(menu.selected, 0);
     send(menu, key_press(SDLK_UP));
     EXPECT_EQ(menu.selected, 2);
     send(menu, key_press(SDLK_DOWN));
+    EXPECT_EQ(menu.selected, 0);
     send(menu, key_press(SDLK_DOWN));
     EXPECT_EQ(menu.selected, 1);
     // The selected item sees every event first, even those the menu then uses.
@@ -103,7 +100,6 @@ TEST_F(MenuWorldTest, PointerStopsAtTheEdgesAndSelectsWhatItCrosses)
     EXPECT_EQ(menu.selected, 0);
     EXPECT_FALSE(send(menu, mouse_move(300, 0)));  // beside it
     EXPECT_EQ(menu.selected, 0);
-
     send(menu, mouse_move(30000, -30000));
     EXPECT_EQ(menu.pointer, Vector2(1.33203125, 1.0));
     send(menu, mouse_move(-30000, 30000));
@@ -119,27 +115,19 @@ TEST_F(MenuWorldTest, PointerStopsAtTheEdgesAndSelectsWhatItCrosses)
 TEST_F(MenuWorldTest, IdleMenuHidesAndComesBackOnlyWhileStillFading)
 {
     MenuWorld& menu = make_menu();
-    const Vector2 start = menu.pointer;
-    double elapsed = 0;
-    for (; elapsed < 30; elapsed += dt_)
+    for (double elapsed = 0; elapsed < 30; elapsed += dt_)
         menu.update(dt_);
     EXPECT_FALSE(menu.hidden);
     menu.update(dt_);
-    EXPECT_TRUE(menu.hidden);
-    EXPECT_LT(elapsed + dt_, 30.1);
-    EXPECT_DOUBLE_EQ(menu.fade, 1 - 2 * dt_);
-
+    EXPECT_TRUE(menu.hidden) << "after 30 seconds without input";
     // Partly visible: any event brings it back, and is used for that alone.
     EXPECT_TRUE(send(menu, mouse_move(1, 1)));
     EXPECT_FALSE(menu.hidden);
-    EXPECT_EQ(menu.idle_time, 0);
-    EXPECT_EQ(menu.pointer, start);
     EXPECT_EQ(events(menu, 0), 0);
-
+    // Faded out, only a key brings it back.
     menu.hidden = true;
     for (int i = 0; i < 20; ++i)
         menu.update(dt_);
-    EXPECT_EQ(menu.fade, 0);
     EXPECT_FALSE(send(menu, mouse_move(1, 1)));
     EXPECT_FALSE(send(menu, event_of(SDL_MOUSEBUTTONDOWN)));
     EXPECT_TRUE(menu.hidden);
@@ -149,20 +137,16 @@ TEST_F(MenuWorldTest, IdleMenuHidesAndComesBackOnlyWhileStillFading)
 
 TEST_F(MenuWorldTest, AlphaFollowsTheCurrentMenuAndHeldScreenRunsUnlessFrozen)
 {
-    EXPECT_EQ(menu_alpha(), 1.0);
     MenuWorld& menu = make_menu();
     menu.fade = 0.5;
     menu.opacity = 0.1;
     EXPECT_DOUBLE_EQ(menu_alpha(), 0.05);
-
     auto& held = static_cast<ProbeScreen&>(*menu.held);
     menu.update(dt_);
     menu.freeze_held = true;
     menu.update(dt_);
     EXPECT_EQ(held.updated, dt_);
-
     pop_menu();
     EXPECT_EQ(current_world, &held);
-    EXPECT_EQ(current_menu(), nullptr);
     EXPECT_EQ(menu_alpha(), 1.0);
 }

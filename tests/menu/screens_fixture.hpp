@@ -43,17 +43,11 @@ protected:
     static void write_level(const std::string& name, const std::string& file)
     {
         OutFileStorage out(file);
-        const std::vector<unsigned char> record = recording_helpers::shipped_level(name);
-        out.write_raw(record.data(), record.size());
+        recording_helpers::shipped_world(name)->save(out);
         ASSERT_TRUE(out.finish());
     }
     static void write_text(const std::string& file, const std::string& text) { std::ofstream(file) << text; }
-
-    static InputScript script(const std::string& level)
-    {
-        return recording_helpers::parse_script(
-            recording_helpers::read_text(recording_helpers::source_root / "tests/levels" / (level + ".script")));
-    }
+    static InputScript script(const std::string& level) { return recording_helpers::solution(level); }
 
     void send(const SDL_Event& event)
     {
@@ -61,6 +55,12 @@ protected:
         current_world->handle_event(event, dt);
     }
     void press(SDLKey key) { send(key_press(key)); }
+    // Selects an item of the current menu and activates it.
+    void choose(int item)
+    {
+        select(item);
+        press(SDLK_SPACE);
+    }
     void step(int frames = 1)
     {
         for (int i = 0; i < frames && current_world; ++i) {
@@ -74,14 +74,14 @@ protected:
     int play(const std::string& level, std::size_t first = 0)
     {
         const InputScript input = script(level);
-        int played = 0;
-        for (std::size_t f = first; f < input.frames.size() && !current_menu(); ++f, ++played) {
+        std::size_t f = first;
+        for (; f < input.frames.size() && !current_menu(); ++f) {
             for (const SDL_Event& event : input.frames[f].events)
                 send(event);
             double dt = input.frames[f].ms / 1000.0;
             current_world->update(dt);
         }
-        return played;
+        return static_cast<int>(f - first);
     }
 
     MenuWorld& menu()

@@ -33,7 +33,7 @@ TEST_F(PerfectScreensTest, TakeOverAWinAndComeBackForMore)
     MenuWorld* recordings = &menu();
     list.current = bad_first ? 0 : 1;
     press(SDLK_SPACE);
-    EXPECT_EQ(current_world, recordings) << "a damaged recording leaves the list";
+    EXPECT_EQ(current_world, recordings) << "a damaged recording keeps the list";
     EXPECT_EQ(last_notice(), "Cannot replay bad: the recording is damaged");
 
     list.current = bad_first ? 1 : 0;
@@ -48,8 +48,7 @@ TEST_F(PerfectScreensTest, TakeOverAWinAndComeBackForMore)
     ASSERT_EQ(playback->next_frame, 20);
 
     ASSERT_NE(item<PerfectPlayFromHereButton>(1), nullptr);
-    select(1);
-    press(SDLK_SPACE);
+    choose(1);
     ASSERT_EQ(current_world, playback);
     EXPECT_EQ(playback->frames.size(), 20u);
     play("Slice", 20);
@@ -66,8 +65,7 @@ TEST_F(PerfectScreensTest, TakeOverAWinAndComeBackForMore)
     EXPECT_EQ(menu().items.size(), 3u) << "no Quit in Perfect Mode";
 
     step();
-    select(1);
-    press(SDLK_SPACE);
+    choose(1);
     ASSERT_EQ(held_playback(), playback);
     EXPECT_TRUE(playback->paused);
     EXPECT_EQ(playback->next_frame, static_cast<int>(playback->frames.size()));
@@ -97,8 +95,7 @@ TEST_F(PerfectScreensTest, TheOpeningDemoRunsOnBehindTheMenusAndIgnoresItsPauseP
     step(150);  // past the end: the demo loops
     EXPECT_TRUE(has_label("Select a Level"));
     EXPECT_LT(playback->next_frame, 60);
-    select(1);
-    press(SDLK_SPACE);  // "Back"
+    choose(1);  // "Back"
     ASSERT_TRUE(has_label("Slivermere"));
     EXPECT_EQ(held_playback(), playback);
 
@@ -110,8 +107,7 @@ TEST_F(PerfectScreensTest, TheOpeningDemoRunsOnBehindTheMenusAndIgnoresItsPauseP
     delete current_world;
     current_world = start_recording("levels/Slice.lev", "world.rec").release();
     press(SDLK_SPACE);
-    select(2);  // "Quit"
-    press(SDLK_SPACE);
+    choose(2);  // "Quit"
     ASSERT_TRUE(has_label("Slivermere"));
     ASSERT_NE(held_playback(), nullptr);
     EXPECT_TRUE(held_playback()->opening_demo);

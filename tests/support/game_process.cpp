@@ -1,4 +1,5 @@
 #include "support/game_process.hpp"
+#include "support/test_support.hpp"
 
 #include <cerrno>
 #include <chrono>
@@ -6,8 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <sys/file.h>
 #include <sys/wait.h>
@@ -25,12 +24,6 @@ std::vector<char*> c_args(std::vector<std::string>& args)
         out.push_back(a.data());
     out.push_back(nullptr);
     return out;
-}
-
-std::string read_text(const std::string& path)
-{
-    std::ifstream in(path);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // waitpid with a deadline; -1 when the child is still running at the end.
@@ -193,8 +186,8 @@ std::string GameProcess::wait_for_window(double seconds)
     return {};
 }
 
-std::string GameProcess::out() const { return read_text(out_file_); }
-std::string GameProcess::err() const { return read_text(err_file_); }
+std::string GameProcess::out() const { return ::read_text(out_file_); }
+std::string GameProcess::err() const { return ::read_text(err_file_); }
 
 std::string xdotool(const PrivateDisplay& display, const std::vector<std::string>& args, int* status)
 {

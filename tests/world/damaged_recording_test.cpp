@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
+#include <filesystem>
 
 #include "support/log_capture.hpp"
 #include "support/test_support.hpp"
@@ -37,10 +37,12 @@ protected:
     }
 
     // The game's noise about missing fonts and styles comes first.
-    static std::string last_line(std::string text)
+    std::string last_error_line()
     {
+        std::string text = log.err();
         if (!text.empty() && text.back() == '\n')
             text.pop_back();
+        log.clear();
         return text.substr(text.rfind('\n') + 1);
     }
 
@@ -56,19 +58,13 @@ protected:
 TEST_F(DamagedRecording, AFileThatIsNoRecordingOrHasABrokenLevelIsRefusedInOneLine)
 {
     const std::vector<unsigned char> cut(bytes.begin(), bytes.begin() + static_cast<long>(head) - 1);
-    const std::pair<std::string, std::string> cases[] = {
-        {dir.file("missing.rec"), "cannot open the file"},
-        {damaged({'h', 'e', 'l', 'l', 'o'}), "not a recording"},
-    };
-    for (const auto& [file, reason] : cases) {
-        log.clear();
+    const std::pair<std::vector<unsigned char>, std::string> cases[] = {
+        {{}, "cannot open the file"}, {{'h', 'e', 'l', 'l', 'o'}, "not a recording"}, {cut, "the level in it is damaged"}};
+    for (const auto& [content, reason] : cases) {
+        const std::string file = content.empty() ? dir.file("missing.rec") : damaged(content);
         EXPECT_EQ(open_playback(file, false), nullptr);
-        EXPECT_EQ(last_line(log.err()), "Cannot replay " + file + ": " + reason);
+        EXPECT_EQ(last_error_line(), "Cannot replay " + file + ": " + reason);
     }
-    log.clear();
-    EXPECT_EQ(open_playback(damaged(cut), false), nullptr);
-    EXPECT_EQ(last_line(log.err()), "Cannot replay " + dir.file("damaged.rec") + ": the level in it is damaged");
-
     PlaybackWorld refused(dir.file("damaged.rec"), false);
     EXPECT_EQ(replay_world(refused, 0).frames, 0);
     EXPECT_FALSE(refused.dump_recording(dir.file("out.rec")));
@@ -86,10 +82,8 @@ TEST_F(DamagedRecording, EveryTruncationIsRefusedOrKeepsTheFramesBeforeTheCut)
         // blank event where the cut fell.
         std::size_t kept = 0;
         std::size_t start = head;
-        while (kept < frames.size() && start + 8 <= size) {
+        for (; kept < frames.size() && start + 8 <= size; ++kept)
             start += 8 + 20 * frames[kept].events.size();
-            ++kept;
-        }
         ASSERT_EQ(playback.frames.size(), kept) << size;
         if (kept > 0 && start > size) {
             const std::size_t whole_events = (size - (start - 20 * frames[kept - 1].events.size())) / 20;
@@ -102,11 +96,11 @@ TEST_F(DamagedRecording, EveryTruncationIsRefusedOrKeepsTheFramesBeforeTheCut)
 
 TEST_F(DamagedRecording, AFrameTimeNoGameCanHaveEndsTheFrames)
 {
+    std::size_t at = head;
+    for (std::size_t i = 0; i < 5; ++i)
+        at += 8 + 20 * frames[i].events.size();
     for (const unsigned int ms : {0u, max_recorded_frame_ms + 1, 0xFFFFFFFFu}) {
         std::vector<unsigned char> content = bytes;
-        std::size_t at = head;
-        for (int i = 0; i < 5; ++i)
-            at += 8 + 20 * frames[static_cast<std::size_t>(i)].events.size();
         std::memcpy(content.data() + at, &ms, 4);
         log.clear();
         PlaybackWorld playback(damaged(content), false);

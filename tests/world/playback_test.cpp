@@ -19,11 +19,11 @@ public:
     void draw() override {}
 };
 
-SDL_Event key_press(SDLKey key)
+SDL_Event event_of(Uint8 type, SDLKey key = SDLK_a)
 {
     SDL_Event event;
     std::memset(&event, 0, sizeof event);
-    event.type = SDL_KEYDOWN;
+    event.type = type;
     event.key.keysym.sym = key;
     return event;
 }
@@ -38,7 +38,6 @@ protected:
         short_states = record_game(shipped_level("Sorting"), swings(100), dir->file("short.rec"));
     }
     static void TearDownTestSuite() { delete dir; }
-
     void SetUp() override { current_world = &menu; }
     void TearDown() override { current_world = nullptr; }
 
@@ -48,9 +47,7 @@ protected:
         EXPECT_EQ(playback->refusal(), "");
         return playback;
     }
-
     static void update(PlaybackWorld& playback, double dt = 0.016) { playback.update(dt); }
-
     // Frame by frame, as the "f" key does.
     static void play_to(PlaybackWorld& playback, int frame)
     {
@@ -60,16 +57,19 @@ protected:
             update(playback, 0);
         }
     }
-
     // 16 ms updates until the playback pauses; the number of updates.
     static int updates_until_paused(PlaybackWorld& playback)
     {
         int updates = 0;
-        while (!playback.paused && updates < 100000) {
+        for (; !playback.paused && updates < 100000; ++updates)
             update(playback);
-            ++updates;
-        }
         return updates;
+    }
+    static int seek(PlaybackWorld& playback, int target)
+    {
+        playback.seek_target = target;
+        playback.paused = false;
+        return updates_until_paused(playback);
     }
 
     static inline TempDir* dir = nullptr;
@@ -96,7 +96,7 @@ TEST_F(Playback, PlaysInRealTimeWithSnapshotsOnlyUpToTheFurthestFramePlayed)
     EXPECT_EQ(frames, (std::vector<int>{0, 15, 30, 45, 60, 75, 90}));
 }
 
-TEST_F(Playback, AJumpForwardPlaysAtTenTimesTheSpeedSettingAndPausesWithTheTargetNext)
+TEST_F(Playback, JumpsPlayForwardAtTenTimesTheSpeedOrBackFromTheNearestSnapshotBelow)
 {
     const auto playback = open("long.rec");
     play_to(*playback, 10);
@@ -106,38 +106,39 @@ TEST_F(Playback, AJumpForwardPlaysAtTenTimesTheSpeedSettingAndPausesWithTheTarge
     playback->paused = false;
     update(*playback);
     EXPECT_NEAR(playback->next_frame, 15, 1) << "on from frame 10 at five frames an update";
-    const int updates = updates_until_paused(*playback);
-    EXPECT_NEAR(updates, 137, 1);
-    EXPECT_EQ(playback->next_frame, 700);
+    EXPECT_NEAR(updates_until_paused(*playback), 137, 1);
+    EXPECT_EQ(playback->next_frame, 700) << "paused with the target next";
     EXPECT_EQ(playback->seek_target, -1);
     EXPECT_EQ(record_of(*playback), long_states[699]);
+
+    // Back to 5, then to 40 from the snapshot of frame 30: ten frames.
+    playback->speed_percent = 100;
+    for (const auto& [target, most_updates] : {std::pair{5, 1}, std::pair{40, 2}}) {
+        play_to(*playback, 500);
+        EXPECT_LE(seek(*playback, target), most_updates) << target;
+        EXPECT_EQ(playback->next_frame, target);
+        EXPECT_EQ(record_of(*playback), long_states[target - 1]);
+    }
 }
 
-TEST_F(Playback, AJumpBackLoadsTheNearestSnapshotBelowAndPlaysUpToTheTarget)
+TEST_F(Playback, SnapshotsStayWithinTheirBudgetAndStillSeekExactly)
 {
     const auto playback = open("long.rec");
-    play_to(*playback, 500);
-    playback->seek_target = 5;
-    playback->paused = false;
-    update(*playback);
-    EXPECT_TRUE(playback->paused);
-    EXPECT_EQ(playback->next_frame, 5);
-    EXPECT_EQ(record_of(*playback), long_states[4]);
-
-    // Forward again, and back to 40 from the snapshot of frame 30: ten frames.
-    play_to(*playback, 500);
-    playback->seek_target = 40;
-    playback->paused = false;
-    EXPECT_LE(updates_until_paused(*playback), 2);
-    EXPECT_EQ(playback->next_frame, 40);
-    EXPECT_EQ(record_of(*playback), long_states[39]);
+    playback->snapshot_budget = 4 * playback->snapshot_bytes();
+    update(*playback, 100);
+    EXPECT_EQ(playback->next_frame, 1000);
+    EXPECT_LE(playback->snapshot_bytes(), playback->snapshot_budget);
+    EXPECT_GT(playback->snapshot_spacing(), snapshot_interval);
+    EXPECT_EQ(playback->snapshots.front().frame, 0);
+    seek(*playback, 500);
+    EXPECT_EQ(playback->next_frame, 500);
+    EXPECT_EQ(record_of(*playback), long_states[499]);
 }
 
 TEST_F(Playback, TheEndPausesAndTheOpeningDemoStartsAgainEveryTime)
 {
     const auto playback = open("short.rec");
     updates_until_paused(*playback);
-    EXPECT_EQ(playback->next_frame, 100);
     update(*playback);
     EXPECT_EQ(playback->next_frame, 100);
     EXPECT_EQ(record_of(*playback), short_states[99]);
@@ -158,47 +159,26 @@ TEST_F(Playback, TheEndPausesAndTheOpeningDemoStartsAgainEveryTime)
     }
 }
 
-TEST_F(Playback, SpeedSetsTheRateAndFastForwardTimesItByTen)
-{
-    struct Case {
-        int speed;
-        bool fast;
-        int updates;
-        int frames;
-    };
-    for (const Case c : {Case{50, false, 100, 50}, Case{200, false, 40, 80}, Case{100, true, 10, 100},
-                         Case{50, true, 10, 50}}) {
-        const auto playback = open("long.rec");
-        playback->speed_percent = c.speed;
-        playback->fast_forward = c.fast;
-        for (int i = 0; i < c.updates; ++i)
-            update(*playback);
-        EXPECT_NEAR(playback->next_frame, c.frames, 1) << c.speed << (c.fast ? " fast" : "");
-    }
-}
-
 TEST_F(Playback, UnderAMenuOnlySpaceAndFAreTaken)
 {
     const auto playback = open("short.rec");
     double dt = 0.016;
-    EXPECT_TRUE(playback->handle_event(key_press(SDLK_SPACE), dt));
+    EXPECT_TRUE(playback->handle_event(event_of(SDL_KEYDOWN, SDLK_SPACE), dt));
     EXPECT_TRUE(playback->paused);
-    EXPECT_FALSE(playback->handle_event(key_press(SDLK_ESCAPE), dt));
-    EXPECT_FALSE(playback->handle_event(key_press(SDLK_a), dt));
-    SDL_Event press = key_press(SDLK_a);
-    press.type = SDL_MOUSEBUTTONDOWN;
-    press.button.button = 1;
-    EXPECT_FALSE(playback->handle_event(press, dt));
+    SDL_Event click = event_of(SDL_MOUSEBUTTONDOWN);
+    click.button.button = 1;
+    for (const SDL_Event& ignored : {event_of(SDL_KEYDOWN, SDLK_ESCAPE), event_of(SDL_KEYDOWN), click})
+        EXPECT_FALSE(playback->handle_event(ignored, dt));
     EXPECT_FALSE(playback->sword.cannot_cut);
     EXPECT_TRUE(playback->captured_events.empty());
 
     update(*playback);
     EXPECT_EQ(playback->next_frame, 0);
-    EXPECT_TRUE(playback->handle_event(key_press(SDLK_f), dt));
+    EXPECT_TRUE(playback->handle_event(event_of(SDL_KEYDOWN, SDLK_f), dt));
     update(*playback);
     update(*playback);
     EXPECT_EQ(playback->next_frame, 1) << "one frame, still paused";
-    EXPECT_TRUE(playback->handle_event(key_press(SDLK_SPACE), dt));
+    EXPECT_TRUE(playback->handle_event(event_of(SDL_KEYDOWN, SDLK_SPACE), dt));
     update(*playback);
     EXPECT_EQ(playback->next_frame, 2);
 }
@@ -207,11 +187,8 @@ TEST_F(Playback, ATakeOverAtFrame40Of100KeepsFrames0To39AndAppendsThePlayersFram
 {
     const auto playback = open("short.rec");
     play_to(*playback, 100);
-    playback->seek_target = 40;
-    playback->paused = false;
-    updates_until_paused(*playback);
+    seek(*playback, 40);
     ASSERT_EQ(playback->next_frame, 40);
-
     current_world = playback.get();
     playback->discard_future();
     EXPECT_EQ(playback->frames.size(), 40u);
@@ -219,12 +196,11 @@ TEST_F(Playback, ATakeOverAtFrame40Of100KeepsFrames0To39AndAppendsThePlayersFram
     EXPECT_EQ(playback->snapshots.back().frame, 30);
 
     double dt = 0.016;
-    SDL_Event motion = key_press(SDLK_a);
-    motion.type = SDL_MOUSEMOTION;
+    SDL_Event motion = event_of(SDL_MOUSEMOTION);
     motion.motion.xrel = -70;
     motion.motion.yrel = 25;
     playback->handle_event(motion, dt);
-    playback->handle_event(key_press(SDLK_a), dt);
+    playback->handle_event(event_of(SDL_KEYDOWN), dt);
     for (int i = 0; i < 5; ++i) {
         playback->speed_percent = i < 3 ? 100 : 50;
         playback->handle_event(motion, dt);
@@ -245,20 +221,4 @@ TEST_F(Playback, ATakeOverAtFrame40Of100KeepsFrames0To39AndAppendsThePlayersFram
     }
     EXPECT_EQ(replay_world(*again, 0).frames, 45);
     EXPECT_EQ(record_of(*again), taken);
-}
-
-TEST_F(Playback, SnapshotsStayWithinTheirBudgetAndStillSeekExactly)
-{
-    const auto playback = open("long.rec");
-    playback->snapshot_budget = 4 * playback->snapshot_bytes();
-    update(*playback, 100);
-    EXPECT_EQ(playback->next_frame, 1000);
-    EXPECT_LE(playback->snapshot_bytes(), playback->snapshot_budget);
-    EXPECT_GT(playback->snapshot_spacing(), snapshot_interval);
-    EXPECT_EQ(playback->snapshots.front().frame, 0);
-    playback->seek_target = 500;
-    playback->paused = false;
-    updates_until_paused(*playback);
-    EXPECT_EQ(playback->next_frame, 500);
-    EXPECT_EQ(record_of(*playback), long_states[499]);
 }

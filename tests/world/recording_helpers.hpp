@@ -3,10 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
 #include <functional>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -24,16 +21,24 @@ namespace recording_helpers {
 using ::read_text;
 using ::source_root;
 
-// A shipped level's record, built from its text.
-inline std::vector<unsigned char> shipped_level(const std::string& name)
+inline std::vector<unsigned char> record_of(const World& world)
 {
-    World world;
-    std::string error;
-    EXPECT_TRUE(build_level(read_text(source_root / "data" / "levels" / (name + ".txt")), world, error)) << error;
-    MemoryStorage record;
-    world.save(record);
-    return record.bytes();
+    MemoryStorage state;
+    world.save(state);
+    return state.bytes();
 }
+
+// A shipped level, built from its text.
+inline std::unique_ptr<World> shipped_world(const std::string& name)
+{
+    auto world = std::make_unique<World>();
+    std::string error;
+    EXPECT_TRUE(build_level(read_text(source_root / "data" / "levels" / (name + ".txt")), *world, error))
+        << name << ": " << error;
+    return world;
+}
+
+inline std::vector<unsigned char> shipped_level(const std::string& name) { return record_of(*shipped_world(name)); }
 
 inline InputScript parse_script(const std::string& text)
 {
@@ -42,6 +47,12 @@ inline InputScript parse_script(const std::string& text)
     std::string error;
     EXPECT_TRUE(parse_input_script(in, script, error)) << error;
     return script;
+}
+
+// The script that wins a shipped level.
+inline InputScript solution(const std::string& name)
+{
+    return parse_script(read_text(source_root / "tests" / "levels" / (name + ".script")));
 }
 
 // A sword swinging back and forth across the level, one motion a frame.
@@ -70,25 +81,16 @@ inline std::vector<std::vector<unsigned char>> record_game(
     std::vector<std::vector<unsigned char>> states;
     for (const ScriptFrame& frame : script.frames) {
         for (const SDL_Event& event : frame.events) {
-            double dt = frame.ms / 1000.0;
+            double dt = frame.ms / 1000.0;  // a handler may change it
             game.handle_event(event, dt);
         }
         double dt = frame.ms / 1000.0;
         game.update(dt);
         if (after_frame)
             after_frame(game);
-        MemoryStorage state;
-        game.save(state);
-        states.push_back(state.bytes());
+        states.push_back(record_of(game));
     }
     return states;
-}
-
-inline std::vector<unsigned char> record_of(const World& world)
-{
-    MemoryStorage state;
-    world.save(state);
-    return state.bytes();
 }
 
 }  // namespace recording_helpers

@@ -10,14 +10,27 @@
 
 using namespace recording_helpers;
 
-TEST(RecordingWorld, AHundredFramesGiveTheStartingLevelAndAHundredFrameRecords)
-{
+namespace {
+
+class RecordingGames : public testing::Test {
+protected:
     LogCapture log;
     TempDir dir;
+};
+
+// What a recording holds of an event: its type, and the key of a key event.
+int kind_of(const SDL_Event& event)
+{
+    return event.type == SDL_KEYDOWN || event.type == SDL_KEYUP ? event.type * 1000 + event.key.keysym.sym : event.type;
+}
+
+}  // namespace
+
+TEST_F(RecordingGames, AHundredFramesGiveTheStartingLevelAndAHundredFrameRecords)
+{
     const std::vector<unsigned char> level = shipped_level("Sorting");
     const InputScript script = swings(100);
     record_game(level, script, dir.file("game.rec"), "levels/Sorting.lev");
-
     // Magic, name, World record, then ms, count and one 20-byte event a frame.
     EXPECT_EQ(read_file_bytes(dir.file("game.rec")).size(), 4 + 4 + 18 + level.size() + 100 * (4 + 4 + 20));
     PlaybackWorld playback(dir.file("game.rec"), false);
@@ -31,10 +44,8 @@ TEST(RecordingWorld, AHundredFramesGiveTheStartingLevelAndAHundredFrameRecords)
     }
 }
 
-TEST(RecordingWorld, KeyPressesOtherThanSpaceAndEscapeAreNotRecorded)
+TEST_F(RecordingGames, KeyPressesOtherThanSpaceAndEscapeAreNotRecorded)
 {
-    LogCapture log;
-    TempDir dir;
     record_game(shipped_level("Slice"), parse_script("17 k:97 K:97 k:32 k:27 d:1 m:5,-5 u:1 k:102 K:102\n15\n"),
                 dir.file("keys.rec"));
     PlaybackWorld playback(dir.file("keys.rec"), false);
@@ -44,18 +55,14 @@ TEST(RecordingWorld, KeyPressesOtherThanSpaceAndEscapeAreNotRecorded)
     EXPECT_TRUE(playback.frames[1].events.empty());
     std::vector<int> kinds;
     for (const SDL_Event& event : playback.frames[0].events)
-        kinds.push_back(event.type == SDL_KEYDOWN || event.type == SDL_KEYUP ? event.type * 1000 + event.key.keysym.sym
-                                                                              : event.type);
-    const std::vector<int> expected = {SDL_KEYUP * 1000 + 97, SDL_KEYDOWN * 1000 + 32, SDL_KEYDOWN * 1000 + 27,
-                                       SDL_MOUSEBUTTONDOWN,   SDL_MOUSEMOTION,         SDL_MOUSEBUTTONUP,
-                                       SDL_KEYUP * 1000 + 102};
-    EXPECT_EQ(kinds, expected);
+        kinds.push_back(kind_of(event));
+    EXPECT_EQ(kinds, (std::vector<int>{SDL_KEYUP * 1000 + 97, SDL_KEYDOWN * 1000 + 32, SDL_KEYDOWN * 1000 + 27,
+                                       SDL_MOUSEBUTTONDOWN, SDL_MOUSEMOTION, SDL_MOUSEBUTTONUP,
+                                       SDL_KEYUP * 1000 + 102}));
 }
 
-TEST(RecordingWorld, ALevelFileIsRecordedAndTheRecordingWrittenWhenTheGameGoes)
+TEST_F(RecordingGames, ALevelFileIsRecordedAndTheRecordingWrittenWhenTheGameGoes)
 {
-    LogCapture log;
-    TempDir dir;
     {
         World level;
         OutFileStorage file(dir.file("plain.lev"));
@@ -64,7 +71,6 @@ TEST(RecordingWorld, ALevelFileIsRecordedAndTheRecordingWrittenWhenTheGameGoes)
     {
         RecordingWorld game(dir.file("plain.lev"), dir.file("world.rec"));
         ASSERT_TRUE(game.loaded());
-        EXPECT_EQ(game.file_name, dir.file("plain.lev"));
         for (int i = 0; i < 3; ++i) {
             double dt = 0.02;
             game.update(dt);
@@ -84,34 +90,30 @@ TEST(RecordingWorld, ALevelFileIsRecordedAndTheRecordingWrittenWhenTheGameGoes)
     for (const std::string& level : {dir.file("cut.lev"), dir.file("missing.lev")}) {
         log.clear();
         EXPECT_EQ(start_recording(level, dir.file("never.rec")), nullptr);
-        const std::string err = log.err();
-        EXPECT_NE(err.find("Cannot open level " + level + ": "), std::string::npos) << err;
+        EXPECT_NE(log.err().find("Cannot open level " + level + ": "), std::string::npos) << log.err();
         EXPECT_FALSE(path_exists(dir.file("never.rec")));
     }
 }
 
-TEST(RecordingWorld, AResultsRecordingPassesOnlyWhenItWinsInTheTimeItsNameGives)
+TEST_F(RecordingGames, AResultsRecordingPassesOnlyWhenItWinsInTheTimeItsNameGives)
 {
-    LogCapture log;
-    TempDir dir;
     const std::string source = dir.file("slice.rec");
     record_game(shipped_level("Slice"), parse_script(read_text(source_root / "tests" / "levels" / "Slice.script")),
                 source);
     const std::vector<unsigned char> bytes = read_file_bytes(source);
-    const auto check = [&](const std::string& name, std::size_t size, std::string& why) {
+    std::string why;
+    const auto check = [&](const std::string& name, std::size_t size) {
         write_file_bytes(dir.file(name), {bytes.begin(), bytes.begin() + static_cast<long>(size)});
         return verify_recording(dir.file(name), why);
     };
-    std::string why;
-    EXPECT_TRUE(check("R-Slice.Ann.Lee.1.024.rec", bytes.size(), why)) << why;
-    EXPECT_FALSE(check("R-Slice.Ann.1.025.rec", bytes.size(), why));
+    EXPECT_TRUE(check("R-Slice.Ann.Lee.1.024.rec", bytes.size())) << why;
+    EXPECT_FALSE(check("R-Slice.Ann.1.025.rec", bytes.size()));
     EXPECT_NE(why.find("wins in 1.024, the name says 1.025"), std::string::npos) << why;
-    EXPECT_FALSE(check("R-Slice.Ann.1.024.rec", bytes.size() - 28, why)) << "the last frame won";
+    EXPECT_FALSE(check("R-Slice.Ann.1.024.rec", bytes.size() - 28)) << "the last frame won";
     EXPECT_NE(why.find("does not win"), std::string::npos) << why;
     for (const std::string name : {"slice.rec", "R-Slice.1.024.rec", "R-Slice.Ann.1.24.rec", "X-Slice.Ann.1.024.rec",
                                    "R-Slice.Ann.1:5.024.rec"})
-        EXPECT_FALSE(check(name, bytes.size(), why)) << name;
-
+        EXPECT_FALSE(check(name, bytes.size())) << name;
     std::string time;
     EXPECT_TRUE(recording_time_text("recordings/P-a.b.c.12:05.500.rec", time));
     EXPECT_EQ(time, "12:05.500");

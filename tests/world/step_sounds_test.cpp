@@ -10,26 +10,11 @@
 #include "world/recording_helpers.hpp"
 #include "world/step_sounds.hpp"
 
+using namespace recording_helpers;
+
 namespace {
 
-using recording_helpers::parse_script;
-
-const std::filesystem::path levels_dir = source_root / "data" / "levels";
-
-std::unique_ptr<World> shipped(const std::string& name)
-{
-    auto world = std::make_unique<World>();
-    std::string error;
-    EXPECT_TRUE(build_level(read_text(levels_dir / (name + ".txt")), *world, error)) << error;
-    return world;
-}
-
-InputScript solution(const std::string& name)
-{
-    return parse_script(read_text(source_root / "tests" / "levels" / (name + ".script")));
-}
-
-// Every frame's effects, as names, for comparing games.
+// Every frame's effects, as names with their gains, for comparing games.
 using Heard = std::vector<std::vector<std::string>>;
 
 std::vector<std::string> names_of(const World& world)
@@ -80,12 +65,11 @@ TEST(StepSounds, AWinningGameIsHeardCutByCutToItsWin)
     for (const std::string name : {"Slice", "Alloy", "Shards"}) {
         SCOPED_TRACE(name);
         const InputScript script = solution(name);
-        const Heard heard = play(*shipped(name), script);
+        const Heard heard = play(*shipped_world(name), script);
         ASSERT_EQ(heard.size(), script.frames.size());
-        const int last = static_cast<int>(heard.size()) - 1;
-
-        // Nothing before the blade first bites; the cut, the split, the goal
-        // and the win in that order, the win once, on the winning frame.
+        // Nothing but knocks before the blade first bites; the cut, the
+        // split, the goal and the win in that order, the win once, on the
+        // winning frame.
         const int cut = first(heard, "enter_");
         ASSERT_GE(cut, 0);
         for (int f = 0; f < cut; ++f)
@@ -94,7 +78,7 @@ TEST(StepSounds, AWinningGameIsHeardCutByCutToItsWin)
         EXPECT_GE(first(heard, "leave_"), cut);
         EXPECT_GE(first(heard, "split"), cut);
         EXPECT_GE(first(heard, "goal"), first(heard, "split"));
-        EXPECT_EQ(first(heard, "win"), last);
+        EXPECT_EQ(first(heard, "win"), static_cast<int>(heard.size()) - 1);
         EXPECT_EQ(count(heard, "win"), 1);
         EXPECT_EQ(count(heard, "lose") + count(heard, "time_out") + count(heard, "losing_goal"), 0);
         // A blade pressed against a body is heard when it meets it, not every frame.
@@ -103,7 +87,8 @@ TEST(StepSounds, AWinningGameIsHeardCutByCutToItsWin)
     }
 }
 
-// A replay is heard exactly as the game it records, frame by frame.
+// A replay is heard exactly as the game it records, frame by frame; seeking
+// and fast forward are silent.
 TEST(StepSounds, AReplaySoundsLikeTheGame)
 {
     LogCapture log;
@@ -111,18 +96,13 @@ TEST(StepSounds, AReplaySoundsLikeTheGame)
     for (const std::string name : {"Slice", "Foundry", "Hazard"}) {
         SCOPED_TRACE(name);
         const std::string file = dir.file(name + ".rec");
-        const InputScript script = solution(name);
-        Heard live;
-        MemoryStorage level;
-        shipped(name)->save(level);
-        recording_helpers::record_game(level.bytes(), script, file, "levels/" + name + ".lev",
-                                       [&](const World& game) { live.push_back(names_of(game)); });
+        Heard live, replayed;
+        record_game(shipped_level(name), solution(name), file, "levels/" + name + ".lev",
+                    [&](const World& game) { live.push_back(names_of(game)); });
         PlaybackWorld playback(file, false);
         ASSERT_EQ(playback.refusal(), "");
-        Heard replayed;
         for (std::size_t i = 0; i < live.size(); ++i) {
-            playback.paused = true;
-            playback.step_once = true;
+            playback.paused = playback.step_once = true;
             double dt = 0.016;
             playback.update(dt);
             EXPECT_EQ(playback.loudness, 1.0f);
@@ -131,12 +111,12 @@ TEST(StepSounds, AReplaySoundsLikeTheGame)
         EXPECT_EQ(replayed, live);
         EXPECT_GT(count(live, "enter_"), 0);
 
-        // Seeking and fast forward are silent.
         playback.seek_target = 5;
         double dt = 0.016;
         playback.update(dt);
         EXPECT_EQ(playback.loudness, 0.0f);
         playback.fast_forward = true;
+        dt = 0.016;
         playback.update(dt);
         EXPECT_EQ(playback.loudness, 0.0f);
         std::vector<Cue> cues;
@@ -150,7 +130,7 @@ TEST(StepSounds, TheLastSecondsTickAndRestingPiecesAreSilent)
     LogCapture log;
     // Left alone, a countdown of five seconds ticks at 4, 3, 2 and 1 and then
     // runs out.
-    const Heard alone = play(*shipped("Hurry"), InputScript{}, 1000);
+    const Heard alone = play(*shipped_world("Hurry"), InputScript{}, 1000);
     EXPECT_EQ(count(alone, "countdown"), 4);
     EXPECT_EQ(first(alone, "time_out"), static_cast<int>(alone.size()) - 1);
     EXPECT_EQ(count(alone, "enter_") + count(alone, "win"), 0);
