@@ -38,7 +38,7 @@ bool GoalPolygon::load(BaseStorage& storage)
 }
 
 bool GoalPolygon::evaluate(std::vector<PhysicsPolygon>& bodies, Sword& sword,
-                           const std::function<void(PhysicsPolygon&)>& taken)
+                           const std::function<void(PhysicsPolygon&)>& on_taken)
 {
     // A goal never becomes undone.
     if (done)
@@ -68,7 +68,7 @@ bool GoalPolygon::evaluate(std::vector<PhysicsPolygon>& bodies, Sword& sword,
     // Last remembered first, so the earlier indices stay valid.
     for (auto it = accepted.rbegin(); it != accepted.rend(); ++it) {
         PhysicsPolygon& body = bodies[*it];
-        taken(body);
+        on_taken(body);
         sword.leave(body);
         bodies.erase(bodies.begin() + static_cast<std::ptrdiff_t>(*it));
     }

@@ -21,9 +21,9 @@ public:
     void draw_outline(bool detailed) const override;
 
     // Once per frame, after the cut pass: consumes the accepted bodies (each
-    // handed to `taken`, then erased from `bodies`) and returns `done`.
+    // handed to `on_taken`, then erased from `bodies`) and returns `done`.
     bool evaluate(std::vector<PhysicsPolygon>& bodies, Sword& sword,
-                  const std::function<void(PhysicsPolygon&)>& taken);
+                  const std::function<void(PhysicsPolygon&)>& on_taken);
     // The same, with a burst of sparks where each body was taken; the sparks
     // are drawing, defined with it (render/goal_sparks.cpp).
     bool evaluate(std::vector<PhysicsPolygon>& bodies, ParticleManager& particles, Sword& sword);

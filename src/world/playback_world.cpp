@@ -81,18 +81,9 @@ bool PlaybackWorld::read_frames(BaseStorage& file)
 
 bool PlaybackWorld::handle_event(const SDL_Event& event, double& dt)
 {
-    if (current_world != this) {
-        // Under the playback controls only their own two keys are ours.
-        if (is_key_press(event, SDLK_SPACE)) {
-            paused = !paused;
-            return true;
-        }
-        if (is_key_press(event, SDLK_f)) {
-            step_once = true;
-            return true;
-        }
-        return false;
-    }
+    // Watching, the playback controls are the current screen and take every
+    // event; only a game taken over in Perfect Mode gets them here.
+    INVARIANT(current_world == this && "events reach a playback only once it is taken over");
     // Taken over: the player plays on, and the pause keys lead back to the
     // playback screen instead of the pause menu.
     if (is_key_press(event, SDLK_SPACE) || is_key_press(event, SDLK_ESCAPE)) {

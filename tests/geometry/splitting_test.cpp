@@ -126,15 +126,18 @@ TEST(Split, OddEdgeSetsSplitIntoClosedPieces)
         ASSERT_EQ(pieces.size(), c.pieces);
         EXPECT_DOUBLE_EQ(body.mass, c.mass);
         EXPECT_NEAR(body.item.amount, c.mass / old_mass, 1e-12);
-        if (c.edges_kept)
+        if (c.edges_kept) {
             EXPECT_EQ(body.edges.size(), c.edges_kept);
+        }
         for (const auto& [start, end] : body.edges)
             EXPECT_NE(start, end);
-        if (c.first_piece_mass)
+        if (c.first_piece_mass) {
             EXPECT_DOUBLE_EQ(pieces[0].mass, c.first_piece_mass);
+        }
         EXPECT_EQ(body.sword_inside, c.sword_tip.has_value());
-        if (c.sword_tip)
+        if (c.sword_tip) {
             EXPECT_EQ(body.last_sword_pos, body.points.back());
+        }
         for (const PhysicsPolygon& piece : pieces)
             EXPECT_FALSE(piece.sword_inside);
     }

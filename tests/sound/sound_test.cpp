@@ -55,8 +55,9 @@ TEST(SoundEffects, AreTheSameBytesEveryTimeAudibleUnclippedAndShort)
         EXPECT_GE(peak, std::lround(effect_peak * 32767) - 1) << name << " is not scaled to the common peak";
         EXPECT_LE(static_cast<double>(clip.samples.size()) / sound_rate, 1.6) << name;
         // One-shot effects end in silence, so a voice never stops on a click.
-        if (effect != Effect::swing)
+        if (effect != Effect::swing) {
             EXPECT_EQ(clip.samples.back(), 0) << name;
+        }
     }
 }
 

@@ -159,30 +159,6 @@ TEST_F(Playback, TheEndPausesAndTheOpeningDemoStartsAgainEveryTime)
     }
 }
 
-TEST_F(Playback, UnderAMenuOnlySpaceAndFAreTaken)
-{
-    const auto playback = open("short.rec");
-    double dt = 0.016;
-    EXPECT_TRUE(playback->handle_event(event_of(SDL_KEYDOWN, SDLK_SPACE), dt));
-    EXPECT_TRUE(playback->paused);
-    SDL_Event click = event_of(SDL_MOUSEBUTTONDOWN);
-    click.button.button = 1;
-    for (const SDL_Event& ignored : {event_of(SDL_KEYDOWN, SDLK_ESCAPE), event_of(SDL_KEYDOWN), click})
-        EXPECT_FALSE(playback->handle_event(ignored, dt));
-    EXPECT_FALSE(playback->sword.cannot_cut);
-    EXPECT_TRUE(playback->captured_events.empty());
-
-    update(*playback);
-    EXPECT_EQ(playback->next_frame, 0);
-    EXPECT_TRUE(playback->handle_event(event_of(SDL_KEYDOWN, SDLK_f), dt));
-    update(*playback);
-    update(*playback);
-    EXPECT_EQ(playback->next_frame, 1) << "one frame, still paused";
-    EXPECT_TRUE(playback->handle_event(event_of(SDL_KEYDOWN, SDLK_SPACE), dt));
-    update(*playback);
-    EXPECT_EQ(playback->next_frame, 2);
-}
-
 TEST_F(Playback, ATakeOverAtFrame40Of100KeepsFrames0To39AndAppendsThePlayersFrames)
 {
     const auto playback = open("short.rec");
