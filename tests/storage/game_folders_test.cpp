@@ -9,6 +9,7 @@
 #include "render/files.hpp"
 #include "storage/file_storage.hpp"
 #include "storage/game_folders.hpp"
+#include "storage/level_files.hpp"
 #include "support/log_capture.hpp"
 #include "support/test_support.hpp"
 
@@ -128,4 +129,14 @@ TEST(GameFolders, ThePlayersFolderIsMadeOnFirstStartOrRefusedWithAReason)
     write_file_bytes(dir.file("taken"), {1});
     EXPECT_FALSE(make_player_folder(dir.file("taken"), why));
     EXPECT_NE(why.find(dir.file("taken")), std::string::npos) << why;
+}
+
+TEST(GameFolders, AUserLevelAndTheEditorsRecoveryCopyAreNamedAfterTheLevel)
+{
+    EXPECT_EQ(user_level_file("My Level"), "userlevels/My Level.lev");
+    // Whatever folder the level came from, its copy sits among the user levels.
+    for (const char* level : {"userlevels/My Level.lev", "levels/My Level.lev", "My Level"})
+        EXPECT_EQ(recovery_file(level), "userlevels/My Level.recovery.lev") << level;
+    EXPECT_TRUE(is_recovery_file(recovery_file("levels/Slice.lev")));
+    EXPECT_FALSE(is_recovery_file("userlevels/Slice.lev"));
 }

@@ -93,7 +93,8 @@ TEST(ShippedLevels, TheListNamesEverySourceOnceAndWinningEachOpensTheLockedOnesI
         EXPECT_TRUE(entry.path().extension() != ".txt" || listed.count(entry.path().stem().string()))
             << entry.path() << " is not in levels.list";
     bool optional_secret = false;
-    for (const GoalPolygon& goal : shipped_world("Quarry")->goals)
+    const auto quarry = shipped_world("Quarry");
+    for (const GoalPolygon& goal : quarry->goals)
         optional_secret |= goal.target.unlocks && goal.target.name == "Secret" && !goal.target.required;
     EXPECT_TRUE(optional_secret);
 }
