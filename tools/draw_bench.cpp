@@ -294,6 +294,8 @@ int draw_bench(std::vector<std::string> levels, int frames, bool plain, const st
     // demo, the lists, and the playback screen over the demo's recording.
     build_opening_menu(false);
     results.push_back(draw_screen("menu: opening", frames));
+    // As Play opens it: over the demo, the opening menu gone.
+    pop_menu();
     build_level_list(false);
     results.push_back(draw_screen("menu: levels", frames));
     clear_screens();

@@ -6,6 +6,9 @@
 // same code that builds them in the game.
 bool gl_ready();
 void set_gl_ready(bool ready);
+// Counts the contexts made (each set_gl_ready(true)): what was made in an
+// earlier one must be made again.
+int gl_context_number();
 
 // Whether drawing takes the shortcuts that pay on a renderer that rasterises
 // on the processor: fewer pixels written, fewer draw calls, the same picture.

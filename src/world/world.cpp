@@ -2,6 +2,7 @@
 
 #include "geometry/plausible.hpp"
 #include "render/gl.hpp"
+#include "render/still_layer.hpp"
 #include "render/sword_drawing.hpp"
 #include "storage/base_storage.hpp"
 #include "storage/file_storage.hpp"
@@ -131,22 +132,69 @@ void World::apply_view()
     glTranslated(-camera.x, -camera.y, 0);
 }
 
+namespace {
+
+// A wall whose picture slides stays out of the kept layer.
+bool still(const StaticPolygon& wall)
+{
+    return wall.style.scroll_s == 0.0 && wall.style.scroll_t == 0.0;
+}
+
+}  // namespace
+
 void World::draw()
 {
-    draw_background();
+    LayerKey key;
+    key.add(camera);
+    for (const StaticPolygon& wall : static_polygons) {
+        if (!still(wall))
+            continue;
+        key.add(wall.style_name);
+        key.add(static_cast<std::uint64_t>(wall.style.main_texture));
+        key.add(wall.position);
+        key.add(wall.angle);
+        for (double m : {wall.rotation.m00, wall.rotation.m01, wall.rotation.m10, wall.rotation.m11})
+            key.add(m);
+        key.add(wall.texture_offset);
+        for (const Vector2& p : wall.points)
+            key.add(p);
+        for (const auto& [from, to] : wall.edges)
+            key.add(static_cast<std::uint64_t>(from) << 32 | static_cast<std::uint32_t>(to));
+    }
+    draw_still_layer(key, [this] {
+        draw_background();
+        glPushMatrix();
+        apply_view();
+        draw_still_walls();
+        glPopMatrix();
+    });
     glPushMatrix();
     apply_view();
-    draw_contents(!opening_demo_showing() && (menu_is_current() || goals_visible));
+    draw_moving_contents(!opening_demo_showing() && (menu_is_current() || goals_visible));
     glPopMatrix();
     timer.draw();
 }
 
 void World::draw_contents(bool show_tags)
 {
+    draw_still_walls();
+    draw_moving_contents(show_tags);
+}
+
+void World::draw_still_walls() const
+{
+    for (const StaticPolygon& p : static_polygons)
+        if (still(p))
+            p.draw();
+}
+
+void World::draw_moving_contents(bool show_tags)
+{
     for (const PhysicsPolygon& p : physics_polygons)
         p.draw();
     for (const StaticPolygon& p : static_polygons)
-        p.draw();
+        if (!still(p))
+            p.draw();
     for (const GoalPolygon& g : goals)
         g.draw();
     draw_sword(sword.style, sword);

@@ -31,9 +31,14 @@ public:
     void update(double& dt) override;
     void draw() override;
     void apply_view() override;
-    // What the camera moves over, in level units: bodies, walls, goals, the
+    // What the camera moves over, in level units: walls, bodies, goals, the
     // sword, the sparks and, with show_tags, the goals' and bodies' tags.
     void draw_contents(bool show_tags);
+    // The walls that never change on the screen while the camera stands:
+    // drawn first, and kept as a picture with the background.
+    void draw_still_walls() const;
+    // Everything else, over them.
+    void draw_moving_contents(bool show_tags);
 
     void save(BaseStorage& storage) const override;
     // False when the record is damaged; the world must then be thrown away.

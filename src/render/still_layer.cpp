@@ -1,0 +1,158 @@
+#include "render/still_layer.hpp"
+
+#include <bit>
+
+#include "render/gl.hpp"
+#include "render/gl_context.hpp"
+
+void LayerKey::add(std::uint64_t word)
+{
+    // FNV-1a, a byte at a time.
+    for (int i = 0; i < 8; ++i) {
+        hash_ ^= (word >> (8 * i)) & 0xff;
+        hash_ *= 1099511628211ull;
+    }
+}
+
+void LayerKey::add(double value) { add(std::bit_cast<std::uint64_t>(value)); }
+
+void LayerKey::add(const Vector2& point)
+{
+    add(point.x);
+    add(point.y);
+}
+
+void LayerKey::add(const std::string& text)
+{
+    add(static_cast<std::uint64_t>(text.size()));
+    for (unsigned char c : text)
+        add(static_cast<std::uint64_t>(c));
+}
+
+namespace {
+
+struct KeptLayer {
+    GLuint texture = 0;
+    int texture_width = 0;
+    int texture_height = 0;
+    int context = -1;              // the GL context the texture was made in
+    std::uint64_t last_key = 0;    // drawn the frame before
+    bool last_valid = false;
+    std::uint64_t kept_key = 0;    // held by the texture
+    bool kept_valid = false;
+};
+
+KeptLayer kept;
+
+int next_power_of_two(int n)
+{
+    int p = 1;
+    while (p < n)
+        p *= 2;
+    return p;
+}
+
+// The key of the layer as it would be drawn now: the caller's, the view and
+// the matrices the layer is drawn through.
+std::uint64_t full_key(const LayerKey& key, const GLint viewport[4])
+{
+    LayerKey full = key;
+    for (int i = 0; i < 4; ++i)
+        full.add(static_cast<std::uint64_t>(viewport[i]));
+    GLdouble matrix[16];
+    for (GLenum which : {GL_MODELVIEW_MATRIX, GL_PROJECTION_MATRIX}) {
+        glGetDoublev(which, matrix);
+        for (double m : matrix)
+            full.add(m);
+    }
+    return full.value();
+}
+
+// Keeps the viewport's pixels in the texture, made to fit when needed.
+bool keep(const GLint viewport[4])
+{
+    const int width = viewport[2], height = viewport[3];
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    if (width <= 0 || height <= 0 || next_power_of_two(width) > largest || next_power_of_two(height) > largest)
+        return false;
+    // A name from an earlier context may have gone to another texture since.
+    if (kept.texture == 0 || kept.context != gl_context_number()) {
+        glGenTextures(1, &kept.texture);
+        kept.texture_width = kept.texture_height = 0;
+    }
+    glBindTexture(GL_TEXTURE_2D, kept.texture);
+    if (kept.texture_width < width || kept.texture_height < height) {
+        kept.texture_width = next_power_of_two(width);
+        kept.texture_height = next_power_of_two(height);
+        kept.context = gl_context_number();
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, kept.texture_width, kept.texture_height, 0, GL_RGBA,
+                     GL_UNSIGNED_BYTE, nullptr);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    }
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, viewport[0], viewport[1], width, height);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return true;
+}
+
+// The kept pixels back onto the viewport, texel for pixel, replacing what is
+// there.
+void show_kept(const GLint viewport[4])
+{
+    const double s = static_cast<double>(viewport[2]) / kept.texture_width;
+    const double t = static_cast<double>(viewport[3]) / kept.texture_height;
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glDisable(GL_BLEND);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, kept.texture);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glBegin(GL_QUADS);
+    glTexCoord2d(0, 0);
+    glVertex2d(-1, -1);
+    glTexCoord2d(s, 0);
+    glVertex2d(1, -1);
+    glTexCoord2d(s, t);
+    glVertex2d(1, 1);
+    glTexCoord2d(0, t);
+    glVertex2d(-1, 1);
+    glEnd();
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+}
+
+}  // namespace
+
+void draw_still_layer(const LayerKey& key, const std::function<void()>& draw_layer)
+{
+    if (!lean_drawing()) {
+        draw_layer();
+        return;
+    }
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const std::uint64_t now = full_key(key, viewport);
+    if (kept.kept_valid && kept.kept_key == now && kept.context == gl_context_number()) {
+        show_kept(viewport);
+        return;
+    }
+    draw_layer();
+    const bool twice = kept.last_valid && kept.last_key == now;
+    kept.last_key = now;
+    kept.last_valid = true;
+    kept.kept_valid = twice && keep(viewport);
+    kept.kept_key = now;
+}

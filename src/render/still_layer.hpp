@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "geometry/vector2.hpp"
+
+// What a still layer shows, boiled down to one number: two draws with the
+// same key draw the same pixels.
+class LayerKey {
+public:
+    void add(std::uint64_t word);
+    void add(double value);
+    void add(const Vector2& point);
+    void add(const std::string& text);
+    std::uint64_t value() const { return hash_; }
+
+private:
+    std::uint64_t hash_ = 14695981039346656037ull;
+};
+
+// Draws the bottom of the screen (what `draw_layer` draws: it must cover the
+// whole viewport, opaque) from a copy kept of it while its key and the view
+// stay the same. On a renderer without a graphics card a level's walls cost
+// several passes over much of the screen; the copy costs one. The copy is
+// taken on the second frame with the same key, so a layer that changes every
+// frame (a moving camera, a point being dragged) costs nothing extra.
+// Only with lean drawing; otherwise it just draws the layer.
+void draw_still_layer(const LayerKey& key, const std::function<void()>& draw_layer);
