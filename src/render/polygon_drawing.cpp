@@ -146,6 +146,16 @@ void draw_fans(const std::vector<std::vector<int>>& loops, const std::vector<Vec
     }
 }
 
+// Puts the stencil back to 0 under every fan.
+void clear_fans(const std::vector<std::vector<int>>& loops, const std::vector<Vector2>& points)
+{
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    glStencilFunc(GL_ALWAYS, 0, ~0u);
+    glStencilOp(GL_ZERO, GL_ZERO, GL_ZERO);
+    draw_fans(loops, points);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+}
+
 // Whether the loop turns one way only and goes round once: then the fan from
 // its first point covers every inside pixel exactly once, as the stencil's
 // odd count would.
@@ -318,12 +328,28 @@ Cover lean_cover(const std::vector<std::vector<int>>& loops, const std::vector<V
     return {GL_TRIANGLES, triangulate(loops.front(), points)};
 }
 
-// A covered outline paints its interior in one pass and marks those pixels 1
-// in the stencil as it goes. An opaque picture at full alpha replaces what is
-// below exactly as blending would, without reading it.
-void fill_covered(const PolygonStyle& style, const Polygon& polygon, const Cover& cover, double alpha)
+// The stencil value that marks the inside of the next covered outline: each
+// gets one of its own, so that none has to put the stencil back after it (a
+// pass over its whole inside) for the next. Marks are even: a count on top of
+// one keeps its parity, so counting needs no clearing first either. When the
+// marks run out the stencil is cleared and they start again.
+GLint next_mark()
 {
-    glStencilFunc(GL_ALWAYS, 1, ~0u);
+    static GLint mark = 0;
+    mark += 2;
+    if (mark > 254) {
+        glClear(GL_STENCIL_BUFFER_BIT);
+        mark = 2;
+    }
+    return mark;
+}
+
+// A covered outline paints its interior in one pass and marks those pixels in
+// the stencil as it goes. An opaque picture at full alpha replaces what is
+// below exactly as blending would, without reading it.
+void fill_covered(const PolygonStyle& style, const Polygon& polygon, const Cover& cover, GLint mark, double alpha)
+{
+    glStencilFunc(GL_ALWAYS, mark, ~0u);
     glStencilOp(GL_KEEP, GL_REPLACE, GL_REPLACE);
     begin_interior(style, alpha);
     const bool replace = style.main_opaque && alpha >= 1.0;
@@ -397,18 +423,22 @@ void draw_polygon(const PolygonStyle& style, const Polygon& polygon, double alph
     glPushMatrix();
     glMultMatrixd(transform);
 
-    // The stencil is 0 everywhere: the frame starts with it cleared and every
-    // polygon sets it back to 0 where it counted (at the end), which costs far
-    // fewer pixels than clearing a box around each one first, above all for
-    // the many small pieces of a busy level.
+    // Counting needs an even stencil where it counts: the frame starts with it
+    // cleared, every counted polygon sets it back to 0 at the end and a
+    // covered one leaves an even mark. That costs far fewer pixels than
+    // clearing a box around each one first, above all for the many small
+    // pieces of a busy level.
     glEnable(GL_STENCIL_TEST);
     const Cover cover = lean_cover(*loops, points);
-    if (!cover.indices.empty())
-        fill_covered(style, polygon, cover, alpha);
-    else
+    if (!cover.indices.empty()) {
+        const GLint mark = next_mark();
+        fill_covered(style, polygon, cover, mark, alpha);
+        glStencilFunc(GL_EQUAL, mark, ~0u);
+    } else {
         fill_counted(style, polygon, *loops, bbox_min, bbox_max, alpha);
+        glStencilFunc(GL_EQUAL, 1, 1);
+    }
     // From here on only inside pixels are drawn.
-    glStencilFunc(GL_EQUAL, 1, 1);
     glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
 
     // Edge bands; each kind's picture runs on from one edge to the next.
@@ -449,22 +479,12 @@ void draw_polygon(const PolygonStyle& style, const Polygon& polygon, double alph
     }
     glEnd();
 
-    // The same fans put the stencil back to 0 for the next polygon, then the
-    // plain state the other drawing expects.
+    // A count is put back to 0 for the next polygon, then the plain state the
+    // other drawing expects.
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_TEXTURE_2D);
-    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-    glStencilFunc(GL_ALWAYS, 0, ~0u);
-    glStencilOp(GL_ZERO, GL_ZERO, GL_ZERO);
-    if (cover.indices.empty()) {
-        draw_fans(*loops, points);
-    } else {
-        glBegin(cover.mode);
-        for (int index : cover.indices)
-            vertex(points[index]);
-        glEnd();
-    }
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    if (cover.indices.empty())
+        clear_fans(*loops, points);
     glDisable(GL_STENCIL_TEST);
     glPopMatrix();
 }

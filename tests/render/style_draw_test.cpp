@@ -16,6 +16,7 @@
 #include "render/font_maker.hpp"
 #include "render/frame.hpp"
 #include "render/gl.hpp"
+#include "render/gl_context.hpp"
 #include "render/png.hpp"
 #include "render/polygon_drawing.hpp"
 #include "render/sword_drawing.hpp"
@@ -149,6 +150,24 @@ TEST_F(StyleDraw, ShapesFillTheirMaterialWhateverTheLastFrameLeftInTheStencil)
     glClearStencil(0);
     frame();
     EXPECT_TRUE(read_rgba(width, height) == first) << "the second frame differs from the first";
+}
+
+// Lean drawing leaves each shape's stencil mark behind; a band reaching past
+// its shape's corner must still never land on a neighbour, however many shapes
+// came between, even once the marks have run out and started again.
+TEST_F(StyleDraw, ABandNeverReachesIntoANeighbourWhateverMarkItLeft)
+{
+    const bool lean = lean_drawing();
+    set_lean_drawing(true);
+    Polygon left = square(0.2, "flat", {-0.3, 0});
+    Polygon right = square(0.2, "banded", {0.1, 0});
+    begin_frame();
+    left.draw();
+    for (int i = 0; i < 300; ++i)
+        right.draw();
+    set_lean_drawing(lean);
+    // The top edge's band fades out over 0.1 past the shared corner, inside the left square.
+    expect_colours({{-0.11, 0.17, red}, {-0.05, 0.0, green}});
 }
 
 TEST_F(StyleDraw, HolesStayEmptyAlphaScalesAndSlitsTakeTheCutPicture)
