@@ -45,35 +45,6 @@ int count_doubled(const PhysicsPolygon& body)
 
 }  // namespace
 
-TEST(Cut, StraightStrokeThroughASquareCutsItInOneFrame)
-{
-    LogCapture log;
-    Crossing c(Vector2(0.5, -1), Vector2(0.5, 2), Vector2(0, 180));
-    auto [square, sword, events] = std::tie(c.square, c.sword, c.events);
-    ASSERT_EQ(events.size(), 2u);
-    auto first = events.begin();
-    auto second = std::next(first);
-    EXPECT_DOUBLE_EQ(first->first, 1.0 / 3.0);
-    EXPECT_TRUE(first->second.entering && second->second.leaving);
-
-    EXPECT_FALSE(square.hit_by_sword(first->second, sword));
-    EXPECT_TRUE(square.sword_inside);
-    EXPECT_EQ(sword.inside_count, 1);
-    EXPECT_EQ(sword.total_drag, 0.5);
-    EXPECT_FALSE(square.hit_by_sword(second->second, sword));
-    square.finish_sword_move(square.to_local(sword.position), sword);
-
-    EXPECT_TRUE(square.cut_pending);
-    EXPECT_FALSE(square.sword_inside);
-    EXPECT_EQ(sword.total_drag, 0.0);
-    ASSERT_EQ(square.points.size(), 6u);
-    EXPECT_EQ(square.to_world(square.points[4]), Vector2(0.5, 0));
-    EXPECT_EQ(square.to_world(square.points[5]), Vector2(0.5, 1));
-    // Bottom and top are split at the new points, which a doubled edge joins.
-    std::multimap<int, int> expected{{0, 4}, {1, 2}, {2, 5}, {3, 0}, {4, 1}, {4, 5}, {5, 4}, {5, 3}};
-    EXPECT_EQ(square.edges, expected);
-}
-
 TEST(Cut, StrokeThatStopsInsideLeavesASlitThatALaterStrokeJumpsInto)
 {
     LogCapture log;

@@ -139,24 +139,16 @@ TEST(Collide, ContactsPointFromTheBodyTowardsTheWall)
         EXPECT_EQ(c.normal, Vector2(-1, 0));
 }
 
-TEST(PhysicsPolygonRecord, RoundTripAndAnImpossibleContactCount)
+TEST(PhysicsPolygonRecord, AnImpossibleContactCountIsRefused)
 {
     PhysicsPolygon body = body_box(0, 0, 2, 1);
-    body.world_bbox_centre();  // loading computes the box the record holds
-    body.toughness = 2.5, body.velocity = Vector2(1, -2), body.angular_velocity = 0.75, body.force = Vector2(0, -981);
-    body.item.name = "Gold", body.item.amount = 0.25;
     body.contacts.push_back(Contact{Vector2(1, 2), Vector2(0, -1)});
     const std::vector<unsigned char> bytes = saved_bytes(body);
-
-    LogCapture log;
-    PhysicsPolygon copy;
-    ASSERT_TRUE(load_bytes(copy, bytes));
-    EXPECT_EQ(copy.item.tag_position, copy.world_bbox_centre());
-    EXPECT_EQ(saved_bytes(copy), bytes);
-
     // The contact count is followed by one 32-byte contact.
     std::vector<unsigned char> huge(bytes.begin(), bytes.end() - 32 - 4);
     huge.insert(huge.end(), {0xFF, 0xFF, 0xFF, 0x0F});
+    LogCapture log;
     PhysicsPolygon damaged;
+    EXPECT_TRUE(load_bytes(damaged, bytes));
     EXPECT_FALSE(load_bytes(damaged, huge));
 }

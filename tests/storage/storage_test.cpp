@@ -112,27 +112,6 @@ TEST(MemoryStorage, TruncateAppendRewindAndCopy)
     EXPECT_EQ(from.bytes_left(), 0u);
 }
 
-TEST(FileStorage, RoundTripAndRewind)
-{
-    LogCapture log;
-    TempDir dir;
-    const std::string name = dir.file("level.lev");
-    {
-        OutFileStorage out(name), empty(dir.file("empty.dat"));
-        out.write(std::string("walls")), out.write(Vector2(1, 2));
-        EXPECT_TRUE(out.finish());
-    }
-    EXPECT_EQ(read_file_bytes(dir.file("empty.dat")), file_with_magic({})) << "only the magic number";
-    InFileStorage in(name, false);
-    std::string s;
-    Vector2 v;
-    ASSERT_TRUE(in.read(s) && in.read(v));
-    EXPECT_EQ(v, Vector2(1, 2));
-    EXPECT_FALSE(in.read(v));
-    in.rewind();
-    EXPECT_TRUE(in.read(s) && s == "walls");
-}
-
 TEST(FileStorage, TolerantModeNamesAMissingOrForeignFile)
 {
     TempDir dir;

@@ -171,11 +171,4 @@ TEST(PngRefuse, SidesUpTo16384AreAcceptedOneMoreIsRefusedBeforeAllocating)
         }
 }
 
-TEST(PngFlip, SwapsRowsAroundTheMiddle)
-{
-    std::vector<std::uint32_t> pixels{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
-    flip_rows(pixels, 3, 5);
-    EXPECT_EQ(pixels, (std::vector<std::uint32_t>{13, 14, 15, 10, 11, 12, 7, 8, 9, 4, 5, 6, 1, 2, 3}));
-}
-
 }  // namespace

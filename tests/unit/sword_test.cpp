@@ -37,15 +37,6 @@ std::vector<unsigned char> record(const std::string& style_name, unsigned int tr
     return storage.bytes();
 }
 
-Sword busy_sword()
-{
-    Sword sword;
-    sword.position = Vector2(1.5, -2.25), sword.velocity = Vector2(-3, 0.75), sword.direction = Vector2(0.6, 0.8);
-    sword.total_drag = 1.5, sword.inside_count = 3, sword.cannot_cut = true, sword.cannot_cut_fade = 0.375;
-    sword.trail = {{{1.5, -2.25}, 0.016}, {{1.25, -2}, 0.032}, {{1, -1.75}, 0.048}, {{0.5, -1}, 0.6}};
-    return sword;
-}
-
 }  // namespace
 
 TEST(SwordMotion, FrictionByDtDependsOnTheSpeedAndPushesAreScaled)
@@ -164,24 +155,11 @@ TEST(SwordHeading, ShortMovesBlendLongMovesSetItNoMoveKeepsIt)
     }
 }
 
-TEST(SwordStorage, RoundTripIsByteForByteAndDamageLeavesTheSword)
+// The whole record's round trip and every truncation are checked with the
+// shipped levels; here, what no sword can hold.
+TEST(SwordStorage, DamagedRecordsAreRefusedAndLeaveTheSword)
 {
     LogCapture log;
-    const std::vector<unsigned char> bytes = saved_bytes(busy_sword());
-    // Style name 0, 3 vectors, 2 doubles, int, bool, count, 4 entries of 24.
-    EXPECT_EQ(bytes.size(), 4u + 48 + 16 + 4 + 1 + 4 + 4 * 24);
-    Sword copy;
-    copy.pending_motion = Vector2(5, 5);
-    ASSERT_TRUE(load_bytes(copy, bytes));
-    EXPECT_EQ(saved_bytes(copy), bytes);
-    EXPECT_EQ(copy.pending_motion, Vector2(0, 0));
-
-    for (std::size_t cut = 0; cut < bytes.size(); ++cut) {
-        Sword sword;
-        EXPECT_FALSE(load_bytes(sword, bytes, cut)) << "cut at " << cut;
-        EXPECT_EQ(saved_bytes(sword), saved_bytes(Sword())) << "cut at " << cut;
-    }
-
     Sword sword;
     EXPECT_TRUE(load_bytes(sword, record("", 1)));
     EXPECT_EQ(sword.position, Vector2(1, 2));
@@ -189,6 +167,5 @@ TEST(SwordStorage, RoundTripIsByteForByteAndDamageLeavesTheSword)
     for (const auto& [style, count] : {std::pair{"wood", 1u}, std::pair{"", 0x7fffffffu}, std::pair{"", 2u},
                                        std::pair{"", 0u}})
         EXPECT_FALSE(load_bytes(sword, record(style, count))) << style << " " << count;
-    EXPECT_EQ(sword.trail.size(), 1u);
-    EXPECT_EQ(sword.position, Vector2(0, 0));
+    EXPECT_EQ(saved_bytes(sword), saved_bytes(Sword()));
 }
