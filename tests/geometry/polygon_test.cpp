@@ -102,24 +102,6 @@ TEST(PolygonGeometry, ContainsCountsEachCrossingOnce)
     EXPECT_TRUE(top.contains(Vector2(0, 0.5)));
 }
 
-TEST(PolygonGeometry, WorldFrameBoxAndShiftedOrigin)
-{
-    Polygon s = square();
-    s.rotation = {0, 1, -1, 0};  // a quarter turn
-    s.position = Vector2(5, 0);
-    EXPECT_EQ(s.world_bbox_centre(), Vector2(4, 1));
-
-    s.rotation = {0.6, 0.8, -0.8, 0.6};
-    s.position = Vector2(3, -1);
-    Polygon shifted = s;
-    shifted.shift_origin(Vector2(1, 0.5));
-    EXPECT_EQ(shifted.points[0], Vector2(-1, -0.5));
-    for (std::size_t i = 0; i < s.points.size(); ++i) {
-        EXPECT_LT((shifted.to_world(shifted.points[i]) - s.to_world(s.points[i])).length(), 1e-12);
-        EXPECT_LT((s.to_local(s.to_world(s.points[i])) - s.points[i]).length(), 1e-12);
-    }
-}
-
 TEST(PolygonGeometry, NearestPoints)
 {
     // Square with a slit from (0.5,1) to (1.5,1): the boundary search skips it.
