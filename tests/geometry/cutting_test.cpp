@@ -45,35 +45,6 @@ int count_doubled(const PhysicsPolygon& body)
 
 }  // namespace
 
-TEST(Cut, StraightStrokeThroughASquareCutsItInOneFrame)
-{
-    LogCapture log;
-    Crossing c(Vector2(0.5, -1), Vector2(0.5, 2), Vector2(0, 180));
-    auto [square, sword, events] = std::tie(c.square, c.sword, c.events);
-    ASSERT_EQ(events.size(), 2u);
-    auto first = events.begin();
-    auto second = std::next(first);
-    EXPECT_DOUBLE_EQ(first->first, 1.0 / 3.0);
-    EXPECT_TRUE(first->second.entering && second->second.leaving);
-
-    EXPECT_FALSE(square.hit_by_sword(first->second, sword));
-    EXPECT_TRUE(square.sword_inside);
-    EXPECT_EQ(sword.inside_count, 1);
-    EXPECT_EQ(sword.total_drag, 0.5);
-    EXPECT_FALSE(square.hit_by_sword(second->second, sword));
-    square.finish_sword_move(square.to_local(sword.position), sword);
-
-    EXPECT_TRUE(square.cut_pending);
-    EXPECT_FALSE(square.sword_inside);
-    EXPECT_EQ(sword.total_drag, 0.0);
-    ASSERT_EQ(square.points.size(), 6u);
-    EXPECT_EQ(square.to_world(square.points[4]), Vector2(0.5, 0));
-    EXPECT_EQ(square.to_world(square.points[5]), Vector2(0.5, 1));
-    // Bottom and top are split at the new points, which a doubled edge joins.
-    std::multimap<int, int> expected{{0, 4}, {1, 2}, {2, 5}, {3, 0}, {4, 1}, {4, 5}, {5, 4}, {5, 3}};
-    EXPECT_EQ(square.edges, expected);
-}
-
 TEST(Cut, StrokeThatStopsInsideLeavesASlitThatALaterStrokeJumpsInto)
 {
     LogCapture log;
@@ -108,56 +79,9 @@ TEST(Cut, StrokeThatStopsInsideLeavesASlitThatALaterStrokeJumpsInto)
     EXPECT_EQ(sword.inside_count, 1);
 }
 
-TEST(Cut, MovedOntoTheSwordItEntersAtTheNearestEdgeAndLeavesWithoutCut)
-{
-    LogCapture log;
-    // Falling onto the sword faster than the sword falls, then out through
-    // the very edge it entered by: one event for that edge.
-    Crossing c(Vector2(0.5, 0.1), Vector2(0.5, -1), Vector2(0, -60));
-    auto [square, sword, events] = std::tie(c.square, c.sword, c.events);
-    square.velocity = Vector2(0, -100);
-    ASSERT_EQ(events.size(), 1u);
-    const Intersection& entrance = events.begin()->second;
-    EXPECT_TRUE(entrance.entering);
-    EXPECT_EQ(square.to_world(entrance.point), Vector2(0.5, 0));
-
-    EXPECT_FALSE(square.hit_by_sword(entrance, sword));
-    EXPECT_TRUE(square.sword_inside);
-    square.finish_sword_move(square.to_local(sword.position), sword);
-    EXPECT_FALSE(square.sword_inside);
-    EXPECT_FALSE(square.cut_pending);
-    EXPECT_EQ(sword.inside_count, 0);
-    EXPECT_EQ(square.edges.size(), 5u);
-}
-
-TEST(Cut, ToughSurfaceBouncesTheSwordBelowTheEnergyToCutIn)
-{
-    LogCapture log;
-    for (double speed : {1.4, 1.5}) {
-        Crossing c(Vector2(0.75, -0.5), Vector2(0.75, 0.5), Vector2(0, speed));
-        auto [square, sword, events] = std::tie(c.square, c.sword, c.events);
-        ASSERT_EQ(events.size(), 1u);
-        const bool stopped = c.hit_first();
-
-        if (speed == 1.4) {
-            // 0.5 * 1.4^2 = 0.98 <= 1: the impulse pushes the square up and
-            // turns it, the sword slows and rests on the surface.
-            ASSERT_TRUE(stopped);
-            EXPECT_GT(square.impulse.y, 0.0);
-            EXPECT_DOUBLE_EQ(square.angular_impulse, 0.25 * square.impulse.y);
-            // The sword, of unit mass, slows by half the impulse.
-            EXPECT_DOUBLE_EQ(sword.velocity.y, 1.4 - square.impulse.y / 2);
-            EXPECT_DOUBLE_EQ(sword.position.y, 0.0);
-            EXPECT_FALSE(square.sword_inside);
-        } else {
-            // 1.125 > 1: in, with the normal speed less sqrt(2 * toughness).
-            ASSERT_FALSE(stopped);
-            EXPECT_EQ(sword.velocity.y, 1.5 - std::sqrt(2.0));
-            EXPECT_TRUE(square.sword_inside);
-        }
-    }
-}
-
+// A body moving onto the sword and a tough surface bouncing a slow sword
+// happen hundreds of times in the shipped levels' winning games, whose state
+// hashes pin them; a blunt sword and the edge cases below do not.
 TEST(Cut, BluntSwordAlwaysBouncesButIsNeverStoppedFromInside)
 {
     LogCapture log;

@@ -10,7 +10,6 @@
 #include "progress/player_info.hpp"
 #include "progress/save_results.hpp"
 #include "render/notice.hpp"
-#include "storage/file_storage.hpp"
 #include "storage/memory_storage.hpp"
 #include "support/log_capture.hpp"
 #include "support/test_support.hpp"
@@ -98,14 +97,12 @@ TEST_F(PlayerInfoFolder, OnlyRealChangesMakeARecordChanged)
     EXPECT_FALSE(player.is_locked("C"));
     EXPECT_FALSE(player.unchanged());
 
+    // Which time is better is the high score table's rule, checked there.
     PlayerInfo best("Bob");
     EXPECT_EQ(best.personal_best("R-A"), -1);
     EXPECT_TRUE(best.submit("R-A", 12.5, false));
     EXPECT_FALSE(best.unchanged());
-    EXPECT_FALSE(best.submit("R-A", 12.5, false));
     EXPECT_TRUE(best.submit("R-A", 12.4, false));
-    EXPECT_TRUE(best.submit("R-C", 2.0, true));
-    EXPECT_FALSE(best.submit("R-C", 2.0, true));
     EXPECT_TRUE(best.submit("R-C", 3.0, true));
     // Times the player file would refuse are no results.
     EXPECT_FALSE(best.submit("R-D", -0.5, false));
@@ -188,57 +185,29 @@ TEST_F(PlayerInfoFolder, DamagedFilesAreRefusedAndKeptAside)
     }
 }
 
-TEST_F(PlayerInfoFolder, ResultsAreWrittenAtOnceAndThePlayersStay)
+// That results are on disk at once, before any menu, is checked end to end
+// by a forced quit on the win menu; that a failed write keeps the old file,
+// with the storage. Here: a table that cannot be written does not keep the
+// players from theirs, and the player hears of it.
+TEST_F(PlayerInfoFolder, AFailedSaveIsReportedAndKeepsNoOneFromTheirFile)
 {
     PlayerInfo& ann = player_info("Ann");
     ann.unlock("C");
-    ann.submit("R-A", 2.5, false);
     high_scores().submit("R-A", "Ann", 2.5, false);
-    EXPECT_TRUE(save_results_now());
-    EXPECT_EQ(&player_info("Ann"), &ann);
-    EXPECT_FALSE(ann.is_locked("C"));
-
-    // Read back as a new start after a forced quit would.
-    HighScoreTable table;
-    ASSERT_TRUE(table.load(high_score_file));
-    EXPECT_EQ(table.get("R-A").player, "Ann");
-    PlayerInfo again("Ann");
-    {
-        InFileStorage in("playerinfo/Ann.player", false);
-        ASSERT_TRUE(again.load(in));
-    }
-    EXPECT_FALSE(again.is_locked("C"));
-    EXPECT_EQ(again.personal_best("R-A"), 2.5);
-
-    // A table that cannot be written does not keep the players from theirs.
     std::filesystem::create_directory(std::string(high_score_file) + ".tmp");
-    std::filesystem::remove("playerinfo/Ann.player");
-    log_.clear();
     clear_notices();
     EXPECT_FALSE(save_results_now());
     EXPECT_TRUE(path_exists("playerinfo/Ann.player"));
+    EXPECT_EQ(&player_info("Ann"), &ann);
     ASSERT_EQ(notices().size(), 1u);
     EXPECT_EQ(notices()[0].text, "Your results could not be saved");
     clear_notices();
     high_scores().clear();
-}
-
-TEST_F(PlayerInfoFolder, FailedWritesKeepTheOldFileAndAreReported)
-{
-    player_info("Ann").unlock("C");
-    ASSERT_TRUE(restart());
-    const Bytes old = read_file_bytes("playerinfo/Ann.player");
-    std::filesystem::create_directory("playerinfo/Ann.player.tmp");
-    player_info("Ann").unlock_everything();
-    log_.clear();
-    EXPECT_FALSE(save_changed_players());
-    EXPECT_EQ(read_file_bytes("playerinfo/Ann.player"), old);
-    EXPECT_EQ(log_.err().rfind("Cannot write playerinfo/Ann.player: ", 0), 0u);
 
     std::filesystem::remove_all("playerinfo");
     write_text("playerinfo", "");  // so that the folder cannot be made
-    player_info("Ann").unlock_everything();
+    player_info("Bob").unlock_everything();
     log_.clear();
     EXPECT_FALSE(save_changed_players());
-    EXPECT_EQ(log_.err().rfind("Cannot create the folder playerinfo: ", 0), 0u);
+    EXPECT_NE(log_.err().find("Cannot create the folder playerinfo: "), std::string::npos) << log_.err();
 }

@@ -1,16 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "render/files.hpp"
-#include "storage/file_storage.hpp"
 #include "storage/game_folders.hpp"
 #include "storage/level_files.hpp"
-#include "support/log_capture.hpp"
 #include "support/test_support.hpp"
 
 namespace fs = std::filesystem;
@@ -54,41 +50,8 @@ TEST(GameFolders, NamesGoToTheDataOrThePlayersFolderAndStayAsTheyAreUnset)
     EXPECT_EQ(game_path("/tmp/level.lev"), "/tmp/level.lev");
 }
 
-// A shipped level and a user level of the same name are different files,
-// and every way of reaching a file agrees on which.
-TEST(GameFolders, FilesAreReadAndWrittenInTheirOwnFolder)
-{
-    TempDir dir;
-    fs::create_directories(dir.file("data/levels"));
-    WithFolders folders({dir.file("data"), dir.file("player")});
-    LogCapture quiet;
-    {
-        OutFileStorage shipped(dir.file("data/levels/Same.lev"));
-        shipped.write(3);
-    }
-    fs::create_directories(dir.file("player/userlevels"));
-    {
-        OutFileStorage mine("userlevels/Same.lev");
-        mine.write(7);
-        ASSERT_TRUE(mine.finish());
-    }
-    EXPECT_TRUE(path_exists(dir.file("player/userlevels/Same.lev")));
-
-    int value = 0;
-    InFileStorage shipped("levels/Same.lev", false);
-    ASSERT_TRUE(shipped.read(value));
-    EXPECT_EQ(value, 3);
-    InFileStorage mine("userlevels/Same.lev", false);
-    ASSERT_TRUE(mine.read(value));
-    EXPECT_EQ(value, 7);
-
-    EXPECT_FALSE(file_exists("levels/Other.lev"));
-    EXPECT_TRUE(file_exists("userlevels/Same.lev"));
-    const std::vector<std::string> listed = list_directory("userlevels");
-    EXPECT_NE(std::find(listed.begin(), listed.end(), "Same.lev"), listed.end());
-    EXPECT_TRUE(list_directory("recordings").empty());
-}
-
+// That the installed game reads its data and writes the player's files in
+// their folders is checked end to end; here, how names and folders are found.
 TEST(GameFolders, AnInstalledGameFindsItsDataBesideItselfAndThePlayersFolderInTheirHome)
 {
     TempDir dir;

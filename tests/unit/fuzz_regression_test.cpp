@@ -142,12 +142,9 @@ TEST(FuzzRegressions, OnlyBodiesTheStepCanCutLoad)
         {[](PhysicsPolygon& p) { p.sword_inside = true; p.last_sword_pos = p.points.back(); }, ""},
         {[](PhysicsPolygon& p) { p.sword_inside = true; p.last_sword_pos = p.points.front(); },
          "the sword inside is not at the slit's last point"},
-        // The root of a negative toughness is not a number, and the sword with it.
-        {[](PhysicsPolygon& p) { p.toughness = -1; }, "toughness is negative"},
-        {[](PhysicsPolygon& p) { p.toughness = INFINITY; }, "toughness is out of range"},
+        // A negative toughness or density is refused with the level text's
+        // fields, at their lines.
         {[](PhysicsPolygon& p) { p.toughness = 0; }, ""},
-        {[](PhysicsPolygon& p) { p.density = -5; }, "density is not above zero"},
-        {[](PhysicsPolygon& p) { p.density = 0; }, "density is not above zero"},
         // Both crossings of a slit listed twice would erase one freed edge.
         {[](PhysicsPolygon& p) { p.edges.insert({{0, 2}, {2, 0}, {0, 2}, {2, 0}}); }, "an edge is listed twice"},
     };

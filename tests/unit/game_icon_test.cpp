@@ -1,13 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
-#include <string>
-#include <vector>
 
 #include "render/art/game_icon.hpp"
-#include "render/png.hpp"
-#include "support/test_support.hpp"
 
 namespace {
 
@@ -35,18 +30,5 @@ TEST(GameIcon, EverySizeShowsTheTileTheBlockAndTheStroke)
         EXPECT_GT(block.r, block.b + 0.2f);
         const Color stroke = at(icon, 0.51f, 0.51f);
         EXPECT_GT(std::min({stroke.r, stroke.g, stroke.b}), 0.8f);
-    }
-}
-
-TEST(GameIcon, IsWrittenInAnIconThemesLayout)
-{
-    TempDir dir;
-    ASSERT_TRUE(make_game_icons(dir.path()));
-    for (const int size : {16, 48, 256}) {
-        const std::string edge = std::to_string(size);
-        std::uint32_t width = 0, height = 0;
-        std::vector<std::uint32_t> pixels;
-        ASSERT_TRUE(load_png(dir.file(edge + "x" + edge + "/apps/slivermere.png"), width, height, pixels)) << size;
-        EXPECT_EQ(width * height, static_cast<std::uint32_t>(size * size));
     }
 }

@@ -26,22 +26,15 @@ int kind_of(const SDL_Event& event)
 
 }  // namespace
 
+// That a recording replays to the game played, frame by frame, is checked
+// with the playback and the shipped levels; here, the file's layout.
 TEST_F(RecordingGames, AHundredFramesGiveTheStartingLevelAndAHundredFrameRecords)
 {
     const std::vector<unsigned char> level = shipped_level("Sorting");
-    const InputScript script = swings(100);
-    record_game(level, script, dir.file("game.rec"), "levels/Sorting.lev");
+    record_game(level, swings(100), dir.file("game.rec"), "levels/Sorting.lev");
     // Magic, name, World record, then ms, count and one 20-byte event a frame.
     EXPECT_EQ(read_file_bytes(dir.file("game.rec")).size(), 4 + 4 + 18 + level.size() + 100 * (4 + 4 + 20));
-    PlaybackWorld playback(dir.file("game.rec"), false);
-    EXPECT_EQ(playback.file_name, "levels/Sorting.lev");
-    EXPECT_EQ(record_of(playback), level);
-    ASSERT_EQ(playback.frames.size(), 100u);
-    for (std::size_t i = 0; i < 100; ++i) {
-        EXPECT_EQ(playback.frames[i].ms, 16u);
-        ASSERT_EQ(playback.frames[i].events.size(), 1u);
-        EXPECT_EQ(std::memcmp(&playback.frames[i].events[0], &script.frames[i].events[0], 20), 0) << i;
-    }
+    EXPECT_EQ(PlaybackWorld(dir.file("game.rec"), false).file_name, "levels/Sorting.lev");
 }
 
 TEST_F(RecordingGames, KeyPressesOtherThanSpaceAndEscapeAreNotRecorded)

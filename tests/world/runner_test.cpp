@@ -152,10 +152,9 @@ TEST_F(Runner, KeysAndWheelPressesAreHandledAsTheGameDoes)
     EXPECT_TRUE(last_cannot_cut);
 }
 
-TEST(StateHash, Fnv1aAndTheResultLine)
+// The hash and a won game's line are pinned by the shipped levels' results.
+TEST(StateHash, TheResultLineOfAGameNotWon)
 {
-    EXPECT_EQ(fnv1a(nullptr, 0), 0xcbf29ce484222325u);
-    EXPECT_EQ(fnv1a(reinterpret_cast<const unsigned char*>("foobar"), 6), 0x85944171f73967e8u);
     RunResult result;
     result.outcome = Outcome::time_out;
     result.frames = 7;
