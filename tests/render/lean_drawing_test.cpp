@@ -4,9 +4,6 @@
 #include <functional>
 
 #include "editor/edit_world.hpp"
-#include "menu/menu_world.hpp"
-#include "menu/playback_screen.hpp"
-#include "menu/screens.hpp"
 #include "render/frame.hpp"
 #include "render/gl.hpp"
 #include "render/gl_context.hpp"
@@ -14,7 +11,6 @@
 #include "support/log_capture.hpp"
 #include "world/level_picture.hpp"
 #include "world/level_text.hpp"
-#include "world/playback_world.hpp"
 #include "world/runner.hpp"
 #include "world/step_bench.hpp"
 #include "world/world.hpp"
@@ -60,13 +56,6 @@ protected:
         const double pixels = static_cast<double>(frames[0].size() / 4);
         EXPECT_LE(static_cast<double>(differing) / pixels, 0.001) << scene;
         EXPECT_LE(total / (3 * pixels), 0.25) << scene;
-    }
-    static void run(int frames)
-    {
-        for (int i = 0; i < frames; ++i) {
-            double dt = 0.016;
-            current_world->update(dt);
-        }
     }
     LogCapture log_;
 };
@@ -114,24 +103,6 @@ TEST_F(LeanDrawing, ShapesEveryShippedLevelTheEditorAndPicturesLookTheSame)
 
     current_world = open_editor(fullest).release();
     ASSERT_TRUE(current_world);
-    run(1);
+    current_world->update(dt);
     expect_alike("editor", [] { current_world->draw(); });
-}
-
-TEST_F(LeanDrawing, MenusAndPlaybackLookTheSame)
-{
-    // The level list over the opening menu's demo, then a recording played.
-    build_opening_menu(false);
-    run(90);
-    build_level_list(false);
-    run(60);
-    expect_alike("level list", [] { current_world->draw(); });
-    delete current_world;
-    current_world = nullptr;
-
-    ASSERT_TRUE(build_playback_screen("opening.rec", false));
-    if (auto* playback = dynamic_cast<PlaybackWorld*>(current_menu()->held.get()))
-        playback->paused = false;
-    run(200);
-    expect_alike("playback", [] { current_world->draw(); });
 }
