@@ -73,8 +73,9 @@ Polygon square(double h, const std::string& style, Vector2 position = {})
     return make_polygon({{-h, -h}, {h, -h}, {h, h}, {-h, h}}, style, position);
 }
 
-// Each test style has a folder of its own, the sparks a plain white picture: the texture cache is keyed by the
-// relative path and lasts for the whole test program.
+// Each test style has a folder of its own, and the sparks a plain white
+// picture: the texture cache is keyed by the relative path and lasts for the
+// whole test program.
 class StyleDraw : public GlTest {
 protected:
     static void SetUpTestSuite()
