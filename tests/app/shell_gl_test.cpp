@@ -4,6 +4,7 @@
 
 #include "app/shell.hpp"
 #include "render/gl.hpp"
+#include "render/texture_font.hpp"
 #include "support/gl_fixture.hpp"
 #include "world/base_world.hpp"
 
@@ -78,7 +79,12 @@ TEST_F(ShellEvents, WheelPressesAndAltReturnAreSwallowedTheRestReachesTheScreenU
                                             1000 * SDL_MOUSEBUTTONDOWN + SDL_BUTTON_RIGHT, SDLK_a, SDLK_RETURN}));
     EXPECT_DOUBLE_EQ(probe.last_dt, 0.033);
 
-    // Alt+Return toggles full screen both ways; the mode change may bring window events of its own.
+    // Alt+Return toggles full screen both ways; the mode change may bring
+    // window events of its own, and a new context where every font keeps its
+    // texture's name.
+    const TextureFont* font = get_font(std::string(game_dir) + "/menu.txf");
+    ASSERT_NE(font, nullptr);
+    const unsigned int font_texture = font->texture;
     probe.seen.clear();
     const bool before = is_full_screen();
     for (const int alt : {KMOD_RALT, KMOD_LALT}) {
@@ -87,6 +93,8 @@ TEST_F(ShellEvents, WheelPressesAndAltReturnAreSwallowedTheRestReachesTheScreenU
         EXPECT_EQ(is_full_screen(), alt == KMOD_RALT ? !before : before);
     }
     EXPECT_TRUE(probe.seen.empty());
+    EXPECT_EQ(font->texture, font_texture);
+    EXPECT_TRUE(glIsTexture(font_texture));
     // The new context draws in the game's projection: a square at the right edge still lands inside.
     glClear(GL_COLOR_BUFFER_BIT);
     glColor3d(1, 0, 0);

@@ -19,20 +19,6 @@ protected:
 
 }  // namespace
 
-TEST_F(EditItemTest, LinesStackByTextHeightAndTheWidestSetsTheWidth)
-{
-    StringItem item("ab\nabcd", false, 0.1, Vector2(0.5, 0.2), 0.0);
-    EXPECT_DOUBLE_EQ(2 * item.half_height, 0.2);
-    EXPECT_NEAR(item.half_width, 0.2, 1e-7);  // four characters of width 0.1
-    EXPECT_TRUE(item.contains(Vector2(0.5 + 0.19, 0.2 + 0.09)));
-    EXPECT_FALSE(item.contains(Vector2(0.5 + 0.21, 0.2)));
-    EXPECT_FALSE(item.contains(Vector2(0.5, 0.2 + item.half_height)));  // strictly inside only
-
-    item.set_text("abc\n", 0.2);  // a trailing newline is a last, empty line
-    EXPECT_DOUBLE_EQ(item.half_height, 0.2);
-    EXPECT_NEAR(item.half_width, 0.3, 1e-7);
-}
-
 TEST_F(EditItemTest, ShiftRaisesLettersOnlyAndReturnNeedsAMultiLineField)
 {
     std::string name = "Jo";
