@@ -15,25 +15,6 @@ namespace {
 // Drives the editor's menus the way a player does, by keys.
 class EditSession : public EditorTest {
 protected:
-    // Selects the current menu's item that shows `text`.
-    StringItem* item(const std::string& text)
-    {
-        MenuWorld* menu = current_menu();
-        for (std::size_t i = 0; menu && i < menu->items.size(); ++i) {
-            auto* found = dynamic_cast<StringItem*>(menu->items[i].get());
-            if (found && found->text == text) {
-                menu->selected = static_cast<int>(i);
-                return found;
-            }
-        }
-        ADD_FAILURE() << "no item " << text;
-        return nullptr;
-    }
-    void activate(const std::string& text)
-    {
-        if (item(text))
-            press(SDLK_SPACE);
-    }
     // Into the selected field, after erasing `erase` characters.
     void type(const std::string& text, int erase = 0)
     {

@@ -53,14 +53,6 @@ protected:
     }
 
     static void write_text(const std::string& file, const std::string& text) { std::ofstream(file) << text; }
-    void send(const SDL_Event& event) { current_world->handle_event(event, dt_); }
-    void press(SDLKey key) { send(key_press(key)); }
-    // Selects an item of the current menu and activates it.
-    void choose(int item)
-    {
-        select(item);
-        press(SDLK_SPACE);
-    }
     void step(int frames = 1)
     {
         for (int i = 0; i < frames && current_world; ++i) {
@@ -68,20 +60,17 @@ protected:
             current_world->update(dt);
         }
     }
-
     // Feeds the level's winning script, from frame `first`, to the current
-    // screen until a menu opens. Returns the frames played.
-    int play(const std::string& level, std::size_t first = 0)
+    // screen until a menu opens.
+    void play(const std::string& level, std::size_t first = 0)
     {
         const InputScript input = recording_helpers::solution(level);
-        std::size_t f = first;
-        for (; f < input.frames.size() && !current_menu(); ++f) {
+        for (std::size_t f = first; f < input.frames.size() && !current_menu(); ++f) {
             for (const SDL_Event& event : input.frames[f].events)
                 send(event);
             double dt = input.frames[f].ms / 1000.0;
             current_world->update(dt);
         }
-        return static_cast<int>(f - first);
     }
 
     MenuWorld& menu()
@@ -90,29 +79,15 @@ protected:
         EXPECT_NE(current, nullptr);
         return *current;
     }
-    // The menu's first update picks its first item when the builder chose none.
-    void select(int item) { menu().selected = item; }
-    bool has_label(const std::string& text)
-    {
-        if (!current_menu())
-            return false;
-        for (auto& decoration : menu().decorations)
-            if (auto* label = dynamic_cast<StringItem*>(decoration.get()); label && label->text == text)
-                return true;
-        return false;
-    }
-    template <typename T>
-    T* item(int i)
-    {
-        if (!current_menu())
-            return nullptr;
-        return i < static_cast<int>(menu().items.size()) ? dynamic_cast<T*>(menu().items[i].get()) : nullptr;
-    }
+    // The menu's list, selected.
     StringListItem& list()
     {
-        for (auto& item : menu().items)
-            if (auto* found = dynamic_cast<StringListItem*>(item.get()))
+        auto& items = menu().items;
+        for (std::size_t i = 0; i < items.size(); ++i)
+            if (auto* found = dynamic_cast<StringListItem*>(items[i].get())) {
+                menu().selected = static_cast<int>(i);
                 return *found;
+            }
         ADD_FAILURE() << "no list";
         static StringListItem none(0, 0);
         return none;
@@ -124,7 +99,7 @@ protected:
             texts.push_back(entry->text);
         return texts;
     }
-    // Activates a list entry that the menu must refuse, with the notice it shows.
+    // Activates a list entry, which the menu must refuse with the notice it shows.
     void expect_refused(int entry, const std::string& notice)
     {
         MenuWorld* before = &menu();
@@ -160,10 +135,8 @@ TEST_F(Screens, ASlowerWinKeepsTheRecordSaysWhenItsRecordingCannotBeKeptAndGoesO
     EXPECT_EQ(high_scores().get("R-Slice").player, "Ace");
     EXPECT_EQ(time_text(current_player_info().personal_best("R-Slice")), "1.024");
     EXPECT_TRUE(menu().held.get() == game && menu().freeze_held);
-    ASSERT_NE(item<PlayButton>(0), nullptr);
-    EXPECT_EQ(item<PlayButton>(0)->text, "Onward");
     step();
-    press(SDLK_SPACE);
+    activate("Onward");
     EXPECT_TRUE(has_label("Select a Level"));
     EXPECT_EQ(menu().held.get(), game) << "the won game stays under the list until a level is chosen";
 }
@@ -174,10 +147,8 @@ TEST_F(Screens, PauseRestartsFromTheFileAndKeepsTheMenuWhenTheFileIsGone)
     step(3);
     press(SDLK_ESCAPE);
     ASSERT_TRUE(has_label("Paused"));
-    select(1);
-    ASSERT_NE(item<RestartLevelButton>(1), nullptr);
     std::filesystem::rename("levels/Slice.lev", "levels/Slice.away");
-    press(SDLK_SPACE);
+    activate("Restart");
     EXPECT_TRUE(has_label("Paused")) << "no level to restart: the menu stays";
     EXPECT_EQ(last_notice(), "Cannot open the level Slice: its file is missing");
     EXPECT_FALSE(path_exists("world.rec")) << "the paused game is not over";
@@ -201,7 +172,7 @@ TEST_F(Screens, LossAndTimeOutMenus)
     play("Slice");
     ASSERT_TRUE(has_label("You Lose") && !has_label("(Out of Time)"));
     EXPECT_TRUE(high_scores().entries().empty());
-    EXPECT_NE(item<RestartLevelButton>(0), nullptr);
+    EXPECT_NE(item("Restart"), nullptr);
     close_screen();
 
     game = start_recording("levels/Slice.lev", "world.rec");
@@ -235,9 +206,7 @@ TEST_F(Screens, LevelListEntriesLocksAndBrokenFiles)
     std::filesystem::remove("userlevels/Mine.recovery.lev");
     build_level_list(true);
     EXPECT_EQ(entry_texts(), (std::vector<std::string>{"Mine"}));
-    EXPECT_NE(item<NewLevelButton>(0), nullptr);
     step();
-    select(1);
     write_text("userlevels/Mine.lev", "not a level");
     expect_refused(0, "Cannot open the level Mine: its file is damaged");
 }
@@ -247,14 +216,14 @@ TEST_F(Screens, LockedItemsRefuseAndOnlyTheLetterUUnlocks)
 {
     build_opening_menu(false);
     MenuWorld* opening = &menu();
-    choose(4);  // "Level Editor"
+    activate("Level Editor");
     EXPECT_EQ(current_world, opening);
-    choose(0);  // "Unlock Everything"
+    item("Unlock Everything");
     send(event_of(SDL_MOUSEBUTTONDOWN));
     EXPECT_TRUE(current_player_info().is_locked("Edit"));
     press(SDLK_u);
-    choose(4);
-    EXPECT_NE(item<NewLevelButton>(0), nullptr) << "the editor's level list";
+    activate("Level Editor");
+    EXPECT_NE(item("New Level"), nullptr) << "the editor's level list";
 }
 
 // The editor's round trip through a playtest won is in the editor's session
@@ -269,13 +238,13 @@ TEST_F(Screens, PlaytestOnlyASaneLevelKeepNoResultsAndEditFromThePauseMenu)
     const double sane_mass = mass;
     mass = 0;
     build_editor_pause_menu();
-    choose(2);
+    activate("Playtest");
     EXPECT_FALSE(playtesting || path_exists("playtest.lev"));
-    EXPECT_EQ(item<PlaytestButton>(2)->text, "Playtest (fix the level first)");
+    EXPECT_NE(item("Playtest (fix the level first)"), nullptr);
     pop_menu();
     mass = sane_mass;
     build_editor_pause_menu();
-    choose(2);
+    activate("Playtest");
 
     ASSERT_TRUE(playtesting);
     play("Slice");
@@ -288,8 +257,7 @@ TEST_F(Screens, PlaytestOnlyASaneLevelKeepNoResultsAndEditFromThePauseMenu)
     // Back to the won level, then paused: "Edit" in place of "Restart".
     pop_menu();
     press(SDLK_SPACE);
-    ASSERT_NE(item<EditButton>(1), nullptr);
-    choose(1);
+    activate("Edit");
     editor = dynamic_cast<EditWorld*>(current_world);
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(editor->world->file_name, "userlevels/Mine.lev");
@@ -308,7 +276,6 @@ TEST_F(Screens, ScoreScreensListResultsInKeyOrder)
     build_score_screen(false);
     EXPECT_EQ(entry_texts(), (std::vector<std::string>{"Slice: 0.900 by Ann/B (no recording!)", "Slice: 1.024 by Ann/B"}));
     // The kept recordings are empty files: they cannot be replayed, and the list says so.
-    select(0);
     expect_refused(1, "Cannot replay R-Slice.Ann%2FB.1.024: the recording is damaged");
     close_screen();
 
@@ -319,7 +286,7 @@ TEST_F(Screens, ScoreScreensListResultsInKeyOrder)
     EXPECT_EQ(entry_texts(), (std::vector<std::string>{"Delivery: 3.500 (no recording!)", "Slice: 2.000"}));
 }
 
-TEST_F(Screens, PerfectTakeOverAWinAndComeBackForMore)
+TEST_F(Screens, PerfectModeTakesOverAWinAndComesBackForMore)
 {
     recording_helpers::record_game(recording_helpers::shipped_level("Slice"), recording_helpers::solution("Slice"),
                                    "recordings/R-Slice.Ace.1.024.rec", "levels/Slice.lev");
@@ -336,7 +303,8 @@ TEST_F(Screens, PerfectTakeOverAWinAndComeBackForMore)
         step();
     ASSERT_EQ(playback->next_frame, 20);
 
-    choose(1);  // take over
+    menu().selected = 1;  // the take-over button, first on the bar
+    press(SDLK_SPACE);
     ASSERT_EQ(current_world, playback);
     EXPECT_EQ(playback->frames.size(), 20u);
     play("Slice", 20);
@@ -347,15 +315,14 @@ TEST_F(Screens, PerfectTakeOverAWinAndComeBackForMore)
     EXPECT_TRUE(high_scores().get("R-Slice").time < 0);
     std::string why;
     EXPECT_TRUE(verify_recording("recordings/P-Slice." + current_player_name + ".1.024.rec", why)) << why;
-    ASSERT_NE(item<PerfectRetryButton>(1), nullptr);
     EXPECT_EQ(menu().items.size(), 3u) << "no Quit in Perfect Mode";
 
     step();
-    choose(1);
+    activate("I can shave off another thousandth!");
     ASSERT_EQ(held_playback(), playback);
     EXPECT_TRUE(playback->paused);
     EXPECT_EQ(playback->next_frame, static_cast<int>(playback->frames.size()));
-    EXPECT_NE(item<PerfectPlayFromHereButton>(1), nullptr);
+    EXPECT_NE(dynamic_cast<PerfectPlayFromHereButton*>(menu().items.at(1).get()), nullptr);
 }
 
 TEST_F(Screens, TheOpeningDemoRunsOnBehindTheMenusAndIgnoresItsPausePresses)
@@ -382,7 +349,7 @@ TEST_F(Screens, TheOpeningDemoRunsOnBehindTheMenusAndIgnoresItsPausePresses)
     delete current_world;
     current_world = start_recording("levels/Slice.lev", "world.rec").release();
     press(SDLK_SPACE);
-    choose(2);  // "Quit"
+    activate("Quit");
     ASSERT_TRUE(has_label("Slivermere"));
     ASSERT_NE(held_playback(), nullptr);
     EXPECT_TRUE(held_playback()->opening_demo);

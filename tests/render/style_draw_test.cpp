@@ -101,19 +101,19 @@ protected:
         const auto font = make_texture_font("/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf", 32, error);
         ASSERT_TRUE(font) << error;
         ASSERT_TRUE(save_texture_font("tag.txf", *font));
-        // The sword's pictures have the game's names, which a test in the
-        // game folder may have cached already: ours go under them, and the
-        // game's come back at the end.
-        reload_textures();
     }
     static void TearDownTestSuite()
     {
         free_fonts();
         delete in_folder;
         delete folder;
+        // The game's own pictures back under their names (see own_pictures).
         const ScopedCwd in_game_folder(game_dir);
         reload_textures();
     }
+    // The sword's and the sparks' pictures have the game's names, which a
+    // test in the game folder may have cached already: ours go under them.
+    static void own_pictures() { reload_textures(); }
 
     static void sword_info(const std::string& text) { std::ofstream("styles/sword/default/info") << text; }
     static int red_at(double x, double y) { return red_of(pixel_at_units(x, y)); }
@@ -184,12 +184,10 @@ TEST_F(StyleDraw, HolesStayEmptyAlphaScalesAndSlitsTakeTheCutPicture)
 
 TEST_F(StyleDraw, BandsRunOnFromEdgeToEdgeInteriorsScrollAndLightFollowsTheTurn)
 {
-    // Edges of lengths 1, 2, 1, 2: the second starts at running length
-    // 1 + 2 * 0.1. Band s is running length plus distance from 0.1 before
-    // the edge's start; a zero-length edge adds only twice the width.
-    make_polygon({{0, 0}, {1, 0}, {1, 2}, {0, 2}}, "ramp", {-0.5, -1}).draw();
-    EXPECT_NEAR(red_at(0.45, -0.4), 255 * 0.9, 5);
-    glClear(GL_COLOR_BUFFER_BIT);
+    // Edges of lengths 1, 0, 2, 1, 2: the third starts at running length
+    // 1 + 2 * 0.1 + 2 * 0.1, as an edge of no length adds only twice the
+    // width. Band s is running length plus distance from 0.1 before the
+    // edge's start.
     make_polygon({{0, 0}, {1, 0}, {1, 0}, {1, 2}, {0, 2}}, "ramp", {-0.5, -1}).draw();
     EXPECT_NEAR(red_at(0.45, -0.8), 255 * 0.7, 5);
 
@@ -220,6 +218,7 @@ TEST_F(StyleDraw, BandsRunOnFromEdgeToEdgeInteriorsScrollAndLightFollowsTheTurn)
 
 TEST_F(StyleDraw, BladeLiesAlongTheHeadingWhenSharpAcrossItWhenBluntAndTheTrailFadesWithSpeed)
 {
+    own_pictures();
     sword_info("0.2 0.05 0.05 0.05 0.05 0.5 1 0");
     Sword sword;
     draw_sword(sword.style, sword);
@@ -285,6 +284,7 @@ TEST_F(StyleDraw, GoalFadesAwayAndItsTagHoldsOneLinePerBit)
 TEST_F(StyleDraw, ParticlesFadeOverTheirLastSecondAndAddUp)
 {
     LogCapture log;
+    own_pictures();
     ParticleManager manager;
     std::vector<Particle>& list = manager.particles_of(default_particle_style);
     list.push_back(Particle{-0.5, 0, 0, 0, 3});
