@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -17,7 +16,6 @@
 #include "render/frame.hpp"
 #include "render/gl.hpp"
 #include "render/particles.hpp"
-#include "render/png.hpp"
 #include "render/polygon_drawing.hpp"
 #include "render/sword_drawing.hpp"
 #include "render/texture_manager.hpp"
@@ -29,31 +27,8 @@ namespace {
 struct Rgba {
     std::uint8_t r, g, b, a;
 };
-constexpr Rgba clear{0, 0, 0, 0}, red{255, 0, 0, 255}, green{0, 255, 0, 255}, blue{0, 0, 255, 255},
+constexpr Rgba red{255, 0, 0, 255}, green{0, 255, 0, 255}, blue{0, 0, 255, 255},
     black{0, 0, 0, 255}, white{255, 255, 255, 255}, yellow{255, 255, 0, 255};
-
-void picture(const std::string& path, int width, int height, const std::function<Rgba(int x)>& texel)
-{
-    std::vector<std::uint8_t> rgba;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            rgba.insert(rgba.end(), {texel(x).r, texel(x).g, texel(x).b, texel(x).a});
-    ASSERT_TRUE(save_png(path, width, height, rgba));
-}
-
-// Red rises with s: a linear lookup at s gives about 255 s away from the wrap.
-Rgba ramp(int x) { return {static_cast<std::uint8_t>(std::lround(255.0 * (x + 0.5) / 100)), 0, 0, 255}; }
-
-void polygon_style(const std::string& name, const std::string& info, Rgba main, Rgba edge, Rgba cut)
-{
-    const std::string folder = "styles/polygon/" + name + "/";
-    std::filesystem::create_directories(folder);
-    std::ofstream(folder + "info") << info;
-    const Rgba colours[] = {main, edge, cut, clear};
-    int i = 0;
-    for (const char* file : {"main.png", "edge.png", "cut.png", "light.png"})
-        picture(folder + file, 4, 4, [c = colours[i++]](int) { return c; });
-}
 
 Polygon make_polygon(const std::vector<Vector2>& points, const std::string& style, Vector2 position = {})
 {
@@ -73,30 +48,23 @@ Polygon square(double h, const std::string& style, Vector2 position = {})
     return make_polygon({{-h, -h}, {h, -h}, {h, h}, {-h, h}}, style, position);
 }
 
-// Each test style has a folder of its own, and the sparks a plain white
-// picture: the texture cache is keyed by the relative path and lasts for the
-// whole test program.
+// The pictures of tests/data/style_draw, in a folder of their own: the
+// texture cache is keyed by the relative path and lasts for the whole test
+// program. Each polygon style has its main, edge, cut and light picture:
+// "flat" is red inside and nothing else, "banded" red with a green band and
+// a blue cut. On black, "ramp" has an edge picture and "lit" a light picture
+// whose red rises from 0 to 255 along s (10 and 50 times as wide as high), and
+// "striped" a main picture green on its left half and blue on its right. The
+// blade is yellow and 4 times as high as wide, the sword's tail and the
+// sparks white.
 class StyleDraw : public GlTest {
 protected:
     static void SetUpTestSuite()
     {
         folder = new TempDir;
+        std::filesystem::copy(source_root / "tests/data/style_draw", folder->path(),
+                              std::filesystem::copy_options::recursive);
         in_folder = new ScopedCwd(folder->path());
-        polygon_style("flat", "0.1 0.1 1 0 0", red, clear, clear);
-        polygon_style("banded", "0.1 0.1 1 0 0", red, green, blue);
-        // Edge pictures 10 times as wide as high: at width 0.1 a unit of s is a level unit.
-        polygon_style("ramp", "0.1 0.1 1 0 0", black, clear, clear);
-        picture("styles/polygon/ramp/edge.png", 100, 10, ramp);
-        polygon_style("lit", "0.1 0.2 1 0 0", black, clear, clear);
-        picture("styles/polygon/lit/light.png", 100, 2, ramp);
-        polygon_style("striped", "0.1 0.1 1 0.5 0", black, clear, clear);
-        picture("styles/polygon/striped/main.png", 64, 64, [](int x) { return x < 32 ? green : blue; });
-        // The blade picture is 4 times as high as wide: its half-width is a quarter of the size.
-        std::filesystem::create_directories("styles/sword/default");
-        picture("styles/sword/default/sword.png", 16, 64, [](int) { return yellow; });
-        picture("styles/sword/default/tail.png", 4, 4, [](int) { return white; });
-        std::filesystem::create_directories("textures");
-        picture("textures/basic_particle.png", 8, 8, [](int) { return white; });
         std::string error;
         const auto font = make_texture_font("/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf", 32, error);
         ASSERT_TRUE(font) << error;
