@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <memory>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -32,16 +31,6 @@ std::map<std::string, std::string> snapshot(const fs::path& root)
     return entries;
 }
 
-std::vector<std::string> shipped_levels()
-{
-    std::vector<std::string> names;
-    std::ifstream list(source_root / "data/levels/levels.list");
-    for (std::string line; std::getline(list, line);)
-        if (line != "---")
-            names.push_back(line);
-    return names;
-}
-
 }  // namespace
 
 // The game installed into a prefix made read-only, started from an unrelated
@@ -67,10 +56,8 @@ TEST(Installed, WinsTheFirstLevelAndKeepsEverythingInThePlayersFolder)
     ASSERT_EQ(rc, 0);
     const auto before = snapshot(prefix);
 
-    auto started = std::make_unique<GameProcess>(
-        display, std::vector<std::string>{}, started_in.string(), (prefix / "bin/slivermere").string(),
-        std::vector<std::string>{"HOME=" + home.string(), "XDG_DATA_HOME=" + data_home.string()});
-    GameProcess& game = *started;
+    GameProcess game(display, {}, started_in.string(), (prefix / "bin/slivermere").string(),
+                     {"HOME=" + home.string(), "XDG_DATA_HOME=" + data_home.string()});
     ASSERT_FALSE(game.wait_for_window().empty()) << game.err();
     pause_for(1.5);
     const fs::path player_folder = data_home / "slivermere";
@@ -94,8 +81,8 @@ TEST(Installed, WinsTheFirstLevelAndKeepsEverythingInThePlayersFolder)
     const std::string said = game.out() + game.err();
     for (const char* complaint : {"Cannot", "Didn't work", "No opening.rec"})
         EXPECT_EQ(said.find(complaint), std::string::npos) << complaint << "\n" << said;
-    EXPECT_NE(read_text((player_folder / "highscores.list").string()).find("R-Slice"), std::string::npos);
-    EXPECT_NE(read_text((player_folder / "playerinfo/Player.player").string()).find("R-Slice"), std::string::npos);
+    for (const char* file : {"highscores.list", "playerinfo/Player.player"})
+        EXPECT_NE(read_text(player_folder / file).find("R-Slice"), std::string::npos) << file;
     EXPECT_TRUE(fs::exists(player_folder / "world.rec"));
     EXPECT_TRUE(fs::is_empty(started_in));
     EXPECT_FALSE(fs::exists(home / ".local"));
@@ -173,8 +160,10 @@ TEST(Package, HoldsTheGameItsDataMenuEntryAndIconsAndRunsUnpacked)
                              "styles/polygon/wood/main.png", "styles/sword/default/info", "menu.txf", "tag.txf",
                              "time.txf", "default.txf"})
         wanted.push_back("share/slivermere/" + std::string(data));
-    for (const std::string& level : shipped_levels())
-        wanted.push_back("share/slivermere/levels/" + level + ".lev");
+    std::ifstream levels(source_root / "data/levels/levels.list");
+    for (std::string level; std::getline(levels, level);)
+        if (level != "---")
+            wanted.push_back("share/slivermere/levels/" + level + ".lev");
     for (const char* size : {"16", "32", "48", "64", "128", "256"})
         wanted.push_back("share/icons/hicolor/" + std::string(size) + "x" + size + "/apps/slivermere.png");
     for (const std::string& file : wanted)

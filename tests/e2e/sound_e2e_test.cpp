@@ -18,11 +18,6 @@ namespace {
 
 constexpr int rate = 22050;
 
-struct HeardCue {
-    int ms = 0;  // the game's time at the end of the frame that played it
-    std::string name;
-};
-
 // The largest sample magnitude in each 10 ms of the mixed output.
 std::vector<int> peaks_of(const std::vector<unsigned char>& raw)
 {
@@ -78,21 +73,15 @@ TEST(SoundEndToEnd, TheDiskDriverHearsTheGameAtItsFramesTheReplayTheSameAndMIsSi
                   " run levels/Slice.lev --input demo.script --record opening.rec --sounds --quiet",
               rc);
     ASSERT_EQ(rc, 0) << listing;
-    std::vector<HeardCue> cues;
-    std::istringstream lines(listing);
-    for (std::string word; lines >> word;) {
-        if (word != "sound")
-            continue;
-        HeardCue cue;
-        int frame = 0;
-        double gain = 0;
-        lines >> frame >> cue.ms >> cue.name >> gain;
-        cues.push_back(cue);
-    }
+    // The game's time at the end of the frame that first played a sound
+    // whose name starts with `prefix`: "sound FRAME MS NAME GAIN" lines.
     const auto at = [&](const std::string& prefix) {
-        for (const HeardCue& cue : cues)
-            if (cue.name.starts_with(prefix))
-                return cue.ms;
+        std::istringstream lines(listing);
+        for (std::string word, name; lines >> word;) {
+            int frame = 0, ms = -1;
+            if (word == "sound" && lines >> frame >> ms >> name && name.starts_with(prefix))
+                return ms;
+        }
         return -1;
     };
     const int cut_ms = at("enter_"), goal_ms = at("goal"), win_ms = at("win");

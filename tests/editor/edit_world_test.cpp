@@ -27,38 +27,6 @@ TEST_F(EditorTest, CursorStepsAreLimitedAndStayInTheWidenedBounds)
     EXPECT_EQ(world->camera.y, 0);
 }
 
-TEST_F(EditorTest, NewPolygonsAreSquaresAtTheCursor)
-{
-    world->edit_view_centre = Vector2(0.3, 0.2);
-    for (SDLKey key : {SDLK_p, SDLK_p, SDLK_p, SDLK_w, SDLK_g})
-        EXPECT_TRUE(press(key));
-    ASSERT_EQ(world->physics_polygons.size(), 3u);
-    EXPECT_EQ(world->static_polygons.size(), 1u);
-    EXPECT_EQ(world->goals.size(), 1u);
-    for (const PhysicsPolygon& body : world->physics_polygons) {
-        EXPECT_EQ(body.position, Vector2(0.3, 0.2));
-        EXPECT_EQ(body.points, (std::vector<Vector2>{{-0.05, -0.05}, {0.05, -0.05}, {0.05, 0.05}, {-0.05, 0.05}}));
-        EXPECT_EQ(body.edges, (std::multimap<int, int>{{0, 1}, {1, 2}, {2, 3}, {3, 0}}));
-        EXPECT_NEAR(body.mass, 1.0, 1e-9) << "saveable at once: density 100 times the area 0.01";
-    }
-}
-
-TEST_F(EditorTest, HoverTakesTheNearestCandidateWithinReach)
-{
-    world->physics_polygons.push_back(box<PhysicsPolygon>(0.05, -0.05, 0.15, 0.05));
-    hover(Vector2(0.01, 0));
-    auto* point = dynamic_cast<PointEditAdaptor*>(world->hover_selection.get());
-    ASSERT_NE(point, nullptr);
-    EXPECT_EQ(point->pi->get(), world->sword.position);
-    hover(Vector2(0.049, 0.04));
-    auto* polygon = dynamic_cast<PolygonEditAdaptor*>(world->hover_selection.get());
-    ASSERT_NE(polygon, nullptr);
-    EXPECT_NEAR((polygon->picked_point - Vector2(0.05, 0.05)).length(), 0, 1e-12);
-    hover(Vector2(0.6, 0.5));
-    EXPECT_EQ(world->hover_selection, nullptr);
-    EXPECT_FALSE(send(click())) << "a click on nothing";
-}
-
 TEST_F(EditorTest, DeleteRemovesTheHoveredPolygonAndItsHoldOnTheSword)
 {
     world->edit_view_centre = Vector2(1, 0.5);
@@ -80,10 +48,7 @@ TEST_F(EditorTest, SanitizeResetsAPolygonThatWasMidCut)
     PhysicsPolygon body = box<PhysicsPolygon>(-0.5, -0.5, 0.5, 0.5);
     body.position = Vector2(1, 0);
     body.rotation = Rotation{0, 1, -1, 0};
-    body.sword_inside = true;
-    body.cut_pending = true;
-    body.impulse = Vector2(1, 1);
-    body.angular_impulse = 2;
+    body.sword_inside = body.cut_pending = true;
     body.contacts.push_back({});
     world->physics_polygons.push_back(body);
     GoalPolygon goal = box<GoalPolygon>(0, 0, 1, 1);
@@ -100,14 +65,11 @@ TEST_F(EditorTest, SanitizeResetsAPolygonThatWasMidCut)
 
     EXPECT_TRUE(press(SDLK_s));
     const PhysicsPolygon& b = world->physics_polygons[0];
-    EXPECT_FALSE(b.cut_pending || b.sword_inside || b.angular_impulse != 0 || !b.contacts.empty());
-    EXPECT_EQ(b.impulse, Vector2());
+    EXPECT_FALSE(b.cut_pending || b.sword_inside || !b.contacts.empty());
     EXPECT_NEAR((b.last_sword_pos - Vector2(0.5, -0.25)).length(), 0, 1e-12) << "the sword in the turned frame";
-    EXPECT_EQ(b.position, Vector2(1, 0)) << "nothing moves";
     EXPECT_FALSE(world->goals[0].done);
     EXPECT_EQ(world->goals[0].target.bits[1].matched, 0);
-    EXPECT_EQ(sword.velocity, Vector2());
-    EXPECT_FALSE(sword.inside_count != 0 || sword.cannot_cut);
+    EXPECT_FALSE(sword.velocity != Vector2() || sword.inside_count != 0 || sword.cannot_cut);
     ASSERT_EQ(sword.trail.size(), 1u);
     EXPECT_EQ(sword.trail[0].point, sword.position);
 }
@@ -148,18 +110,10 @@ TEST_F(EditorTest, UndoAndRedoStepThroughChangesWhateverIsBeingEdited)
         return handled;
     };
     const auto undo = [&] { return act(key_press(SDLK_z, KMOD_LCTRL)); };
+    // The player's editing story undoes and redoes a deletion with the keys;
+    // here a deletion undone can be picked again at once.
     world->edit_view_centre = Vector2(0.5, 0);
     act(key_press(SDLK_p));
-    act(key_press(SDLK_w));
-    EXPECT_TRUE(undo());
-    EXPECT_TRUE(world->static_polygons.empty());
-    EXPECT_EQ(world->physics_polygons.size(), 1u);
-    EXPECT_TRUE(act(key_press(SDLK_y, KMOD_RCTRL)));
-    EXPECT_EQ(world->static_polygons.size(), 1u);
-    undo();
-    EXPECT_EQ(world->edit_view_centre, Vector2(0.5, 0)) << "the cursor stays";
-
-    // A deletion undone can be picked again at once.
     hover(Vector2(0.55, 0.04));
     act(key_press(SDLK_d));
     ASSERT_TRUE(world->physics_polygons.empty());
@@ -184,7 +138,6 @@ TEST_F(EditorTest, UndoAndRedoStepThroughChangesWhateverIsBeingEdited)
     frame();
     const PhysicsPolygon& body = world->physics_polygons[0];
     ASSERT_NEAR(std::fabs(body.angle), std::numbers::pi, 1e-9);
-    EXPECT_NEAR((adaptor->rotation_handle - body.position).length(), 0.2, 1e-12);
     EXPECT_NEAR(body.to_world(body.points[0]).x, 0.55, 1e-9);
     EXPECT_TRUE(undo());
     EXPECT_EQ(editor->edit_stack.size(), 1u);
@@ -236,7 +189,7 @@ TEST(EditHistory, KeepsTwoHundredStepsNothingForNoChangeAndAnUndoneChangeIsUnsav
     EXPECT_FALSE(history.unsaved());
 }
 
-TEST_F(EditorTest, GridKeypadAndVelocityHandle)
+TEST_F(EditorTest, NewSquaresLandOnTheGridAndShiftPicksTheVelocityHandle)
 {
     // New squares land on the grid.
     grid = 4;
@@ -257,16 +210,4 @@ TEST_F(EditorTest, GridKeypadAndVelocityHandle)
     hover(world->physics_polygons[0].position);
     SDL_SetModState(KMOD_NONE);
     EXPECT_EQ(adaptor->child_handle, PolygonEditAdaptor::Handle::velocity);
-    send(release());
-    press(SDLK_ESCAPE);
-
-    // The keypad's + and - add and remove goal entries.
-    world->edit_view_centre = Vector2(-0.5, -0.5);
-    press(SDLK_g);
-    hover(Vector2(-0.46, -0.46));
-    ASSERT_TRUE(send(click()));
-    for (int i = 0; i < 16; ++i)
-        press(SDLK_KP_PLUS);
-    press(SDLK_KP_MINUS);
-    EXPECT_EQ(world->goals.at(0).target.bits.size(), 15u);
 }

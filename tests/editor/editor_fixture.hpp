@@ -19,7 +19,7 @@ inline SDL_Event release() { return left_button(SDL_MOUSEBUTTONUP); }
 
 // An editor on an empty level as the current screen, in a folder with the
 // menu font and a "default" and a "wood" polygon style. Events and frames go
-// to whatever screen is current, as the game's loop does it.
+// to whatever screen is current.
 class EditorTest : public MenuTest {
 protected:
     void SetUp() override
@@ -34,8 +34,6 @@ protected:
         current_world = editor;
     }
 
-    bool send(const SDL_Event& event) { return current_world->handle_event(event, dt_); }
-    bool press(SDLKey key) { return send(key_press(key)); }
     void frame() { current_world->update(dt_); }
     // Puts the cursor on a point and lets the editor see it.
     void hover(const Vector2& at)

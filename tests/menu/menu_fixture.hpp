@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <SDL/SDL.h>
 
+#include "menu/menu_world.hpp"
 #include "progress/player_info.hpp"
 #include "render/notice.hpp"
 #include "support/log_capture.hpp"
@@ -61,6 +62,35 @@ protected:
 
     // The newest line showing over the screens; empty when none.
     static std::string last_notice() { return notices().empty() ? std::string() : notices().back().text; }
+
+    // Events go to whatever screen is current, as the game's loop does it.
+    bool send(const SDL_Event& event) { return current_world->handle_event(event, dt_); }
+    bool press(SDLKey key) { return send(key_press(key)); }
+    // Selects the current menu's item that shows `text`.
+    StringItem* item(const std::string& text)
+    {
+        MenuWorld* menu = current_menu();
+        for (std::size_t i = 0; menu && i < menu->items.size(); ++i)
+            if (auto* found = dynamic_cast<StringItem*>(menu->items[i].get()); found && found->text == text) {
+                menu->selected = static_cast<int>(i);
+                return found;
+            }
+        ADD_FAILURE() << "no item " << text;
+        return nullptr;
+    }
+    void activate(const std::string& text)
+    {
+        if (item(text))
+            press(SDLK_SPACE);
+    }
+    static bool has_label(const std::string& text)
+    {
+        MenuWorld* menu = current_menu();
+        for (std::size_t i = 0; menu && i < menu->decorations.size(); ++i)
+            if (auto* label = dynamic_cast<StringItem*>(menu->decorations[i].get()); label && label->text == text)
+                return true;
+        return false;
+    }
 
     TempDir dir_;
     ScopedCwd in_dir_{dir_.path()};

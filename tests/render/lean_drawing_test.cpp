@@ -4,9 +4,6 @@
 #include <functional>
 
 #include "editor/edit_world.hpp"
-#include "menu/menu_world.hpp"
-#include "menu/playback_screen.hpp"
-#include "menu/screens.hpp"
 #include "render/frame.hpp"
 #include "render/gl.hpp"
 #include "render/gl_context.hpp"
@@ -14,7 +11,6 @@
 #include "support/log_capture.hpp"
 #include "world/level_picture.hpp"
 #include "world/level_text.hpp"
-#include "world/playback_world.hpp"
 #include "world/runner.hpp"
 #include "world/step_bench.hpp"
 #include "world/world.hpp"
@@ -65,52 +61,19 @@ protected:
         EXPECT_LE(static_cast<double>(differing) / pixels, 0.001) << scene;
         EXPECT_LE(total / (3 * pixels), 0.25) << scene;
     }
-    static void run(int frames)
-    {
-        for (int i = 0; i < frames; ++i) {
-            double dt = 0.016;
-            current_world->update(dt);
-        }
-    }
     LogCapture log_;
 };
 
-// Shapes that must not take the convex shortcut (an L, a star that turns one
-// way but goes round twice, a point doubled) beside ones that may, a wall
-// thinner than its light band and a goal half faded.
-const char shapes_level[] = R"(bounds -1.33203125 -1 1.33203125 1
-wall
-  style wall
-  points -1.34 -1.1  1.34 -1.1  1.34 -0.9  -1.34 -0.9
-wall
-  style stone
-  points -1.2 0.8  1.2 0.8  1.2 0.83  -1.2 0.83
-body
-  style wood
-  points -1.1 -0.8  -0.5 -0.8  -0.5 -0.6  -0.9 -0.6  -0.9 0  -1.1 0
-body
-  style ice
-  points 0 0.6  -0.176 0.043  0.285 0.388  -0.285 0.388  0.176 0.043
-body
-  style metal
-  points 0.5 -0.8  0.9 -0.8  0.9 -0.8  0.9 -0.4  0.5 -0.4
-body
-  style lava
-  points 0.6 0  1.0 0.1  0.8 0.5
-goal
-  style goal
-  points -0.4 -0.9  0.3 -0.9  0.3 -0.5  -0.4 -0.5
-  required
-  bit Wood
-)";
-
 }  // namespace
 
+// The shapes file holds shapes that must not take the convex shortcut (an L,
+// a star that turns one way but goes round twice, a point doubled) beside
+// ones that may, a wall thinner than its light band and a goal.
 TEST_F(LeanDrawing, ShapesEveryShippedLevelTheEditorAndPicturesLookTheSame)
 {
     World shapes;
     std::string error;
-    ASSERT_TRUE(build_level(shapes_level, shapes, error)) << error;
+    ASSERT_TRUE(build_level(read_text(source_root / "tests/data/levels/lean_shapes.txt"), shapes, error)) << error;
     double dt = 0.016;
     shapes.update(dt);
     shapes.goals.front().fade = 0.5;
@@ -133,37 +96,17 @@ TEST_F(LeanDrawing, ShapesEveryShippedLevelTheEditorAndPicturesLookTheSame)
 
     // A picture may be drawn at any scale, so it is drawn the plain way
     // whatever the renderer: the same bytes with lean drawing on or off.
-    LevelPicture lean_picture, plain_picture;
+    LevelPicture pictures[2];
     std::unique_ptr<World> level = load_level_quietly(fullest, error);
     ASSERT_TRUE(level) << error;
-    set_lean_drawing(true);
-    ASSERT_TRUE(draw_level_picture(*level, 300, lean_picture, error)) << error;
-    set_lean_drawing(false);
-    ASSERT_TRUE(draw_level_picture(*level, 300, plain_picture, error)) << error;
-    EXPECT_TRUE(lean_picture.rgba == plain_picture.rgba);
+    for (const bool lean : {false, true}) {
+        set_lean_drawing(lean);
+        ASSERT_TRUE(draw_level_picture(*level, 300, pictures[lean], error)) << error;
+    }
+    EXPECT_TRUE(pictures[0].rgba == pictures[1].rgba);
 
     current_world = open_editor(fullest).release();
     ASSERT_TRUE(current_world);
-    run(1);
+    current_world->update(dt);
     expect_alike("editor", [] { current_world->draw(); });
-}
-
-TEST_F(LeanDrawing, MenusAndPlaybackLookTheSame)
-{
-    // The level list over the opening menu's demo, as Play opens it, then a
-    // recording played.
-    build_opening_menu(false);
-    run(90);
-    pop_menu();
-    build_level_list(false);
-    run(60);
-    expect_alike("level list", [] { current_world->draw(); });
-    delete current_world;
-    current_world = nullptr;
-
-    ASSERT_TRUE(build_playback_screen("opening.rec", false));
-    if (auto* playback = dynamic_cast<PlaybackWorld*>(current_menu()->held.get()))
-        playback->paused = false;
-    run(200);
-    expect_alike("playback", [] { current_world->draw(); });
 }

@@ -57,38 +57,52 @@ protected:
 
 }  // namespace
 
-TEST_F(TextureTest, UploadsTopRowFirstMipmappedAndLoadsEachPathOnceWithItsFirstWrapModes)
+TEST_F(TextureTest, UploadsTopRowFirstMipmappedCachesFailuresAndReloadsUnderTheSameNames)
 {
-    const std::string path = write_picture("rows.png", 3, picture);
     LogCapture log;
+    const PlainDrawing as_on_a_graphics_card;
+    const std::string path = write_picture("rows.png", 3, picture);
     double aspect = 0;
-    // A graphics card makes the mipmaps itself.
-    const GLuint texture = [&] {
-        const PlainDrawing plain;
-        return load_texture_file(path.c_str(), aspect, 0);
-    }();
-    set_lean_drawing(true);
+    const GLuint texture = get_texture(path, aspect, GL_CLAMP, GL_REPEAT);
     ASSERT_NE(texture, 0u);
+    EXPECT_EQ(bound_texture(), static_cast<GLint>(texture));
     EXPECT_DOUBLE_EQ(aspect, 0.6);
-    EXPECT_EQ(bound_texture(), 0);
     EXPECT_EQ(texture_words(texture), picture);
+    // A graphics card makes the mipmaps itself.
     EXPECT_EQ(parameter(texture, GL_GENERATE_MIPMAP), GL_TRUE);
     EXPECT_EQ(parameter(texture, GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
-    // A given name is reused.
-    EXPECT_EQ(load_texture_file(write_picture("row.png", 4, {red, green, blue, red}).c_str(), aspect, texture), texture);
-    EXPECT_DOUBLE_EQ(aspect, 4.0);
-    EXPECT_EQ(parameter(texture, GL_GENERATE_MIPMAP), GL_FALSE);
+    // Loaded once; the first request's wrap modes stay.
+    EXPECT_EQ(get_texture(path, aspect, GL_REPEAT, GL_CLAMP), texture);
+    EXPECT_EQ(log.err(), "We're trying to load " + path + "\n");
+    EXPECT_EQ(parameter(texture, GL_TEXTURE_WRAP_S), GL_CLAMP);
 
+    // A failure is cached as 0 and not retried, by a reload either.
+    aspect = 2.5;
+    const std::string late = dir.file("late.png");
+    EXPECT_EQ(get_texture(late, aspect, GL_CLAMP, GL_CLAMP), 0u);
+    EXPECT_EQ(aspect, 2.5);
+    write_picture("late.png", 3, picture);
+    EXPECT_EQ(get_texture(late, aspect, GL_CLAMP, GL_CLAMP), 0u) << "not retried";
+
+    // What a new GL context leaves behind: other contents and default
+    // parameters. A reload restores the picture as the file now has it, or
+    // keeps what it had when the file has gone.
+    const GLuint vanishing = get_texture(write_picture("vanishes.png", 3, picture), aspect, GL_CLAMP, GL_CLAMP);
+    std::filesystem::remove(dir.file("vanishes.png"));
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, &green);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     log.clear();
-    const GLuint cached = get_texture(path, aspect, GL_CLAMP, GL_REPEAT);
-    EXPECT_EQ(bound_texture(), static_cast<GLint>(cached));
-    glBindTexture(GL_TEXTURE_2D, 0);
-    double again = 0;
-    EXPECT_EQ(get_texture(path, again, GL_REPEAT, GL_CLAMP), cached);
-    EXPECT_DOUBLE_EQ(again, 0.6);
-    EXPECT_EQ(log.err(), "We're trying to load " + path + "\n") << "loaded once";
-    EXPECT_EQ(parameter(cached, GL_TEXTURE_WRAP_S), GL_CLAMP);
-    EXPECT_EQ(parameter(cached, GL_TEXTURE_WRAP_T), GL_REPEAT);
+    reload_textures();
+    EXPECT_EQ(log.err().find(late), std::string::npos) << "a reload retries no failed entry";
+    EXPECT_EQ(texture_words(texture), picture);
+    EXPECT_EQ(parameter(texture, GL_TEXTURE_WRAP_S), GL_CLAMP);
+    EXPECT_EQ(get_texture(dir.file("vanishes.png"), aspect, GL_CLAMP, GL_CLAMP), vanishing) << "kept";
+    write_picture("rows.png", 6, std::vector<std::uint32_t>(30, blue));
+    reload_textures();
+    EXPECT_EQ(get_texture(path, aspect, GL_CLAMP, GL_CLAMP), texture);
+    EXPECT_DOUBLE_EQ(aspect, 1.2);
+    EXPECT_EQ(texture_words(texture), std::vector<std::uint32_t>(30, blue));
 }
 
 TEST_F(TextureTest, LeanDrawingMakesEveryMipmapLevelAsTheAverageOfTheLevelAbove)
@@ -102,6 +116,7 @@ TEST_F(TextureTest, LeanDrawingMakesEveryMipmapLevelAsTheAverageOfTheLevelAbove)
     set_lean_drawing(true);
     const GLuint texture = load_texture_file(write_picture("levels.png", 4, rows).c_str(), aspect, 0);
     ASSERT_NE(texture, 0u);
+    EXPECT_EQ(parameter(texture, GL_GENERATE_MIPMAP), GL_FALSE);
     // 2x1: (255+0+255+255+2)/4 = 191, (0+255+255+0+2)/4 = 128, ...
     EXPECT_EQ(texture_words(texture, 1), (std::vector<std::uint32_t>{rgba_word(191, 128, 0), rgba_word(191, 64, 128)}));
     EXPECT_EQ(texture_words(texture, 2), std::vector<std::uint32_t>{rgba_word(191, 96, 64)});
@@ -125,36 +140,4 @@ TEST_F(TextureTest, PicturesReadAheadLoadAsReadHereAndADamagedOneStillSaysWhy)
     EXPECT_EQ(log.err(), "We're trying to load " + good + "\nWe're trying to load " + broken +
                              "\nlibpng error: Read Error\nDidn't work.\n");
     EXPECT_EQ(log.out(), "  png interal error.\n");
-}
-
-TEST_F(TextureTest, FailuresAreCachedAsZeroAndAReloadRestoresEveryPictureUnderItsName)
-{
-    LogCapture log;
-    double aspect = 2.5;
-    const std::string late = dir.file("late.png");
-    EXPECT_EQ(get_texture(late, aspect, GL_CLAMP, GL_CLAMP), 0u);
-    EXPECT_EQ(aspect, 2.5);
-    write_picture("late.png", 3, picture);
-    EXPECT_EQ(get_texture(late, aspect, GL_CLAMP, GL_CLAMP), 0u) << "not retried";
-
-    const GLuint texture = get_texture(write_picture("lost.png", 3, picture), aspect, GL_CLAMP, GL_REPEAT);
-    const GLuint vanishing = get_texture(write_picture("vanishes.png", 3, picture), aspect, GL_CLAMP, GL_CLAMP);
-    std::filesystem::remove(dir.file("vanishes.png"));
-    // What a new GL context leaves behind: other contents and default parameters.
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, &green);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    log.clear();
-    reload_textures();
-    EXPECT_EQ(log.err().find(late), std::string::npos) << "a reload retries no failed entry";
-    EXPECT_EQ(get_texture(dir.file("lost.png"), aspect, GL_REPEAT, GL_REPEAT), texture);
-    EXPECT_EQ(texture_words(texture), picture);
-    EXPECT_EQ(parameter(texture, GL_TEXTURE_WRAP_S), GL_CLAMP);
-    EXPECT_EQ(get_texture(dir.file("vanishes.png"), aspect, GL_CLAMP, GL_CLAMP), vanishing) << "kept";
-
-    write_picture("lost.png", 6, std::vector<std::uint32_t>(30, blue));
-    reload_textures();
-    EXPECT_EQ(get_texture(dir.file("lost.png"), aspect, GL_CLAMP, GL_CLAMP), texture);
-    EXPECT_DOUBLE_EQ(aspect, 1.2);
-    EXPECT_EQ(texture_words(texture), std::vector<std::uint32_t>(30, blue));
 }

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -191,30 +192,16 @@ std::string GameProcess::err() const { return ::read_text(err_file_); }
 
 std::string xdotool(const PrivateDisplay& display, const std::vector<std::string>& args, int* status)
 {
-    int fds[2];
-    if (pipe(fds) != 0)
-        return {};
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(fds[0]);
-        dup2(fds[1], 1);
-        const int devnull = open("/dev/null", O_WRONLY);
-        dup2(devnull, 2);
-        setenv("DISPLAY", display.name().c_str(), 1);
-        std::vector<std::string> argv{"xdotool"};
-        argv.insert(argv.end(), args.begin(), args.end());
-        execvp("xdotool", c_args(argv).data());
-        _exit(127);
-    }
-    close(fds[1]);
+    std::string command = "DISPLAY=" + display.name() + " xdotool";
+    for (const std::string& arg : args)
+        command += " '" + arg + "'";
+    FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
     std::string output;
     char buffer[256];
-    ssize_t n;
-    while ((n = read(fds[0], buffer, sizeof buffer)) > 0)
-        output.append(buffer, static_cast<std::size_t>(n));
-    close(fds[0]);
-    const int code = wait_child(pid, 30);
+    while (pipe && std::fgets(buffer, sizeof buffer, pipe))
+        output += buffer;
+    const int code = pipe ? pclose(pipe) : -1;
     if (status)
-        *status = code;
+        *status = code == -1 ? -1 : WEXITSTATUS(code);
     return output;
 }

@@ -6,7 +6,6 @@
 
 #include "app/shell.hpp"
 #include "render/gl.hpp"
-#include "render/png.hpp"
 
 namespace {
 
@@ -73,13 +72,4 @@ std::vector<std::uint8_t> GlTest::read_rgba(int& width, int& height)
     for (int y = 0; y < height; ++y)
         std::copy_n(bottom_up.begin() + (height - 1 - y) * row, row, top_down.begin() + y * row);
     return top_down;
-}
-
-void GlTest::save_screenshot(const std::string& file_name)
-{
-    int width = 0, height = 0;
-    std::vector<std::uint8_t> rgba = read_rgba(width, height);
-    for (std::size_t i = 3; i < rgba.size(); i += 4)
-        rgba[i] = 255;
-    save_png(file_name, width, height, rgba);
 }

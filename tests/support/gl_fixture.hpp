@@ -20,8 +20,7 @@ protected:
     // Window pixel of a point in screen units (x within ±1023/768, y within ±1).
     static void to_pixel(double ux, double uy, int& px, int& py);
     static std::uint32_t pixel_at_units(double ux, double uy);
-    // Writes the back buffer as a PNG under build/ (the working folder of the test).
-    static void save_screenshot(const std::string& file_name);
+    // The whole window, top row first.
     static std::vector<std::uint8_t> read_rgba(int& width, int& height);
 };
 
@@ -29,9 +28,6 @@ protected:
 // pictures, fonts and levels.
 class GameFolderGlTest : public GlTest {
 protected:
-    // A file beside the game folder, for screenshots to look at.
-    static std::string build_file(const std::string& name) { return std::string(game_dir) + "/../" + name; }
-
     ScopedCwd in_game_folder_{game_dir};
 };
 
@@ -41,4 +37,3 @@ constexpr int gl_test_height = 768;
 inline std::uint8_t red_of(std::uint32_t rgba) { return rgba & 0xFF; }
 inline std::uint8_t green_of(std::uint32_t rgba) { return (rgba >> 8) & 0xFF; }
 inline std::uint8_t blue_of(std::uint32_t rgba) { return (rgba >> 16) & 0xFF; }
-inline std::uint8_t alpha_of(std::uint32_t rgba) { return rgba >> 24; }
