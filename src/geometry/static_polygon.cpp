@@ -20,45 +20,96 @@ std::vector<Edge> boundary_edges(const Polygon& polygon)
     return out;
 }
 
+// A polygon laid out for the many corner and point tests of one collision:
+// its boundary edges, the boundary edges leaving each point (in their order)
+// and every edge's ends (doubled edges too: they cancel in the count, as in
+// Polygon::contains, whose answer `contains` gives). The box must be up to
+// date.
+class CollisionShape {
+public:
+    explicit CollisionShape(Polygon& of)
+        : polygon(of),
+          boundary(boundary_edges(of)),
+          first_leaving(of.points.size(), -1),
+          next_leaving(boundary.size(), -1)
+    {
+        std::vector<int> last_leaving(of.points.size(), -1);
+        for (int i = 0; i < static_cast<int>(boundary.size()); ++i) {
+            const int from = boundary[i].first;
+            if (last_leaving[from] < 0)
+                first_leaving[from] = i;
+            else
+                next_leaving[last_leaving[from]] = i;
+            last_leaving[from] = i;
+        }
+        for (const auto& [start, end] : of.edges)
+            ends.push_back({of.points[start], of.points[end]});
+    }
+
+    bool contains(const Vector2& p) const
+    {
+        if (!(polygon.bbox_min.x <= p.x && p.x <= polygon.bbox_max.x && polygon.bbox_min.y <= p.y &&
+              p.y <= polygon.bbox_max.y))
+            return false;
+        int crossings = 0;
+        for (const auto& [a, b] : ends)
+            if ((a.y <= p.y && p.y < b.y && (b.y - a.y) * (p.x - a.x) > (p.y - a.y) * (b.x - a.x)) ||
+                (b.y <= p.y && p.y < a.y && (a.y - b.y) * (p.x - b.x) > (p.y - b.y) * (a.x - b.x)))
+                ++crossings;
+        return crossings % 2 == 1;
+    }
+
+    Polygon& polygon;
+    const std::vector<Edge> boundary;
+    std::vector<int> first_leaving;  // index into boundary, -1 for none
+    std::vector<int> next_leaving;
+
+private:
+    std::vector<std::pair<Vector2, Vector2>> ends;
+};
+
 // The corners of `outer` that lie inside `inner`, each checked against the
 // nearest and, when close enough, the second nearest edge of `inner`. A
-// crossing of one of the corner's two edges with such an edge is a contact,
-// with the normal `normal_of` gives for that inner edge.
+// corner is a boundary edge and each one leaving where it ends; a crossing of
+// one of its two edges with such an inner edge is a contact, with the normal
+// `normal_of` gives for that inner edge.
 template <typename NormalOf, typename AddContact>
-void corners_inside(const Polygon& outer, Polygon& inner, NormalOf normal_of, AddContact add)
+void corners_inside(const CollisionShape& outer_shape, const CollisionShape& inner_shape, NormalOf normal_of,
+                    AddContact add)
 {
-    const std::vector<Edge> outer_edges = boundary_edges(outer);
-    const std::vector<Edge> inner_edges = boundary_edges(inner);
-    for (const Edge& e : outer_edges) {
-        for (const Edge& f : outer_edges) {
-            if (f.first != e.second)
-                continue;
-            const Vector2 corner = outer.to_world(outer.points[e.second]);
-            const Vector2 local = inner.to_local(corner);
-            if (!inner.contains(local))
-                continue;
+    const Polygon& outer = outer_shape.polygon;
+    const Polygon& inner = inner_shape.polygon;
+    for (const Edge& e : outer_shape.boundary) {
+        if (outer_shape.first_leaving[e.second] < 0)
+            continue;
+        const Vector2 corner = outer.to_world(outer.points[e.second]);
+        const Vector2 local = inner.to_local(corner);
+        if (!inner_shape.contains(local))
+            continue;
 
-            double d1 = DBL_MAX, d2 = DBL_MAX;
-            const Edge* closest1 = nullptr;
-            const Edge* closest2 = nullptr;
-            for (const Edge& g : inner_edges) {
-                const Vector2 p = closest_point_on_segment(inner.points[g.first], inner.points[g.second], local);
-                const double d = (p - local).length_squared();
-                if (d < d1) {
-                    d2 = d1;
-                    closest2 = closest1;
-                    d1 = d;
-                    closest1 = &g;
-                } else if (d < d2) {
-                    d2 = d;
-                    closest2 = &g;
-                }
+        double d1 = DBL_MAX, d2 = DBL_MAX;
+        const Edge* closest1 = nullptr;
+        const Edge* closest2 = nullptr;
+        for (const Edge& g : inner_shape.boundary) {
+            const Vector2 p = closest_point_on_segment(inner.points[g.first], inner.points[g.second], local);
+            const double d = (p - local).length_squared();
+            if (d < d1) {
+                d2 = d1;
+                closest2 = closest1;
+                d1 = d;
+                closest1 = &g;
+            } else if (d < d2) {
+                d2 = d;
+                closest2 = &g;
             }
-            // A body worn down to a single boundary edge has no corner to
-            // push against; the game step removes such bodies.
-            if (!closest1 || !closest2)
-                continue;
+        }
+        // A body worn down to a single boundary edge has no corner to
+        // push against; the game step removes such bodies.
+        if (!closest1 || !closest2)
+            continue;
 
+        for (int i = outer_shape.first_leaving[e.second]; i >= 0; i = outer_shape.next_leaving[i]) {
+            const Edge& f = outer_shape.boundary[i];
             for (const Edge* g : {closest1, closest2}) {
                 if (g == closest2 && d2 > 4 * d1)
                     break;
@@ -123,14 +174,15 @@ void collide(StaticPolygon& wall, PhysicsPolygon& body, double& dt)
         return rotate(polygon.rotation, Vector2(-d.y, d.x));
     };
 
+    const CollisionShape wall_shape(wall), body_shape(body);
     // Wall corners inside the body: the normal is minus the body edge's
     // inward normal, pointing from the body towards the wall.
     corners_inside(
-        wall, body, [&](const Edge& g) { return -inward(body, g); },
+        wall_shape, body_shape, [&](const Edge& g) { return -inward(body, g); },
         [&](const Vector2& point, const Vector2& normal) { wall.add_contact(body, dt, point, normal); });
 
     // Body corners inside the wall: the wall edge's inward normal.
     corners_inside(
-        body, wall, [&](const Edge& g) { return inward(wall, g); },
+        body_shape, wall_shape, [&](const Edge& g) { return inward(wall, g); },
         [&](const Vector2& point, const Vector2& normal) { wall.add_contact(body, dt, point, normal); });
 }
