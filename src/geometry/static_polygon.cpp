@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cfloat>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -158,23 +159,27 @@ void StaticPolygon::add_contact(PhysicsPolygon& body, double&, const Vector2& po
     body.contacts.push_back(Contact{point, normal});
 }
 
-void collide(StaticPolygon& wall, PhysicsPolygon& body, double& dt)
+namespace {
+
+// Shapes whose boxes do not meet have no corner inside each other: most wall
+// and body pairs end here, with the same contacts as the full test.
+bool boxes_meet(StaticPolygon& wall, PhysicsPolygon& body)
 {
-    // Shapes whose boxes do not meet have no corner inside each other: most
-    // wall and body pairs end here, with the same contacts as the full test.
     Vector2 wall_lo, wall_hi, body_lo, body_hi;
     world_box(wall, wall_lo, wall_hi);
     world_box(body, body_lo, body_hi);
-    if (wall_hi.x < body_lo.x || body_hi.x < wall_lo.x || wall_hi.y < body_lo.y || body_hi.y < wall_lo.y)
-        return;
+    return !(wall_hi.x < body_lo.x || body_hi.x < wall_lo.x || wall_hi.y < body_lo.y || body_hi.y < wall_lo.y);
+}
 
+void collide_shapes(const CollisionShape& wall_shape, const CollisionShape& body_shape, StaticPolygon& wall,
+                    PhysicsPolygon& body, double& dt)
+{
     // Inward normal of an edge in its own polygon's frame, turned into the world.
     const auto inward = [](const Polygon& polygon, const Edge& g) {
         const Vector2 d = unit_or_x(polygon.points[g.second] - polygon.points[g.first]);
         return rotate(polygon.rotation, Vector2(-d.y, d.x));
     };
 
-    const CollisionShape wall_shape(wall), body_shape(body);
     // Wall corners inside the body: the normal is minus the body edge's
     // inward normal, pointing from the body towards the wall.
     corners_inside(
@@ -185,4 +190,30 @@ void collide(StaticPolygon& wall, PhysicsPolygon& body, double& dt)
     corners_inside(
         body_shape, wall_shape, [&](const Edge& g) { return inward(wall, g); },
         [&](const Vector2& point, const Vector2& normal) { wall.add_contact(body, dt, point, normal); });
+}
+
+}  // namespace
+
+void collide(StaticPolygon& wall, PhysicsPolygon& body, double& dt)
+{
+    if (boxes_meet(wall, body))
+        collide_shapes(CollisionShape(wall), CollisionShape(body), wall, body, dt);
+}
+
+void collide_all(std::vector<StaticPolygon>& walls, std::vector<PhysicsPolygon>& bodies, double& dt)
+{
+    // Contacts only add to the bodies, so a shape laid out once serves every pair it is in.
+    std::vector<std::optional<CollisionShape>> wall_shapes(walls.size());
+    for (PhysicsPolygon& body : bodies) {
+        std::optional<CollisionShape> body_shape;
+        for (std::size_t w = 0; w < walls.size(); ++w) {
+            if (!boxes_meet(walls[w], body))
+                continue;
+            if (!wall_shapes[w])
+                wall_shapes[w].emplace(walls[w]);
+            if (!body_shape)
+                body_shape.emplace(body);
+            collide_shapes(*wall_shapes[w], *body_shape, walls[w], body, dt);
+        }
+    }
 }

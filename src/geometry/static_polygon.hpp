@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "geometry/physics_polygon.hpp"
 #include "geometry/polygon.hpp"
 
@@ -14,3 +16,6 @@ public:
 // through the wall: wall corners inside the body, then body corners inside the
 // wall.
 void collide(StaticPolygon& wall, PhysicsPolygon& body, double& dt);
+// Every body with every wall, bodies in turn: the same contacts in the same
+// order as collide on each pair, each shape laid out once.
+void collide_all(std::vector<StaticPolygon>& walls, std::vector<PhysicsPolygon>& bodies, double& dt);

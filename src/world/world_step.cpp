@@ -235,10 +235,7 @@ void World::update(double& dt)
     if (outcome != Outcome::none)
         react_to_outcome(*this, outcome);
 
-    // Collide every body with every wall.
-    for (PhysicsPolygon& p : physics_polygons)
-        for (StaticPolygon& wall : static_polygons)
-            collide(wall, p, dt);
+    collide_all(static_polygons, physics_polygons, dt);
     // How hard the hardest body ran into its wall, for the knock.
     for (const PhysicsPolygon& p : physics_polygons)
         for (const Contact& contact : p.contacts) {
