@@ -109,18 +109,3 @@ TEST_F(ShellEvents, WheelPressesAndAltReturnAreSwallowedTheRestReachesTheScreenU
     EXPECT_EQ(probe.seen, std::vector<int>{SDLK_ESCAPE});
     EXPECT_EQ(current_world, nullptr);
 }
-
-TEST_F(ShellEvents, WindowedStartGrabsAndHidesTheCursorFullScreenDoesNot)
-{
-    // The window's size is the end-to-end shell test's.
-    start_video(2);
-    EXPECT_TRUE(is_full_screen() && SDL_GetVideoSurface()->flags & SDL_FULLSCREEN);
-    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
-    EXPECT_EQ(SDL_WM_GrabInput(SDL_GRAB_QUERY), SDL_GRAB_OFF);
-    start_video(1);
-    EXPECT_FALSE(is_full_screen() || SDL_GetVideoSurface()->flags & SDL_FULLSCREEN);
-    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
-    EXPECT_EQ(SDL_WM_GrabInput(SDL_GRAB_QUERY), SDL_GRAB_ON);
-    SDL_WM_GrabInput(SDL_GRAB_OFF);
-    SDL_ShowCursor(SDL_ENABLE);
-}

@@ -125,29 +125,6 @@ TEST(Package, HoldsTheGameItsDataMenuEntryAndIconsAndRunsUnpacked)
             << name << " in " << depends;
     }
 
-    // apt, told that nothing at all is installed, finds everything the
-    // package needs in Debian's archive (only with its package lists here).
-    const std::string candidate = shell("apt-cache policy libsdl1.2debian | grep Candidate:", rc);
-    if (rc == 0 && candidate.find("(none)") == std::string::npos) {
-        const fs::path status = scratch.file("empty-status");
-        write_file_bytes(status.string(), {});
-        const std::string plan = shell("apt-get install -s -o Debug::NoLocking=1 -o Dir::State::status=" +
-                                           status.string() + " " + deb, rc);
-        EXPECT_EQ(rc, 0) << plan;
-        std::istringstream lines(plan);
-        int pulled_in = 0;
-        for (std::string line; std::getline(lines, line);) {
-            if (!line.starts_with("Inst ") || line.starts_with("Inst slivermere "))
-                continue;
-            ++pulled_in;
-            // The archive and its security updates: "Debian:12.5/...", "Debian-Security:12/...".
-            const bool from_debian = line.find(" Debian:12") != std::string::npos ||
-                                     line.find(" Debian-Security:12") != std::string::npos;
-            EXPECT_TRUE(from_debian) << line;
-        }
-        EXPECT_GT(pulled_in, 10) << plan;
-    }
-
     // Its files: the programs, every shipped level, the demo, the fonts, the
     // pictures, the menu entry and its icons; nothing a game run leaves.
     std::set<std::string> files;

@@ -171,8 +171,6 @@ INSTANTIATE_TEST_SUITE_P(
                  "  png interal error.\n"},
         DataCase{"MenuFont", {"menu.txf"}, Damage::remove, level_list,
                  "Can't find font menu.txf using default instead.\n", 0},
-        DataCase{"EveryFallbackFont", {"menu.txf", "default.txf"}, Damage::remove, refused,
-                 "Cannot load the font default.txf", 1, 1},
         DataCase{"DefaultFont", {"default.txf"}, Damage::remove, refused,
                  "Cannot load the font default.txf", 1, 1},
         DataCase{"DefaultPolygonStyle", {"styles/polygon/default"}, Damage::remove, level,

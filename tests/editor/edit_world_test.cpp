@@ -189,25 +189,12 @@ TEST(EditHistory, KeepsTwoHundredStepsNothingForNoChangeAndAnUndoneChangeIsUnsav
     EXPECT_FALSE(history.unsaved());
 }
 
-TEST_F(EditorTest, NewSquaresLandOnTheGridAndShiftPicksTheVelocityHandle)
+TEST_F(EditorTest, NewSquaresLandOnTheGrid)
 {
-    // New squares land on the grid.
     grid = 4;
     world->edit_view_centre = Vector2(0.33, 0.21);
     press(SDLK_p);
     grid = 0;
     EXPECT_NEAR(world->physics_polygons.at(0).position.x, 0.32, 1e-12);
     EXPECT_NEAR(world->physics_polygons.at(0).position.y, 0.2, 1e-12);
-
-    // A body at rest: its velocity handle lies on its position; Shift picks it.
-    hover(Vector2(0.36, 0.24));
-    ASSERT_TRUE(send(click()));
-    auto* adaptor = dynamic_cast<PolygonEditAdaptor*>(top());
-    ASSERT_NE(adaptor, nullptr);
-    hover(world->physics_polygons[0].position);
-    EXPECT_EQ(adaptor->child_handle, PolygonEditAdaptor::Handle::position);
-    SDL_SetModState(KMOD_LSHIFT);
-    hover(world->physics_polygons[0].position);
-    SDL_SetModState(KMOD_NONE);
-    EXPECT_EQ(adaptor->child_handle, PolygonEditAdaptor::Handle::velocity);
 }
