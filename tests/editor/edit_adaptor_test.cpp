@@ -77,30 +77,6 @@ TEST_F(PolygonAdaptor, DeletingAPointRemovesItsEdgesAndRenumbers)
     EXPECT_EQ(adaptor->child, nullptr) << "no drag of the erased point";
 }
 
-TEST_F(PolygonAdaptor, KeysThatWorkButAreNotHandled)
-{
-    auto body = box<PhysicsPolygon>(-0.1, -0.1, 0.1, 0.1);
-    body.velocity = Vector2(1, 2);
-    body.angular_velocity = 3;
-    body.texture_offset = Vector2(0.5, 0.5);
-    edit(body);
-    EXPECT_FALSE(key(SDLK_x));
-    EXPECT_TRUE(body.velocity == Vector2() && body.angular_velocity == 0 && body.texture_offset == Vector2());
-    EXPECT_FALSE(key(SDLK_e)) << "'e' needs a selected point";
-
-    auto goal = box<GoalPolygon>(0, 0, 1, 1);
-    goal.target.bits.resize(1);
-    goal.target.bits[0].name = "first";
-    edit(goal);
-    EXPECT_FALSE(key(SDLK_MINUS));
-    EXPECT_EQ(goal.target.bits.size(), 1u) << "the last entry stays";
-    EXPECT_FALSE(key(SDLK_EQUALS) || key(SDLK_KP_PLUS));
-    EXPECT_EQ(goal.target.bits.size(), 3u);
-    EXPECT_FALSE(key(SDLK_KP_MINUS));
-    EXPECT_EQ(goal.target.bits.size(), 2u);
-    EXPECT_EQ(goal.target.bits[0].name, "first");
-}
-
 TEST_F(PolygonAdaptor, PolygonsMustStayLoadable)
 {
     // The level loader refuses these; the editor holds on to them until they are fixed.

@@ -6,7 +6,6 @@
 #include "editor/point_edit_adaptor.hpp"
 #include "editor/polygon_edit_adaptor.hpp"
 #include "editor_fixture.hpp"
-#include "support/shapes.hpp"
 
 TEST_F(EditorTest, CursorStepsAreLimitedAndStayInTheWidenedBounds)
 {
@@ -41,37 +40,6 @@ TEST_F(EditorTest, DeleteRemovesTheHoveredPolygonAndItsHoldOnTheSword)
     EXPECT_EQ(world->static_polygons.size(), 1u);
     EXPECT_EQ(world->sword.inside_count, 0);
     EXPECT_EQ(world->sword.total_drag, 0);
-}
-
-TEST_F(EditorTest, SanitizeResetsAPolygonThatWasMidCut)
-{
-    PhysicsPolygon body = box<PhysicsPolygon>(-0.5, -0.5, 0.5, 0.5);
-    body.position = Vector2(1, 0);
-    body.rotation = Rotation{0, 1, -1, 0};
-    body.sword_inside = body.cut_pending = true;
-    body.contacts.push_back({});
-    world->physics_polygons.push_back(body);
-    GoalPolygon goal = box<GoalPolygon>(0, 0, 1, 1);
-    goal.done = true;
-    goal.target.bits.resize(2);
-    goal.target.bits[1].matched = 2;
-    world->goals.push_back(goal);
-    Sword& sword = world->sword;
-    sword.position = Vector2(1.25, 0.5);
-    sword.velocity = Vector2(3, 0);
-    sword.inside_count = 1;
-    sword.cannot_cut = true;
-    sword.trail.push_front({Vector2(9, 9), 0.2});
-
-    EXPECT_TRUE(press(SDLK_s));
-    const PhysicsPolygon& b = world->physics_polygons[0];
-    EXPECT_FALSE(b.cut_pending || b.sword_inside || !b.contacts.empty());
-    EXPECT_NEAR((b.last_sword_pos - Vector2(0.5, -0.25)).length(), 0, 1e-12) << "the sword in the turned frame";
-    EXPECT_FALSE(world->goals[0].done);
-    EXPECT_EQ(world->goals[0].target.bits[1].matched, 0);
-    EXPECT_FALSE(sword.velocity != Vector2() || sword.inside_count != 0 || sword.cannot_cut);
-    ASSERT_EQ(sword.trail.size(), 1u);
-    EXPECT_EQ(sword.trail[0].point, sword.position);
 }
 
 TEST_F(EditorTest, EdgesAreAddedOnceAndRemoved)

@@ -98,25 +98,3 @@ TEST_F(MenuWorldTest, PointerStopsAtTheEdgesAndSelectsWhatItCrosses)
     EXPECT_TRUE(held_gone_);
     EXPECT_EQ(MenuWorld(false, false, -1, hint()).pointer, Vector2(-1.33203125, -1.0));
 }
-
-TEST_F(MenuWorldTest, IdleMenuHidesAndComesBackOnlyWhileStillFading)
-{
-    MenuWorld& menu = make_menu();
-    for (double elapsed = 0; elapsed < 30; elapsed += dt_)
-        menu.update(dt_);
-    EXPECT_FALSE(menu.hidden);
-    menu.update(dt_);
-    EXPECT_TRUE(menu.hidden) << "after 30 seconds without input";
-    // Partly visible: any event brings it back, and is used for that alone.
-    EXPECT_TRUE(send(mouse_move(1, 1)));
-    EXPECT_FALSE(menu.hidden);
-    EXPECT_EQ(events(menu, 0), 0);
-    // Faded out, only a key brings it back.
-    menu.hidden = true;
-    for (int i = 0; i < 20; ++i)
-        menu.update(dt_);
-    EXPECT_FALSE(send(event_of(SDL_MOUSEBUTTONDOWN)));
-    EXPECT_TRUE(menu.hidden);
-    EXPECT_TRUE(send(key_press(SDLK_LSHIFT)));
-    EXPECT_FALSE(menu.hidden);
-}

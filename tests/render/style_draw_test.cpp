@@ -27,7 +27,7 @@ struct Rgba {
     std::uint8_t r, g, b, a;
 };
 constexpr Rgba red{255, 0, 0, 255}, green{0, 255, 0, 255}, blue{0, 0, 255, 255},
-    black{0, 0, 0, 255}, white{255, 255, 255, 255}, yellow{255, 255, 0, 255};
+    black{0, 0, 0, 255}, yellow{255, 255, 0, 255};
 
 Polygon make_polygon(const std::vector<Vector2>& points, const std::string& style, Vector2 position = {})
 {
@@ -54,7 +54,7 @@ Polygon square(double h, const std::string& style, Vector2 position = {})
 // a blue cut. On black, "ramp" has an edge picture and "lit" a light picture
 // whose red rises from 0 to 255 along s (10 and 50 times as wide as high), and
 // "striped" a main picture green on its left half and blue on its right. The
-// blade is yellow and 4 times as high as wide, the sword's tail white.
+// blade is yellow and 4 times as high as wide.
 class StyleDraw : public GlTest {
 protected:
     static void SetUpTestSuite()
@@ -195,7 +195,7 @@ TEST_F(StyleDraw, BandsRunOnFromEdgeToEdgeInteriorsScrollAndLightFollowsTheTurn)
     EXPECT_NEAR(red_at(1.0 / 3.0, -0.04), 255 * (1.0 + std::atan2(-2.0, 0.3) / (2 * std::numbers::pi)), 5);
 }
 
-TEST_F(StyleDraw, BladeLiesAlongTheHeadingWhenSharpAcrossItWhenBluntAndTheTrailFadesWithSpeed)
+TEST_F(StyleDraw, BladeLiesAlongTheHeadingWhenSharpAndAcrossItWhenBlunt)
 {
     own_pictures();
     sword_info("0.2 0.05 0.05 0.05 0.05 0.5 1 0");
@@ -208,25 +208,6 @@ TEST_F(StyleDraw, BladeLiesAlongTheHeadingWhenSharpAcrossItWhenBluntAndTheTrailF
     sword.cannot_cut_fade = 1.0;
     draw_sword(sword.style, sword);
     expect_colours({{0.0, -0.15, yellow}, {-0.2, 0.0, black}});
-
-    // Two entries draw no trail; three do.
-    sword_info("0.05 0.05 0.05 0.05 0.05 0.5 0.0001 0");
-    sword = Sword();
-    sword.position = Vector2(1, -0.8);
-    sword.trail = {{{0, 0.5}, 0.0}, {{-1, 0.5}, 0.1}};
-    glClear(GL_COLOR_BUFFER_BIT);
-    draw_sword(sword.style, sword);
-    expect_colours({{-0.5, 0.5, black}});
-    sword.trail.push_back({{-1.2, 0.5}, 0.2});
-    draw_sword(sword.style, sword);
-    expect_colours({{-0.5, 0.5, white}});
-    // Opaque from speed 1: segments 0.5 long of equal ages count as one second, alpha 0.5.
-    sword_info("0.05 0.05 0.05 0.05 0.05 0.5 0.0001 1");
-    sword = Sword();
-    sword.trail = {{{0, 0.5}, 0.25}, {{-0.5, 0.5}, 0.25}, {{-1, 0.5}, 0.25}};
-    glClear(GL_COLOR_BUFFER_BIT);
-    draw_sword(sword.style, sword);
-    EXPECT_NEAR(red_at(-0.75, 0.5), 128, 3);
 }
 
 TEST_F(StyleDraw, GoalFadesAway)

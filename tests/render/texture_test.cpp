@@ -123,21 +123,3 @@ TEST_F(TextureTest, LeanDrawingMakesEveryMipmapLevelAsTheAverageOfTheLevelAbove)
     // Complete down to 1x1: trilinear filtering has every level it reads.
     EXPECT_TRUE(texture_words(texture, 3).empty());
 }
-
-TEST_F(TextureTest, PicturesReadAheadLoadAsReadHereAndADamagedOneStillSaysWhy)
-{
-    const std::string good = write_picture("ahead.png", 3, picture);
-    const std::string broken = dir.file("broken_ahead.png");
-    write_file_bytes(broken, {0x89, 'P', 'N', 'G'});
-    LogCapture log;
-    read_pictures_ahead({good, broken, dir.file("missing.png")});
-    double aspect = 0;
-    const GLuint texture = load_texture_file(good.c_str(), aspect, 0);
-    ASSERT_NE(texture, 0u);
-    EXPECT_EQ(texture_words(texture), picture);
-    EXPECT_EQ(load_texture_file(broken.c_str(), aspect, 0), 0u);
-    // Nothing said on the other thread; all of it here, once and in order.
-    EXPECT_EQ(log.err(), "We're trying to load " + good + "\nWe're trying to load " + broken +
-                             "\nlibpng error: Read Error\nDidn't work.\n");
-    EXPECT_EQ(log.out(), "  png interal error.\n");
-}
