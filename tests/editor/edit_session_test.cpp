@@ -114,21 +114,6 @@ TEST_F(EditSession, NewLevelToSavedFileToPlaytestAndBack)
     EXPECT_EQ(level_record(*world), before);
 }
 
-TEST_F(EditSession, TimeMenuSetsTheClockWithinWhatAFileHolds)
-{
-    press(SDLK_t);
-    frame();
-    press(SDLK_SPACE);
-    down();
-    type("90", 1);
-    activate("Back to editing");
-    EXPECT_TRUE(world->timer.countdown);
-    EXPECT_EQ(world->timer.time, 90);
-    world->timer.time = 1e300;
-    frame();
-    EXPECT_LT(world->timer.time, 1e9);
-}
-
 TEST_F(EditSession, SavingUnderNamesAndNeverLosingChanges)
 {
     const auto file_menu = [&] {

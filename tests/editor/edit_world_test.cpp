@@ -17,29 +17,6 @@ TEST_F(EditorTest, CursorStepsAreLimitedAndStayInTheWidenedBounds)
     for (int i = 0; i < 40; ++i)
         send(mouse_move(300, 300));
     EXPECT_EQ(world->edit_view_centre, Vector2(world->bounds_max.x + 1, world->bounds_min.y - 1));
-
-    // The camera follows a cursor near the edge of the view.
-    world->edit_view_centre = Vector2(1.3, 0);
-    world->camera = Vector2();
-    frame();
-    EXPECT_NEAR(world->camera.x, 0.9 - (1023 / 768.0 - 1.3), 1e-12);
-    EXPECT_EQ(world->camera.y, 0);
-}
-
-TEST_F(EditorTest, DeleteRemovesTheHoveredPolygonAndItsHoldOnTheSword)
-{
-    world->edit_view_centre = Vector2(1, 0.5);
-    press(SDLK_p);
-    press(SDLK_w);
-    world->physics_polygons[0].sword_inside = true;
-    world->sword.inside_count = 1;
-    world->sword.total_drag = 0.5;
-    hover(Vector2(1.04, 0.54));
-    EXPECT_TRUE(press(SDLK_d));
-    EXPECT_TRUE(world->physics_polygons.empty()) << "of equally near polygons the first is taken";
-    EXPECT_EQ(world->static_polygons.size(), 1u);
-    EXPECT_EQ(world->sword.inside_count, 0);
-    EXPECT_EQ(world->sword.total_drag, 0);
 }
 
 TEST_F(EditorTest, EdgesAreAddedOnceAndRemoved)

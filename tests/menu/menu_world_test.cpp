@@ -78,23 +78,3 @@ TEST_F(MenuWorldTest, ArrowsWrapAndEscapeSelectsTheLastItemWhichMayThenTakeIt)
     EXPECT_FALSE(held_gone_);
     EXPECT_EQ(log_.out(), "MenuWorld Gets It.\n");
 }
-
-TEST_F(MenuWorldTest, PointerStopsAtTheEdgesAndSelectsWhatItCrosses)
-{
-    saved_menu_pointer = Vector2(0, 0);
-    MenuWorld& menu = make_menu();
-    menu.selected = 1;
-    EXPECT_TRUE(send(mouse_move(0, -192)));  // 0.5 up, over the first item
-    EXPECT_EQ(menu.pointer.y, 0.5);
-    EXPECT_EQ(menu.selected, 0);
-    EXPECT_FALSE(send(mouse_move(300, 0)));  // beside it
-    EXPECT_EQ(menu.selected, 0);
-    send(mouse_move(-30000, 30000));
-    EXPECT_EQ(menu.pointer, Vector2(-1.33203125, -1.0));
-
-    // The held screen goes with the menu; the next menu starts at its pointer.
-    delete current_world;
-    current_world = nullptr;
-    EXPECT_TRUE(held_gone_);
-    EXPECT_EQ(MenuWorld(false, false, -1, hint()).pointer, Vector2(-1.33203125, -1.0));
-}

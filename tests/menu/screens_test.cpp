@@ -4,7 +4,6 @@
 
 #include "editor/edit_world.hpp"
 #include "editor/playtest.hpp"
-#include "menu/buttons.hpp"
 #include "menu/menu_fixture.hpp"
 #include "menu/menu_world.hpp"
 #include "menu/playback_controls.hpp"
@@ -162,19 +161,6 @@ TEST_F(Screens, PauseRestartsFromTheFileAndKeepsTheMenuWhenTheFileIsGone)
     EXPECT_TRUE(path_exists("world.rec")) << "the old game's recording";
 }
 
-TEST_F(Screens, ALostGameOffersARestartAndKeepsNoScore)
-{
-    // Slice's goal turned into a losing one: the winning cut now loses.
-    auto game = start_recording("levels/Slice.lev", "world.rec");
-    for (GoalPolygon& goal : game->goals)
-        goal.target.required = false, goal.target.losing = true;
-    current_world = game.release();
-    play("Slice");
-    ASSERT_TRUE(has_label("You Lose") && !has_label("(Out of Time)"));
-    EXPECT_TRUE(high_scores().entries().empty());
-    EXPECT_NE(item("Restart"), nullptr);
-}
-
 TEST_F(Screens, LevelListEntriesLocksAndBrokenFiles)
 {
     write_text("levels/levels.list", "Slice\n---\nPortions\nMissing\nBroken\n");
@@ -204,8 +190,8 @@ TEST_F(Screens, LevelListEntriesLocksAndBrokenFiles)
 }
 
 // The editor's round trip through a playtest won is in the editor's session
-// test; here the refusal, the results kept of nothing, and the pause menu.
-TEST_F(Screens, PlaytestOnlyASaneLevelKeepNoResultsAndEditFromThePauseMenu)
+// test; here the refusal and the results kept of nothing.
+TEST_F(Screens, PlaytestOnlyASaneLevelAndKeepNoResults)
 {
     std::filesystem::copy_file("levels/Slice.lev", "userlevels/Mine.lev");
     current_world = open_editor("userlevels/Mine.lev").release();
@@ -231,14 +217,6 @@ TEST_F(Screens, PlaytestOnlyASaneLevelKeepNoResultsAndEditFromThePauseMenu)
     EXPECT_TRUE(high_scores().entries().empty());
     EXPECT_TRUE(current_player_info().personal_bests().empty());
     EXPECT_TRUE(std::filesystem::is_empty("recordings"));
-    // Back to the won level, then paused: "Edit" in place of "Restart".
-    pop_menu();
-    press(SDLK_SPACE);
-    activate("Edit");
-    editor = dynamic_cast<EditWorld*>(current_world);
-    ASSERT_NE(editor, nullptr);
-    EXPECT_EQ(editor->world->file_name, "userlevels/Mine.lev");
-    EXPECT_FALSE(playtesting);
 }
 
 TEST_F(Screens, ScoreScreensListResultsInKeyOrder)
@@ -263,7 +241,7 @@ TEST_F(Screens, ScoreScreensListResultsInKeyOrder)
     EXPECT_EQ(entry_texts(), (std::vector<std::string>{"Delivery: 3.500 (no recording!)", "Slice: 2.000"}));
 }
 
-TEST_F(Screens, PerfectModeTakesOverAWinAndComesBackForMore)
+TEST_F(Screens, PerfectModeTakesOverAndWinsUnderItsOwnKey)
 {
     recording_helpers::record_game(recording_helpers::shipped_level("Slice"), recording_helpers::solution("Slice"),
                                    "recordings/R-Slice.Ace.1.024.rec", "levels/Slice.lev");
@@ -294,12 +272,6 @@ TEST_F(Screens, PerfectModeTakesOverAWinAndComesBackForMore)
     EXPECT_TRUE(verify_recording("recordings/P-Slice." + current_player_name + ".1.024.rec", why)) << why;
     EXPECT_EQ(menu().items.size(), 3u) << "no Quit in Perfect Mode";
 
-    step();
-    activate("I can shave off another thousandth!");
-    ASSERT_EQ(held_playback(), playback);
-    EXPECT_TRUE(playback->paused);
-    EXPECT_EQ(playback->next_frame, static_cast<int>(playback->frames.size()));
-    EXPECT_NE(dynamic_cast<PerfectPlayFromHereButton*>(menu().items.at(1).get()), nullptr);
 }
 
 TEST_F(Screens, TheOpeningDemoRunsOnBehindTheMenusAndIgnoresItsPausePresses)

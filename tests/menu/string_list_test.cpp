@@ -1,10 +1,7 @@
 #include <memory>
 
 #include "menu/menu_fixture.hpp"
-#include "menu/menu_world.hpp"
-#include "menu/scroll_gizmo.hpp"
 #include "menu/string_list_item.hpp"
-#include "world/world.hpp"
 
 namespace {
 
@@ -79,39 +76,4 @@ TEST_F(ListTest, KeysAndThePointerMoveTheFocusWhichGlidesIntoTheBand)
     selected = false;
     list.update(dt_, selected);
     EXPECT_FALSE(list.up_arrow_held);
-}
-
-TEST_F(MenuTest, ScrollHandleDimsTheMenuAndKeepsTheViewInsideTheLevel)
-{
-    auto* world = new World();
-    world->bounds_min = Vector2(-3, -2);
-    world->bounds_max = Vector2(3, 1.5);
-    current_world = world;
-    auto* menu = new MenuWorld(false, true, -1, StringItem("hint", true, 0.1, Vector2(), 0.0));
-    menu->items.push_back(std::make_unique<ScrollGizmo>(Vector2(-1.23203125, 0.9)));
-    current_world = menu;
-    auto& gizmo = static_cast<ScrollGizmo&>(*menu->items[0]);
-
-    menu->selected = 0;
-    EXPECT_FALSE(menu->handle_event(key_press(SDLK_a), dt_));
-    EXPECT_TRUE(menu->handle_event(event_of(SDL_MOUSEBUTTONDOWN), dt_));
-    EXPECT_TRUE(gizmo.grabbed);
-    EXPECT_NE(log_.out().find("Grabbed screen position\n"), std::string::npos);
-    EXPECT_DOUBLE_EQ(menu_alpha(), 0.1);
-
-    // Dragging right by far more than the level: the view stops at its edge.
-    menu->handle_event(mouse_move(3000, 0), dt_);
-    EXPECT_EQ(menu->pointer, saved_menu_pointer);  // the handle had the motion
-    menu->update(dt_);
-    EXPECT_DOUBLE_EQ(world->camera.x, 3 - 1.33203125);
-    // Narrower than the screen: the upper bound wins.
-    world->bounds_max.y = -0.5;
-    menu->handle_event(mouse_move(-384, 3000), dt_);
-    menu->update(dt_);
-    EXPECT_DOUBLE_EQ(world->camera.x, 3 - 1.33203125 - 1);
-    EXPECT_DOUBLE_EQ(world->camera.y, -0.5 - 1.0);
-
-    EXPECT_TRUE(menu->handle_event(event_of(SDL_MOUSEBUTTONUP), dt_));
-    EXPECT_FALSE(gizmo.grabbed);
-    EXPECT_EQ(menu_alpha(), 1.0);
 }
