@@ -58,8 +58,7 @@ TEST(Installed, WinsTheFirstLevelAndKeepsEverythingInThePlayersFolder)
 
     GameProcess game(display, {}, started_in.string(), (prefix / "bin/slivermere").string(),
                      {"HOME=" + home.string(), "XDG_DATA_HOME=" + data_home.string()});
-    ASSERT_FALSE(game.wait_for_window().empty()) << game.err();
-    pause_for(1.5);
+    ASSERT_TRUE(window_up(game)) << game.err();
     const fs::path player_folder = data_home / "slivermere";
     EXPECT_TRUE(fs::is_directory(player_folder / "recordings")) << game.out() << game.err();
 
@@ -159,8 +158,7 @@ TEST(Package, HoldsTheGameItsDataMenuEntryAndIconsAndRunsUnpacked)
     const fs::path data_home = scratch.file("data");
     GameProcess game(display, {}, scratch.path(), (root / "usr/bin/slivermere").string(),
                      {"HOME=" + scratch.path(), "XDG_DATA_HOME=" + data_home.string()});
-    ASSERT_FALSE(game.wait_for_window().empty()) << game.err();
-    pause_for(2.0);
+    ASSERT_TRUE(window_up(game, 2.0)) << game.err();
     xdotool(display, {"key", "alt+F4"});
     EXPECT_EQ(game.wait_exit(60), 0) << game.err();
     EXPECT_EQ(game.out().find("No opening.rec"), std::string::npos) << game.out();

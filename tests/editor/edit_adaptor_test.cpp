@@ -88,9 +88,6 @@ TEST_F(PolygonAdaptor, PolygonsMustStayLoadable)
     const std::pair<std::function<void(PhysicsPolygon&)>, const char*> faults[] = {
         {[](PhysicsPolygon& b) { b.edges.erase(b.edges.find(2)); }, "Edges do not close"},
         {[](PhysicsPolygon& b) { b.density = 0; }, "Density is not above zero."},
-        {[](PhysicsPolygon& b) { b.toughness = -1; }, "toughness is negative"},
-        {[](PhysicsPolygon& b) { b.cut_drag = -0.5; }, "cut drag is negative"},
-        {[](PhysicsPolygon& b) { b.edges.insert({{0, 2}, {2, 0}, {0, 2}, {2, 0}}); }, "an edge is listed twice"},
         {[](PhysicsPolygon& b) { b.points = {{0, 0}, {1e-12, 0}, {1e-12, 1e-12}, {0, 1e-12}}; }, "Too small to move."},
     };
     for (const auto& [fault, problem] : faults) {

@@ -7,7 +7,6 @@
 #include "menu/menu_world.hpp"
 #include "menu/screens.hpp"
 #include "storage/file_storage.hpp"
-#include "storage/memory_storage.hpp"
 #include "world/recording_world.hpp"
 
 namespace {

@@ -7,45 +7,6 @@
 #include "editor/polygon_edit_adaptor.hpp"
 #include "editor_fixture.hpp"
 
-TEST_F(EditorTest, CursorStepsAreLimitedAndStayInTheWidenedBounds)
-{
-    EXPECT_TRUE(send(mouse_move(300, 0)));
-    EXPECT_NEAR(world->edit_view_centre.x, 0.25, 1e-12);
-    send(mouse_move(3, -6));
-    EXPECT_NEAR(world->edit_view_centre.x, 0.25 + 6 / 768.0, 1e-12);
-    EXPECT_NEAR(world->edit_view_centre.y, 12 / 768.0, 1e-12);
-    for (int i = 0; i < 40; ++i)
-        send(mouse_move(300, 300));
-    EXPECT_EQ(world->edit_view_centre, Vector2(world->bounds_max.x + 1, world->bounds_min.y - 1));
-}
-
-TEST_F(EditorTest, EdgesAreAddedOnceAndRemoved)
-{
-    press(SDLK_w);
-    hover(Vector2(-0.05, -0.05));
-    send(click());
-    const auto square = world->static_polygons[0].edges;
-    // 'e' twice to the same point adds one edge, 'r' removes it, a click on nowhere cancels.
-    struct Step {
-        SDLKey key;
-        Vector2 click_at;
-        bool diagonal;
-    };
-    for (const Step& step : {Step{SDLK_e, {0.08, 0.03}, true}, Step{SDLK_e, {0.08, 0.03}, true},
-                             Step{SDLK_r, {0.08, 0.03}, false}, Step{SDLK_e, {0.3, 0.3}, false}}) {
-        hover(Vector2(-0.05, -0.05));
-        EXPECT_TRUE(press(step.key));
-        ASSERT_EQ(editor->edit_stack.size(), 3u);
-        hover(step.click_at);
-        EXPECT_TRUE(send(click()));
-        EXPECT_EQ(editor->edit_stack.size(), 2u);
-        auto expected = square;
-        if (step.diagonal)
-            expected.emplace(0, 2);
-        EXPECT_EQ(world->static_polygons[0].edges, expected);
-    }
-}
-
 TEST_F(EditorTest, UndoAndRedoStepThroughChangesWhateverIsBeingEdited)
 {
     // Each change in a frame of its own, as the game's loop hands them over.

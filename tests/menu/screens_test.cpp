@@ -6,7 +6,6 @@
 #include "editor/playtest.hpp"
 #include "menu/menu_fixture.hpp"
 #include "menu/menu_world.hpp"
-#include "menu/playback_controls.hpp"
 #include "menu/screens.hpp"
 #include "menu/string_list_item.hpp"
 #include "progress/file_name.hpp"
@@ -18,7 +17,6 @@
 #include "world/recording_world.hpp"
 #include "world/runner.hpp"
 #include "world/time_text.hpp"
-#include "world/world.hpp"
 
 namespace {
 
@@ -232,13 +230,6 @@ TEST_F(Screens, ScoreScreensListResultsInKeyOrder)
     EXPECT_EQ(entry_texts(), (std::vector<std::string>{"Slice: 0.900 by Ann/B (no recording!)", "Slice: 1.024 by Ann/B"}));
     // The kept recordings are empty files: they cannot be replayed, and the list says so.
     expect_refused(1, "Cannot replay R-Slice.Ann%2FB.1.024: the recording is damaged");
-    close_screen();
-
-    current_player_info().submit("R-Delivery", 3.5, false);
-    current_player_info().submit("R-Slice", 2, false);
-    write_text(result_recording_file("R-Slice", current_player_name, 2), "");
-    build_score_screen(true);
-    EXPECT_EQ(entry_texts(), (std::vector<std::string>{"Delivery: 3.500 (no recording!)", "Slice: 2.000"}));
 }
 
 TEST_F(Screens, PerfectModeTakesOverAndWinsUnderItsOwnKey)
@@ -272,25 +263,4 @@ TEST_F(Screens, PerfectModeTakesOverAndWinsUnderItsOwnKey)
     EXPECT_TRUE(verify_recording("recordings/P-Slice." + current_player_name + ".1.024.rec", why)) << why;
     EXPECT_EQ(menu().items.size(), 3u) << "no Quit in Perfect Mode";
 
-}
-
-TEST_F(Screens, TheOpeningDemoRunsOnBehindTheMenusAndIgnoresItsPausePresses)
-{
-    // The demo's game paused twice; its replay must not open a pause menu.
-    InputScript demo = recording_helpers::swings(60);
-    demo.frames[10].events.push_back(key_press(SDLK_SPACE));
-    demo.frames[30].events.push_back(key_press(SDLK_ESCAPE));
-    recording_helpers::record_game(recording_helpers::shipped_level("Slice"), demo, "opening.rec");
-
-    build_opening_menu(true);
-    PlaybackWorld* playback = held_playback();
-    ASSERT_TRUE(playback && playback->opening_demo);
-    press(SDLK_a);
-    press(SDLK_SPACE);  // "Play"
-    ASSERT_TRUE(has_label("Select a Level"));
-    EXPECT_EQ(held_playback(), playback);
-    EXPECT_TRUE(!menu().freeze_held && opening_demo_showing());
-    step(150);  // past the end: the demo loops
-    EXPECT_TRUE(has_label("Select a Level"));
-    EXPECT_LT(playback->next_frame, 60);
 }

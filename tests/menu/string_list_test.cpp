@@ -34,7 +34,7 @@ protected:
 
 }  // namespace
 
-TEST_F(ListTest, KeysAndThePointerMoveTheFocusWhichGlidesIntoTheBand)
+TEST_F(ListTest, KeysMoveTheFocusWhichGlidesIntoTheBand)
 {
     settle();
     EXPECT_EQ(list.scroll, 0);
@@ -55,25 +55,4 @@ TEST_F(ListTest, KeysAndThePointerMoveTheFocusWhichGlidesIntoTheBand)
     EXPECT_DOUBLE_EQ(list.scroll, 0);
     list.current = 9;
     EXPECT_FALSE(send(key_press(SDLK_DOWN)));
-    EXPECT_FALSE(send(key_press(SDLK_SPACE)));  // no arrow under the pointer
-
-    // The pointer focuses visible entries and holds the arrows.
-    EXPECT_TRUE(list.contains(Vector2(0.1, 0.25)));  // second entry: 0.3 to 0.2
-    EXPECT_EQ(list.current, 1);
-    EXPECT_FALSE(list.contains(Vector2(0.1, -0.05)));  // bottom arrow strip, beside the arrow
-    EXPECT_FALSE(list.contains(Vector2(0.1, 0.45)));
-    EXPECT_TRUE(list.contains(Vector2(0, -0.05)));
-    EXPECT_TRUE(list.down_arrow_held);
-    EXPECT_TRUE(send(event_of(SDL_MOUSEBUTTONDOWN)));
-    EXPECT_EQ(list.current, 2);
-    EXPECT_TRUE(list.contains(Vector2(0.01, 0.45)));
-    EXPECT_TRUE(list.up_arrow_held);
-    EXPECT_FALSE(list.down_arrow_held);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_TRUE(send(key_press(SDLK_SPACE))) << "at the top too";
-    EXPECT_EQ(list.current, 0);
-    // Losing the menu's selection lets go of the arrow.
-    selected = false;
-    list.update(dt_, selected);
-    EXPECT_FALSE(list.up_arrow_held);
 }

@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
@@ -76,7 +75,6 @@ protected:
     // test in the game folder may have cached already: ours go under them.
     static void own_pictures() { reload_textures(); }
 
-    static void sword_info(const std::string& text) { std::ofstream("styles/sword/default/info") << text; }
     static int red_at(double x, double y) { return red_of(pixel_at_units(x, y)); }
     struct Probe {
         double x, y;
@@ -198,7 +196,7 @@ TEST_F(StyleDraw, BandsRunOnFromEdgeToEdgeInteriorsScrollAndLightFollowsTheTurn)
 TEST_F(StyleDraw, BladeLiesAlongTheHeadingWhenSharpAndAcrossItWhenBlunt)
 {
     own_pictures();
-    sword_info("0.2 0.05 0.05 0.05 0.05 0.5 1 0");
+    std::ofstream("styles/sword/default/info") << "0.2 0.05 0.05 0.05 0.05 0.5 1 0";
     Sword sword;
     draw_sword(sword.style, sword);
     ASSERT_TRUE(sword.style.loaded);
