@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "support/game_process.hpp"
 #include "support/test_support.hpp"
 
@@ -42,6 +44,16 @@ inline bool wait_for_file(const fs::path& path, double seconds)
         pause_for(0.05);
     }
     return fs::exists(path);
+}
+
+// Waits for the game's window, then a moment more: keys sent before the
+// window has the input focus are lost. False when no window came.
+inline bool window_up(GameProcess& game, double settle = 1.5)
+{
+    if (game.wait_for_window().empty())
+        return false;
+    pause_for(settle);
+    return true;
 }
 
 // Key presses by xdotool name, `delay_ms` apart.
@@ -141,6 +153,19 @@ inline void copy_fresh_game(const fs::path& to)
     }
     fs::remove(to / "highscores.list");
 }
+
+// A private X server and a fresh copy of the game folder for each test.
+class FreshGame : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(display.ok()) << "Xvfb did not start";
+        copy_fresh_game(folder.path());
+    }
+
+    PrivateDisplay display;
+    TempDir folder;
+};
 
 // How often `part` occurs in `text`.
 inline int count_of(const std::string& text, const std::string& part)

@@ -22,23 +22,17 @@ std::string dump(const std::string& folder, const std::string& file)
 
 }  // namespace
 
+using EditorEndToEnd = FreshGame;
+
 // A designer's session in the real editor: a named level, undo and redo,
 // Save, the question on quitting with changes, and the recovery copy a
 // closed window leaves, offered on the next start.
-TEST(EditorEndToEnd, NamedLevelsUndoAndNoLostWork)
+TEST_F(EditorEndToEnd, NamedLevelsUndoAndNoLostWork)
 {
-    PrivateDisplay display;
-    ASSERT_TRUE(display.ok()) << "Xvfb did not start";
-    TempDir folder;
-    copy_fresh_game(folder.path());
     std::filesystem::remove_all(folder.path() + "/userlevels");
     const std::string level = folder.path() + "/userlevels/e2eeditor.lev";
     const std::string recovery = folder.path() + "/userlevels/e2eeditor.recovery.lev";
 
-    const auto start = [&](GameProcess& game) {
-        EXPECT_FALSE(game.wait_for_window().empty()) << game.err();
-        pause_for(1.5);  // keys sent before the window has the input focus are lost
-    };
     const auto press = [&](std::vector<std::string> names, double settle = 0.5) {
         e2e::press(display, std::move(names), settle, 150);
     };
@@ -54,7 +48,7 @@ TEST(EditorEndToEnd, NamedLevelsUndoAndNoLostWork)
 
     {
         GameProcess game(display, {}, folder.path());
-        start(game);
+        ASSERT_TRUE(window_up(game)) << game.err();
         log_in();
         to_level_list();
         // "New Level" asks the name.
@@ -96,7 +90,7 @@ TEST(EditorEndToEnd, NamedLevelsUndoAndNoLostWork)
 
     {
         GameProcess game(display, {}, folder.path());
-        start(game);
+        ASSERT_TRUE(window_up(game)) << game.err();
         log_in();
         to_level_list();
         // The level offers its kept changes; "Restore", then Save.

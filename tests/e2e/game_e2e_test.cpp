@@ -65,21 +65,18 @@ std::string keep_gl_driver_loaded()
 
 }  // namespace
 
+using GameEndToEnd = FreshGame;
+
 // A player's whole story with the real game: the first level won, the game
 // killed on the win menu with its result already on disk; then, started
 // again, every screen made and destroyed: the result's replay, a seek, Perfect
 // Mode's take-over, the editor, and a clean quit. In the sanitizer build the
 // second run has the leak checker on at exit, so that it also proves the game
 // frees (or keeps reachable) all it made.
-TEST(GameEndToEnd, WinsKeepsTheResultThroughAForcedQuitThenReplaysTakesOverEditsAndQuitsClean)
+TEST_F(GameEndToEnd, WinsKeepsTheResultThroughAForcedQuitThenReplaysTakesOverEditsAndQuitsClean)
 {
-    PrivateDisplay display;
-    ASSERT_TRUE(display.ok()) << "Xvfb did not start";
-    TempDir folder;
-    copy_fresh_game(folder.path());
     auto started = std::make_unique<GameProcess>(display, std::vector<std::string>{}, folder.path());
-    ASSERT_FALSE(started->wait_for_window().empty()) << started->err();
-    pause_for(1.5);  // keys sent before the window has the input focus are lost
+    ASSERT_TRUE(window_up(*started)) << started->err();
 
     // Any key shows the opening menu, with "Play" selected; "Unlock
     // Everything" above it (for Perfect Mode and the editor later); back to
@@ -125,8 +122,7 @@ TEST(GameEndToEnd, WinsKeepsTheResultThroughAForcedQuitThenReplaysTakesOverEdits
                                      ":print_suppressions=0",
                                  "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1"});
     GameProcess& game = *started;
-    ASSERT_FALSE(game.wait_for_window().empty()) << game.err();
-    pause_for(1.5);
+    ASSERT_TRUE(window_up(game)) << game.err();
 
     // The opening menu, its high scores, the one entry: its replay, started
     // with the play button.

@@ -80,11 +80,9 @@ TEST(ShellWithoutDisplay, FailsWithSdlsMessageButAnswersHelpAndVersion)
     const std::string help = e2e::shell(run + " --help", rc);
     EXPECT_EQ(rc, 0) << help;
     EXPECT_TRUE(help.starts_with("usage: slivermere")) << help;
-    EXPECT_NE(help.find("full screen"), std::string::npos) << help;
     // The build's own copy uses the folder it is started in.
     EXPECT_NE(help.find("not installed"), std::string::npos) << help;
     const std::string version = e2e::shell(run + " --version", rc);
     EXPECT_EQ(rc, 0) << version;
     EXPECT_TRUE(version.starts_with("slivermere 1.")) << version;
-    EXPECT_EQ(version.find("SDL"), std::string::npos) << version;
 }

@@ -49,17 +49,15 @@ std::vector<int> onsets_of(const std::vector<int>& peaks, int threshold)
 
 }  // namespace
 
+using SoundEndToEnd = FreshGame;
+
 // The game's opening demo becomes a shipped level's winning game, made from
 // its script by the tool, which also tells at which frames the game is heard.
 // SDL's disk driver writes what the game mixes: silent until the blade bites,
 // loud at the cut, the goal and the win; the demo's next loop, a replay of
 // the same recording, is heard at the same moments. 'M' silences it.
-TEST(SoundEndToEnd, TheDiskDriverHearsTheGameAtItsFramesTheReplayTheSameAndMIsSilence)
+TEST_F(SoundEndToEnd, TheDiskDriverHearsTheGameAtItsFramesTheReplayTheSameAndMIsSilence)
 {
-    PrivateDisplay display;
-    ASSERT_TRUE(display.ok()) << "Xvfb did not start";
-    TempDir folder;
-    copy_fresh_game(folder.path());
     // A second of stillness first, then the winning game of Slice.
     std::string script;
     for (int i = 0; i < 60; ++i)

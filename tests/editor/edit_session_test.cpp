@@ -7,7 +7,6 @@
 #include "menu/menu_world.hpp"
 #include "menu/screens.hpp"
 #include "storage/file_storage.hpp"
-#include "storage/memory_storage.hpp"
 #include "world/recording_world.hpp"
 
 namespace {
@@ -112,38 +111,6 @@ TEST_F(EditSession, NewLevelToSavedFileToPlaytestAndBack)
     EXPECT_EQ(world->front_matter, "");
     send(key_press(SDLK_y, KMOD_LCTRL));
     EXPECT_EQ(level_record(*world), before);
-}
-
-TEST_F(EditSession, EscapeOnAnInsanePolygonOpensTheEditorMenu)
-{
-    press(SDLK_w);
-    PolygonEditAdaptor* adaptor = select(Vector2(0.05, 0.05));
-    ASSERT_NE(adaptor, nullptr);
-    hover(Vector2(0.5, 0.5));
-    press(SDLK_p);
-    frame();
-    EXPECT_EQ(adaptor->help_text(), "Polygon fails sanity check: Unused point");
-    EXPECT_EQ(adaptor->problem_point, Vector2(0.5, 0.5));
-    EXPECT_TRUE(press(SDLK_ESCAPE));
-    ASSERT_NE(current_menu(), nullptr);
-    EXPECT_EQ(current_menu()->held.get(), editor);
-    EXPECT_NE(item("Back to Editing"), nullptr);
-    EXPECT_EQ(top(), adaptor) << "the polygon stays under edit";
-}
-
-TEST_F(EditSession, TimeMenuSetsTheClockWithinWhatAFileHolds)
-{
-    press(SDLK_t);
-    frame();
-    press(SDLK_SPACE);
-    down();
-    type("90", 1);
-    activate("Back to editing");
-    EXPECT_TRUE(world->timer.countdown);
-    EXPECT_EQ(world->timer.time, 90);
-    world->timer.time = 1e300;
-    frame();
-    EXPECT_LT(world->timer.time, 1e9);
 }
 
 TEST_F(EditSession, SavingUnderNamesAndNeverLosingChanges)

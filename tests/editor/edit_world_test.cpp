@@ -6,100 +6,6 @@
 #include "editor/point_edit_adaptor.hpp"
 #include "editor/polygon_edit_adaptor.hpp"
 #include "editor_fixture.hpp"
-#include "support/shapes.hpp"
-
-TEST_F(EditorTest, CursorStepsAreLimitedAndStayInTheWidenedBounds)
-{
-    EXPECT_TRUE(send(mouse_move(300, 0)));
-    EXPECT_NEAR(world->edit_view_centre.x, 0.25, 1e-12);
-    send(mouse_move(3, -6));
-    EXPECT_NEAR(world->edit_view_centre.x, 0.25 + 6 / 768.0, 1e-12);
-    EXPECT_NEAR(world->edit_view_centre.y, 12 / 768.0, 1e-12);
-    for (int i = 0; i < 40; ++i)
-        send(mouse_move(300, 300));
-    EXPECT_EQ(world->edit_view_centre, Vector2(world->bounds_max.x + 1, world->bounds_min.y - 1));
-
-    // The camera follows a cursor near the edge of the view.
-    world->edit_view_centre = Vector2(1.3, 0);
-    world->camera = Vector2();
-    frame();
-    EXPECT_NEAR(world->camera.x, 0.9 - (1023 / 768.0 - 1.3), 1e-12);
-    EXPECT_EQ(world->camera.y, 0);
-}
-
-TEST_F(EditorTest, DeleteRemovesTheHoveredPolygonAndItsHoldOnTheSword)
-{
-    world->edit_view_centre = Vector2(1, 0.5);
-    press(SDLK_p);
-    press(SDLK_w);
-    world->physics_polygons[0].sword_inside = true;
-    world->sword.inside_count = 1;
-    world->sword.total_drag = 0.5;
-    hover(Vector2(1.04, 0.54));
-    EXPECT_TRUE(press(SDLK_d));
-    EXPECT_TRUE(world->physics_polygons.empty()) << "of equally near polygons the first is taken";
-    EXPECT_EQ(world->static_polygons.size(), 1u);
-    EXPECT_EQ(world->sword.inside_count, 0);
-    EXPECT_EQ(world->sword.total_drag, 0);
-}
-
-TEST_F(EditorTest, SanitizeResetsAPolygonThatWasMidCut)
-{
-    PhysicsPolygon body = box<PhysicsPolygon>(-0.5, -0.5, 0.5, 0.5);
-    body.position = Vector2(1, 0);
-    body.rotation = Rotation{0, 1, -1, 0};
-    body.sword_inside = body.cut_pending = true;
-    body.contacts.push_back({});
-    world->physics_polygons.push_back(body);
-    GoalPolygon goal = box<GoalPolygon>(0, 0, 1, 1);
-    goal.done = true;
-    goal.target.bits.resize(2);
-    goal.target.bits[1].matched = 2;
-    world->goals.push_back(goal);
-    Sword& sword = world->sword;
-    sword.position = Vector2(1.25, 0.5);
-    sword.velocity = Vector2(3, 0);
-    sword.inside_count = 1;
-    sword.cannot_cut = true;
-    sword.trail.push_front({Vector2(9, 9), 0.2});
-
-    EXPECT_TRUE(press(SDLK_s));
-    const PhysicsPolygon& b = world->physics_polygons[0];
-    EXPECT_FALSE(b.cut_pending || b.sword_inside || !b.contacts.empty());
-    EXPECT_NEAR((b.last_sword_pos - Vector2(0.5, -0.25)).length(), 0, 1e-12) << "the sword in the turned frame";
-    EXPECT_FALSE(world->goals[0].done);
-    EXPECT_EQ(world->goals[0].target.bits[1].matched, 0);
-    EXPECT_FALSE(sword.velocity != Vector2() || sword.inside_count != 0 || sword.cannot_cut);
-    ASSERT_EQ(sword.trail.size(), 1u);
-    EXPECT_EQ(sword.trail[0].point, sword.position);
-}
-
-TEST_F(EditorTest, EdgesAreAddedOnceAndRemoved)
-{
-    press(SDLK_w);
-    hover(Vector2(-0.05, -0.05));
-    send(click());
-    const auto square = world->static_polygons[0].edges;
-    // 'e' twice to the same point adds one edge, 'r' removes it, a click on nowhere cancels.
-    struct Step {
-        SDLKey key;
-        Vector2 click_at;
-        bool diagonal;
-    };
-    for (const Step& step : {Step{SDLK_e, {0.08, 0.03}, true}, Step{SDLK_e, {0.08, 0.03}, true},
-                             Step{SDLK_r, {0.08, 0.03}, false}, Step{SDLK_e, {0.3, 0.3}, false}}) {
-        hover(Vector2(-0.05, -0.05));
-        EXPECT_TRUE(press(step.key));
-        ASSERT_EQ(editor->edit_stack.size(), 3u);
-        hover(step.click_at);
-        EXPECT_TRUE(send(click()));
-        EXPECT_EQ(editor->edit_stack.size(), 2u);
-        auto expected = square;
-        if (step.diagonal)
-            expected.emplace(0, 2);
-        EXPECT_EQ(world->static_polygons[0].edges, expected);
-    }
-}
 
 TEST_F(EditorTest, UndoAndRedoStepThroughChangesWhateverIsBeingEdited)
 {
@@ -189,25 +95,12 @@ TEST(EditHistory, KeepsTwoHundredStepsNothingForNoChangeAndAnUndoneChangeIsUnsav
     EXPECT_FALSE(history.unsaved());
 }
 
-TEST_F(EditorTest, NewSquaresLandOnTheGridAndShiftPicksTheVelocityHandle)
+TEST_F(EditorTest, NewSquaresLandOnTheGrid)
 {
-    // New squares land on the grid.
     grid = 4;
     world->edit_view_centre = Vector2(0.33, 0.21);
     press(SDLK_p);
     grid = 0;
     EXPECT_NEAR(world->physics_polygons.at(0).position.x, 0.32, 1e-12);
     EXPECT_NEAR(world->physics_polygons.at(0).position.y, 0.2, 1e-12);
-
-    // A body at rest: its velocity handle lies on its position; Shift picks it.
-    hover(Vector2(0.36, 0.24));
-    ASSERT_TRUE(send(click()));
-    auto* adaptor = dynamic_cast<PolygonEditAdaptor*>(top());
-    ASSERT_NE(adaptor, nullptr);
-    hover(world->physics_polygons[0].position);
-    EXPECT_EQ(adaptor->child_handle, PolygonEditAdaptor::Handle::position);
-    SDL_SetModState(KMOD_LSHIFT);
-    hover(world->physics_polygons[0].position);
-    SDL_SetModState(KMOD_NONE);
-    EXPECT_EQ(adaptor->child_handle, PolygonEditAdaptor::Handle::velocity);
 }

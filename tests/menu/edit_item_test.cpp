@@ -76,7 +76,7 @@ TEST_F(EditItemTest, LevelNamesTakeBlanksBetweenWordsButNotAtTheEnds)
     EXPECT_FALSE(is_level_name("my x ") || is_level_name(" my x"));
 }
 
-TEST_F(EditItemTest, NumbersChangeOnlyWhenTheTextStartsWithOneAndBoolsFlipOnActivation)
+TEST_F(EditItemTest, NumbersChangeOnlyWhenTheTextStartsWithOne)
 {
     double speed = 1.5;
     DoubleEditItem item("Speed: ", speed, 0.0, 0.1);
@@ -88,20 +88,9 @@ TEST_F(EditItemTest, NumbersChangeOnlyWhenTheTextStartsWithOneAndBoolsFlipOnActi
     for (SDLKey key : {SDLK_MINUS, SDLK_2, SDLK_e})  // "-2e" is no number at all
         type(item, key);
     EXPECT_EQ(speed, -2.0);
-    for (std::size_t i = 0; i < max_field_bytes; ++i)
-        type(item, SDLK_0);
-    EXPECT_EQ(item.text.size(), std::string("Speed: ").size() + max_field_bytes) << "a field's limit";
     int count = 0;
     IntEditItem number("Count: ", count, Vector2(0, 0.5), 0.1);
     for (int i = 0; i < 12; ++i)
         type(number, SDLK_9);
     EXPECT_EQ(count, 999999999);  // the last that fitted an int
-
-    bool goals = false;
-    BoolEditItem flag("Goals visible during game? ", goals, -0.5, 0.1);
-    EXPECT_TRUE(send(flag, key_press(SDLK_SPACE)));
-    EXPECT_EQ(flag.text, "Goals visible during game? yes");
-    EXPECT_TRUE(send(flag, event_of(SDL_MOUSEBUTTONDOWN)));
-    EXPECT_FALSE(type(flag, SDLK_y) || type(flag, SDLK_RETURN));
-    EXPECT_FALSE(goals);
 }

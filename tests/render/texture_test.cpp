@@ -45,12 +45,6 @@ protected:
         glGetTexParameteriv(GL_TEXTURE_2D, name, &value);
         return value;
     }
-    static GLint bound_texture()
-    {
-        GLint texture = 0;
-        glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture);
-        return texture;
-    }
 
     TempDir dir;
 };
@@ -65,7 +59,6 @@ TEST_F(TextureTest, UploadsTopRowFirstMipmappedCachesFailuresAndReloadsUnderTheS
     double aspect = 0;
     const GLuint texture = get_texture(path, aspect, GL_CLAMP, GL_REPEAT);
     ASSERT_NE(texture, 0u);
-    EXPECT_EQ(bound_texture(), static_cast<GLint>(texture));
     EXPECT_DOUBLE_EQ(aspect, 0.6);
     EXPECT_EQ(texture_words(texture), picture);
     // A graphics card makes the mipmaps itself.
@@ -122,22 +115,4 @@ TEST_F(TextureTest, LeanDrawingMakesEveryMipmapLevelAsTheAverageOfTheLevelAbove)
     EXPECT_EQ(texture_words(texture, 2), std::vector<std::uint32_t>{rgba_word(191, 96, 64)});
     // Complete down to 1x1: trilinear filtering has every level it reads.
     EXPECT_TRUE(texture_words(texture, 3).empty());
-}
-
-TEST_F(TextureTest, PicturesReadAheadLoadAsReadHereAndADamagedOneStillSaysWhy)
-{
-    const std::string good = write_picture("ahead.png", 3, picture);
-    const std::string broken = dir.file("broken_ahead.png");
-    write_file_bytes(broken, {0x89, 'P', 'N', 'G'});
-    LogCapture log;
-    read_pictures_ahead({good, broken, dir.file("missing.png")});
-    double aspect = 0;
-    const GLuint texture = load_texture_file(good.c_str(), aspect, 0);
-    ASSERT_NE(texture, 0u);
-    EXPECT_EQ(texture_words(texture), picture);
-    EXPECT_EQ(load_texture_file(broken.c_str(), aspect, 0), 0u);
-    // Nothing said on the other thread; all of it here, once and in order.
-    EXPECT_EQ(log.err(), "We're trying to load " + good + "\nWe're trying to load " + broken +
-                             "\nlibpng error: Read Error\nDidn't work.\n");
-    EXPECT_EQ(log.out(), "  png interal error.\n");
 }
