@@ -67,26 +67,3 @@ TEST_F(PolygonStyleFiles, InfoTakesAnySpacingAndShortOrMissingInfoFallsBackToDef
     }
     EXPECT_EQ(log.out() + log.err(), "");
 }
-
-TEST(PolygonStyleAnimation, ShiftsStayInTheUnitRange)
-{
-    struct Case {
-        double scroll_s, scroll_t, dt;
-        int frames;
-        double shift_s, shift_t;
-    };
-    const Case cases[] = {
-        // Three seconds of 1/60 steps land one rounding short of 0.5.
-        {0.5, 0, 1.0 / 60.0, 180, 0.49999999999999956, 0},
-        {-0.25, 1.5, 1, 1, 0.75, 0.5},
-        {1e300, -1234567.75, 1, 1, 0, 0.25},
-    };
-    for (const Case& c : cases) {
-        PolygonStyle style;
-        style.scroll_s = c.scroll_s, style.scroll_t = c.scroll_t;
-        for (int frame = 0; frame < c.frames; ++frame)
-            style.animate_style(c.dt);
-        EXPECT_EQ(style.shift_s, c.shift_s) << c.scroll_s;
-        EXPECT_EQ(style.shift_t, c.shift_t) << c.scroll_t;
-    }
-}
