@@ -174,21 +174,6 @@ TEST_F(GoalEvaluate, WithoutBitsOverlapCompletesItAndADoneGoalTakesNothingMore)
     EXPECT_EQ(g.target.bits[0].matched, 0);
 }
 
-TEST(GoalFade, FadesOutSlowlyBackInQuicklyAndTheTagFollows)
-{
-    LogCapture log;
-    GoalPolygon g = goal();
-    g.position = Vector2(3, 4), g.done = true;
-    g.update_fade(0.25);
-    EXPECT_EQ(g.fade, 0.5);
-    g.update_fade(0.3);
-    EXPECT_EQ(g.fade, 1.0);
-    EXPECT_EQ(g.target.tag_position, Vector2(3, 4));
-    g.done = false;
-    g.update_fade(0.025);
-    EXPECT_EQ(g.fade, 0.75);
-}
-
 // The whole record's round trip is checked with the level text; the fade is
 // not stored: a done goal starts faded out.
 TEST(GoalRecord, ADoneGoalLoadsFadedOutAndDamagedRecordsAreRefused)
