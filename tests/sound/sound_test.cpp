@@ -105,17 +105,8 @@ TEST(SoundMixer, KeepsAFixedNumberOfVoicesAndDropsTheQuietest)
     EXPECT_EQ(mixer.playing(), mixer_voices);
     EXPECT_NEAR(mixed(mixer, 8)[7], 1000 * (all - 0.1f + 0.5f), 1);
 
-    // A voice near its end counts as quiet: it gives way to a fresh one.
-    Mixer ending;
-    const SoundClip short_clip = constant_clip(1000, 100);
-    ending.start(short_clip, 1.0f, 1, VoiceGroup::world);
-    mixed(ending, 95);
-    for (int i = 1; i < mixer_voices; ++i)
-        ending.start(clip, 0.5f, 1, VoiceGroup::world);
-    EXPECT_TRUE(ending.start(clip, 0.2f, 1, VoiceGroup::world));
-    EXPECT_NEAR(mixed(ending, 1)[0], 1000 * (0.5f * (mixer_voices - 1) + 0.2f), 1);
-
     // Finished clips free their voices; an octave up ends twice as soon.
+    const SoundClip short_clip = constant_clip(1000, 100);
     Mixer pitched;
     pitched.start(short_clip, 1, 2, VoiceGroup::world);
     mixed(pitched, 49);

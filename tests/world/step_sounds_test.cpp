@@ -75,7 +75,6 @@ TEST(StepSounds, AWinningGameIsHeardCutByCutToItsWin)
         EXPECT_EQ(count(heard, "lose") + count(heard, "time_out") + count(heard, "losing_goal"), 0);
         // A blade pressed against a body is heard when it meets it, not every frame.
         EXPECT_LE(count(heard, "enter_"), 3 * count(heard, "leave_") + 3);
-        EXPECT_LE(count(heard, "split"), count(heard, "leave_"));
     }
 }
 
@@ -130,13 +129,4 @@ TEST(StepSounds, TheLastSecondsTickAndRestingPiecesAreSilent)
     for (std::size_t f = landing + 60; f < fall.size(); ++f)
         EXPECT_TRUE(fall[f].empty()) << "frame " << f << ": " << fall[f][0];
     EXPECT_GT(fall[static_cast<std::size_t>(landing)][0], "knock@0.5") << "a hard landing is loud";
-
-    // The swing follows the sword's speed and is silent when it is still.
-    float gain[3] = {1, 1, 1}, pitch[3] = {};
-    for (int i = 0; i < 3; ++i)
-        swing_sound(std::vector<double>{0, 1.5, 5}[i], gain[i], pitch[i]);
-    EXPECT_EQ(gain[0], 0);
-    EXPECT_GT(gain[1], 0);
-    EXPECT_GT(gain[2], gain[1]);
-    EXPECT_GT(pitch[2], pitch[1]);
 }
