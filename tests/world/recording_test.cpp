@@ -26,17 +26,6 @@ int kind_of(const SDL_Event& event)
 
 }  // namespace
 
-// That a recording replays to the game played, frame by frame, is checked
-// with the playback and the shipped levels; here, the file's layout.
-TEST_F(RecordingGames, AHundredFramesGiveTheStartingLevelAndAHundredFrameRecords)
-{
-    const std::vector<unsigned char> level = shipped_level("Sorting");
-    record_game(level, swings(100), dir.file("game.rec"), "levels/Sorting.lev");
-    // Magic, name, World record, then ms, count and one 20-byte event a frame.
-    EXPECT_EQ(read_file_bytes(dir.file("game.rec")).size(), 4 + 4 + 18 + level.size() + 100 * (4 + 4 + 20));
-    EXPECT_EQ(PlaybackWorld(dir.file("game.rec"), false).file_name, "levels/Sorting.lev");
-}
-
 TEST_F(RecordingGames, KeyPressesOtherThanSpaceAndEscapeAreNotRecorded)
 {
     record_game(shipped_level("Slice"), parse_script("17 k:97 K:97 k:32 k:27 d:1 m:5,-5 u:1 k:102 K:102\n15\n"),

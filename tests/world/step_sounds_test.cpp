@@ -59,25 +59,6 @@ int count(const Heard& heard, const std::string& prefix)
 
 }  // namespace
 
-TEST(StepSounds, AWinningGameIsHeardCutByCutToItsWin)
-{
-    LogCapture log;
-    for (const std::string name : {"Slice", "Alloy", "Shards"}) {
-        SCOPED_TRACE(name);
-        const InputScript script = solution(name);
-        const Heard heard = play(*shipped_world(name), script);
-        ASSERT_EQ(heard.size(), script.frames.size());
-        // That the cut, the goal and the win are heard in that order is
-        // checked end to end; the win is heard once, on the winning frame.
-        EXPECT_GE(first(heard, "goal"), first(heard, "split"));
-        EXPECT_EQ(first(heard, "win"), static_cast<int>(heard.size()) - 1);
-        EXPECT_EQ(count(heard, "win"), 1);
-        EXPECT_EQ(count(heard, "lose") + count(heard, "time_out") + count(heard, "losing_goal"), 0);
-        // A blade pressed against a body is heard when it meets it, not every frame.
-        EXPECT_LE(count(heard, "enter_"), 3 * count(heard, "leave_") + 3);
-    }
-}
-
 // That a replay is heard as the game it records is checked end to end; a
 // seek and fast forward are silent.
 TEST(StepSounds, SeekingAndFastForwardAreSilent)
