@@ -135,26 +135,14 @@ TEST_F(Playback, SnapshotsStayWithinTheirBudgetAndStillSeekExactly)
     EXPECT_EQ(record_of(*playback), long_states[499]);
 }
 
-TEST_F(Playback, TheEndPausesAndTheOpeningDemoStartsAgainEveryTime)
+// That the opening demo starts again at its end is heard end to end.
+TEST_F(Playback, TheEndPauses)
 {
     const auto playback = open("short.rec");
     updates_until_paused(*playback);
     update(*playback);
     EXPECT_EQ(playback->next_frame, 100);
     EXPECT_EQ(record_of(*playback), short_states[99]);
-    EXPECT_FALSE(opening_demo_showing());
-
-    // The opening menu is not built yet: another demo in front stands for it.
-    const auto demo = open("short.rec", true);
-    const auto in_front = open("short.rec", true);
-    current_world = in_front.get();
-    EXPECT_TRUE(opening_demo_showing());
-    for (int loop = 0; loop < 2; ++loop) {
-        updates_until_paused(*demo);
-        update(*demo);
-        EXPECT_EQ(demo->next_frame, 1);
-        EXPECT_EQ(record_of(*demo), short_states[0]);
-    }
 }
 
 // The menus check that a take-over keeps 40 frames and appends the player's;
