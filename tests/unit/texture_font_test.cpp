@@ -74,20 +74,6 @@ TEST(TextureFontLoad, BothByteOrdersGiveTheSameFontWithQuadsFromLowerLeftAtHalfT
     }
 }
 
-TEST(TextureFontLoad, BitmapAtlasesExpandLowBitFirst)
-{
-    TxfBuilder bitmap;
-    bitmap.format = 1, bitmap.width = 10, bitmap.height = 2;
-    bitmap.glyph('A', 1, 1, 0, 0, 1, 0, 0);
-    // Two bytes per row; the second byte of each row holds columns 8 and 9.
-    bitmap.atlas = {0b00000101, 0b00000010, 0b10000000, 0b11111101};
-    const auto font = load_bytes(bitmap.bytes());
-    ASSERT_TRUE(font) << texture_font_error();
-    EXPECT_EQ(font->image, (std::vector<std::uint8_t>{255, 0, 255, 0, 0, 0, 0, 0, 0, 255,  //
-                                                      0, 0, 0, 0, 0, 0, 0, 255, 255, 0}));
-
-}
-
 namespace {
 
 // A 32-byte header, two 12-byte records and a 32-byte atlas, unless changed.

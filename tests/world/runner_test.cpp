@@ -1,14 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "storage/file_storage.hpp"
 #include "support/log_capture.hpp"
 #include "support/shapes.hpp"
 #include "support/test_support.hpp"
-#include "world/level_list.hpp"
 #include "world/recording_helpers.hpp"
 #include "world/runner.hpp"
 #include "world/step_bench.hpp"
@@ -155,18 +152,4 @@ TEST(StepBench, StrokesCutAndLevelsRestart)
     stress->update(dt);
     EXPECT_EQ(stress->outcome, Outcome::none);
 
-}
-
-TEST(LevelList, LinesComeBackAsWrittenAndNameTheirFiles)
-{
-    TempDir dir;
-    EXPECT_TRUE(listed_level_files(dir.path()).empty());
-    EXPECT_TRUE(read_level_list(dir.file("missing.list")).empty());
-    std::filesystem::create_directory(dir.file("levels"));
-    std::ofstream(dir.file("levels/levels.list")) << "one\n---\n\n Spaced name \n";
-    EXPECT_EQ(read_level_list(dir.file("levels/levels.list")),
-              (std::vector<std::string>{"one", "---", "", " Spaced name "}));
-    EXPECT_EQ(listed_level_files(dir.path()),
-              (std::vector<std::string>{dir.file("levels/one.lev"), dir.file("levels/ Spaced name .lev")}));
-    EXPECT_EQ(level_file_name("First Cut"), "levels/First Cut.lev");
 }
