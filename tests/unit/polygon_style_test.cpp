@@ -23,14 +23,10 @@ protected:
     ScopedCwd in_dir{dir.path()};
 };
 
-void expect_numbers(const PolygonStyle& style, double edge, double light, double main, double scroll_s,
-                    double scroll_t)
+// The info file's numbers, in its order.
+std::vector<double> numbers(const PolygonStyle& style)
 {
-    EXPECT_EQ(style.edge_width, edge);
-    EXPECT_EQ(style.light_width, light);
-    EXPECT_EQ(style.main_scale, main);
-    EXPECT_EQ(style.scroll_s, scroll_s);
-    EXPECT_EQ(style.scroll_t, scroll_t);
+    return {style.edge_width, style.light_width, style.main_scale, style.scroll_s, style.scroll_t};
 }
 
 }  // namespace
@@ -43,7 +39,7 @@ TEST_F(PolygonStyleFiles, InfoTakesAnySpacingAndShortOrMissingInfoFallsBackToDef
     PolygonStyle style;
     style.shift_s = 0.5, style.shift_t = 0.25;
     style.load_style("wood");
-    expect_numbers(style, 0.125, 0.25, 4, -0.5, 0.75);
+    EXPECT_EQ(numbers(style), (std::vector<double>{0.125, 0.25, 4, -0.5, 0.75}));
     EXPECT_EQ(style.shift_s + style.shift_t, 0.0);
     EXPECT_EQ(style.folder, "styles/polygon/wood/");
     // Without a readable default the numbers stay, and that is said each time.
@@ -51,7 +47,7 @@ TEST_F(PolygonStyleFiles, InfoTakesAnySpacingAndShortOrMissingInfoFallsBackToDef
         if (*text)
             write_info("default", text);
         style.load_style(*text ? "default" : "absent");
-        expect_numbers(style, 0.125, 0.25, 4, -0.5, 0.75);
+        EXPECT_EQ(numbers(style), (std::vector<double>{0.125, 0.25, 4, -0.5, 0.75}));
         EXPECT_EQ(style.folder, "styles/polygon/default/");
         EXPECT_EQ(log.err(), "Polygon style \"default\" is missing or unreadable\n");
         log.clear();
@@ -61,7 +57,7 @@ TEST_F(PolygonStyleFiles, InfoTakesAnySpacingAndShortOrMissingInfoFallsBackToDef
     for (const char* name : {"short", "empty", "absent"}) {
         PolygonStyle fallback;
         fallback.load_style(name);
-        expect_numbers(fallback, 0.0625, 0.5, 2, 0.125, 0);
+        EXPECT_EQ(numbers(fallback), (std::vector<double>{0.0625, 0.5, 2, 0.125, 0}));
         EXPECT_EQ(fallback.name, name);
         EXPECT_EQ(fallback.folder, "styles/polygon/default/");
     }
