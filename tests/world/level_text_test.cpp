@@ -71,19 +71,6 @@ TEST(LevelTextRoundTrip, StringsKeepEveryByte)
     EXPECT_EQ(dump_level(world).find('\r'), std::string::npos);
 }
 
-TEST(LevelTextBuild, LeftOutFieldsAreComputedOrDefault)
-{
-    LogCapture log;
-    // Shipped levels leave out what is computed, so their state hashes pin
-    // the masses, centres, boxes, the sword's start in each body and the
-    // starting camera; the editor's view is not in the record.
-    EXPECT_EQ(built_from("bounds 0 0 10 3")->edit_view_centre, Vector2(5, 1.5));
-
-    std::unique_ptr<World> given = built_from("body\n points 0 0 1 0 1 1 0 1\n mass 3\n");
-    EXPECT_EQ(given->physics_polygons[0].mass, 3);
-    EXPECT_EQ(given->physics_polygons[0].position, Vector2(0.5, 0.5)) << "moment left out: still computed";
-}
-
 TEST(LevelTextErrors, EachNamesItsLine)
 {
     LogCapture log;
