@@ -172,18 +172,12 @@ TEST_F(GoalEvaluate, WithoutBitsOverlapCompletesItAndADoneGoalTakesNothingMore)
     EXPECT_EQ(g.target.bits[0].matched, 0);
 }
 
-// The whole record's round trip is checked with the level text; the fade is
-// not stored: a done goal starts faded out.
-TEST(GoalRecord, ADoneGoalLoadsFadedOutAndDamagedRecordsAreRefused)
+// The whole record's round trip is checked with the level text.
+TEST(GoalRecord, DamagedRecordsAreRefused)
 {
     LogCapture log;
     GoalPolygon g = goal();
     GoalPolygon copy;
-    for (const bool done : {false, true}) {
-        g.done = done;
-        ASSERT_TRUE(load_bytes(copy, saved_bytes(g)));
-        EXPECT_EQ(copy.fade, done ? 1.0 : 0.0);
-    }
     MemoryStorage huge;
     huge.write(false);
     g.Polygon::save(huge);

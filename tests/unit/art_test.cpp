@@ -74,10 +74,4 @@ TEST(GameArt, WritesEveryFileTheSameEachTimeOrReportsTheFolder)
     LogCapture log;
     EXPECT_FALSE(make_game_art(first.file("blocked")));
     EXPECT_NE(log.err().find("blocked"), std::string::npos);
-
-    // Transparent pixels take the colour of their neighbours.
-    Canvas c(8, 1);
-    c.at(0, 0) = with_alpha(rgb(1.0f, 0.5f, 0.0f), 1);
-    const std::vector<std::uint8_t> rgba = to_rgba8(c);
-    EXPECT_EQ(std::vector<std::uint8_t>(rgba.begin() + 28, rgba.end()), (std::vector<std::uint8_t>{255, 128, 0, 0}));
 }
