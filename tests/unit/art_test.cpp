@@ -1,5 +1,3 @@
-#include <algorithm>
-#include <cstdint>
 #include <filesystem>
 #include <set>
 #include <string>

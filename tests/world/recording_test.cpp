@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 
 #include "storage/file_storage.hpp"
 #include "support/log_capture.hpp"
