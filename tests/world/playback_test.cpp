@@ -19,15 +19,6 @@ public:
     void draw() override {}
 };
 
-SDL_Event event_of(Uint8 type, SDLKey key = SDLK_a)
-{
-    SDL_Event event;
-    std::memset(&event, 0, sizeof event);
-    event.type = type;
-    event.key.keysym.sym = key;
-    return event;
-}
-
 class Playback : public testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -155,7 +146,8 @@ TEST_F(Playback, ATakeOverAtFrame40KeepsTheRecordingsFramesAndReplaysToTheGamePl
     current_world = playback.get();
     playback->discard_future();
     double dt = 0.016;
-    SDL_Event motion = event_of(SDL_MOUSEMOTION);
+    SDL_Event motion{};
+    motion.type = SDL_MOUSEMOTION;
     motion.motion.xrel = -70;
     for (int i = 0; i < 5; ++i) {
         playback->speed_percent = i < 3 ? 100 : 50;
