@@ -87,9 +87,7 @@ TEST(GoalBit, AcceptsWithinTheToleranceUntilSatisfiedAndDescribesWhatIsLeft)
     EXPECT_FALSE(b.accept(item("Gold", 0.5)));
     EXPECT_EQ(b.matched, 2);
 
-    EXPECT_EQ(bit(1, 0, 0.25, "Gold").describe(), "2 Gold");
-    EXPECT_EQ(bit(0, 1.0 / 3, 1e-7, "Ore").describe(), "1 Ore@0.333333 +/- 1e-07");
-    EXPECT_EQ(bit(INT_MAX, 0, 0, "X", INT_MIN).describe(), "4294967296 X");
+    EXPECT_EQ(bit(INT_MAX, 0, 0, "X", INT_MIN).describe(), "4294967296 X") << "no overflow";
 }
 
 TEST_F(GoalEvaluate, OverlapIsFoundFromEitherSideInWorldCoordinates)
@@ -174,33 +172,12 @@ TEST_F(GoalEvaluate, WithoutBitsOverlapCompletesItAndADoneGoalTakesNothingMore)
     EXPECT_EQ(g.target.bits[0].matched, 0);
 }
 
-TEST(GoalFade, FadesOutSlowlyBackInQuicklyAndTheTagFollows)
-{
-    LogCapture log;
-    GoalPolygon g = goal();
-    g.position = Vector2(3, 4), g.done = true;
-    g.update_fade(0.25);
-    EXPECT_EQ(g.fade, 0.5);
-    g.update_fade(0.3);
-    EXPECT_EQ(g.fade, 1.0);
-    EXPECT_EQ(g.target.tag_position, Vector2(3, 4));
-    g.done = false;
-    g.update_fade(0.025);
-    EXPECT_EQ(g.fade, 0.75);
-}
-
-// The whole record's round trip is checked with the level text; the fade is
-// not stored: a done goal starts faded out.
-TEST(GoalRecord, ADoneGoalLoadsFadedOutAndDamagedRecordsAreRefused)
+// The whole record's round trip is checked with the level text.
+TEST(GoalRecord, DamagedRecordsAreRefused)
 {
     LogCapture log;
     GoalPolygon g = goal();
     GoalPolygon copy;
-    for (const bool done : {false, true}) {
-        g.done = done;
-        ASSERT_TRUE(load_bytes(copy, saved_bytes(g)));
-        EXPECT_EQ(copy.fade, done ? 1.0 : 0.0);
-    }
     MemoryStorage huge;
     huge.write(false);
     g.Polygon::save(huge);

@@ -5,26 +5,6 @@
 #include "support/records.hpp"
 #include "support/shapes.hpp"
 
-// Recentring, motion, contacts and collisions shape every shipped level's game
-// and so its state hash; here, the shapes the levels do not hold.
-TEST(PhysicsPolygonMass, DegenerateAndClockwiseShapes)
-{
-    LogCapture log;
-    PhysicsPolygon slit, clockwise;
-    slit.points = {{1, 1}, {2, 1}};
-    slit.edges = {{0, 1}, {1, 0}};
-    slit.update_mass_properties();
-    EXPECT_DOUBLE_EQ(slit.mass, 100 * 0.0001);
-    EXPECT_EQ(slit.position, Vector2(1, 1)) << "the first point is the centroid";
-
-    clockwise.points = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
-    clockwise.edges = {{0, 1}, {1, 2}, {2, 3}, {3, 0}};
-    clockwise.update_mass_properties();
-    EXPECT_DOUBLE_EQ(clockwise.mass, 100);
-    EXPECT_EQ(clockwise.position, Vector2(0.5, 0.5)) << "the true centroid, not its mirror image";
-    EXPECT_GT(clockwise.moment, 0);
-}
-
 TEST(PhysicsPolygonRecord, AnImpossibleContactCountIsRefused)
 {
     PhysicsPolygon body = body_box(0, 0, 2, 1);

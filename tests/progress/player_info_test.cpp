@@ -10,7 +10,6 @@
 #include "progress/player_info.hpp"
 #include "progress/save_results.hpp"
 #include "render/notice.hpp"
-#include "storage/memory_storage.hpp"
 #include "support/log_capture.hpp"
 #include "support/test_support.hpp"
 
@@ -108,13 +107,6 @@ TEST_F(PlayerInfoFolder, OnlyRealChangesMakeARecordChanged)
     EXPECT_FALSE(best.submit("R-D", -0.5, false));
     EXPECT_FALSE(best.submit("R-C", 1e9, true));
     EXPECT_EQ(best.personal_bests(), (std::map<std::string, double>{{"R-A", 12.4}, {"R-C", 3.0}}));
-
-    // The record: locked keys, then bests.
-    player.unlock_everything();
-    player.submit("R-A", 1.0, false);
-    MemoryStorage m;
-    player.save(m);
-    EXPECT_EQ(m.bytes(), (Bytes{0, 0, 0, 0, 1, 0, 0, 0, 3, 0, 0, 0, 'R', '-', 'A', 0, 0, 0, 0, 0, 0, 0xF0, 0x3F}));
 }
 
 TEST_F(PlayerInfoFolder, AnUnlockIsKeptWhenTheListChangedMeanwhile)

@@ -23,14 +23,10 @@ protected:
     ScopedCwd in_dir{dir.path()};
 };
 
-void expect_numbers(const PolygonStyle& style, double edge, double light, double main, double scroll_s,
-                    double scroll_t)
+// The info file's numbers, in its order.
+std::vector<double> numbers(const PolygonStyle& style)
 {
-    EXPECT_EQ(style.edge_width, edge);
-    EXPECT_EQ(style.light_width, light);
-    EXPECT_EQ(style.main_scale, main);
-    EXPECT_EQ(style.scroll_s, scroll_s);
-    EXPECT_EQ(style.scroll_t, scroll_t);
+    return {style.edge_width, style.light_width, style.main_scale, style.scroll_s, style.scroll_t};
 }
 
 }  // namespace
@@ -43,7 +39,7 @@ TEST_F(PolygonStyleFiles, InfoTakesAnySpacingAndShortOrMissingInfoFallsBackToDef
     PolygonStyle style;
     style.shift_s = 0.5, style.shift_t = 0.25;
     style.load_style("wood");
-    expect_numbers(style, 0.125, 0.25, 4, -0.5, 0.75);
+    EXPECT_EQ(numbers(style), (std::vector<double>{0.125, 0.25, 4, -0.5, 0.75}));
     EXPECT_EQ(style.shift_s + style.shift_t, 0.0);
     EXPECT_EQ(style.folder, "styles/polygon/wood/");
     // Without a readable default the numbers stay, and that is said each time.
@@ -51,7 +47,7 @@ TEST_F(PolygonStyleFiles, InfoTakesAnySpacingAndShortOrMissingInfoFallsBackToDef
         if (*text)
             write_info("default", text);
         style.load_style(*text ? "default" : "absent");
-        expect_numbers(style, 0.125, 0.25, 4, -0.5, 0.75);
+        EXPECT_EQ(numbers(style), (std::vector<double>{0.125, 0.25, 4, -0.5, 0.75}));
         EXPECT_EQ(style.folder, "styles/polygon/default/");
         EXPECT_EQ(log.err(), "Polygon style \"default\" is missing or unreadable\n");
         log.clear();
@@ -61,32 +57,9 @@ TEST_F(PolygonStyleFiles, InfoTakesAnySpacingAndShortOrMissingInfoFallsBackToDef
     for (const char* name : {"short", "empty", "absent"}) {
         PolygonStyle fallback;
         fallback.load_style(name);
-        expect_numbers(fallback, 0.0625, 0.5, 2, 0.125, 0);
+        EXPECT_EQ(numbers(fallback), (std::vector<double>{0.0625, 0.5, 2, 0.125, 0}));
         EXPECT_EQ(fallback.name, name);
         EXPECT_EQ(fallback.folder, "styles/polygon/default/");
     }
     EXPECT_EQ(log.out() + log.err(), "");
-}
-
-TEST(PolygonStyleAnimation, ShiftsStayInTheUnitRange)
-{
-    struct Case {
-        double scroll_s, scroll_t, dt;
-        int frames;
-        double shift_s, shift_t;
-    };
-    const Case cases[] = {
-        // Three seconds of 1/60 steps land one rounding short of 0.5.
-        {0.5, 0, 1.0 / 60.0, 180, 0.49999999999999956, 0},
-        {-0.25, 1.5, 1, 1, 0.75, 0.5},
-        {1e300, -1234567.75, 1, 1, 0, 0.25},
-    };
-    for (const Case& c : cases) {
-        PolygonStyle style;
-        style.scroll_s = c.scroll_s, style.scroll_t = c.scroll_t;
-        for (int frame = 0; frame < c.frames; ++frame)
-            style.animate_style(c.dt);
-        EXPECT_EQ(style.shift_s, c.shift_s) << c.scroll_s;
-        EXPECT_EQ(style.shift_t, c.shift_t) << c.scroll_t;
-    }
 }

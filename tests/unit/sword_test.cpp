@@ -23,36 +23,6 @@ std::vector<unsigned char> record(const std::string& style_name, unsigned int tr
 
 }  // namespace
 
-// The sword's friction, pushes, heading and trail shape every shipped level's
-// game and so its state hash; here, what the levels' strokes do not reach.
-TEST(SwordMotion, FrictionNeverTurnsTheSwordAndCountersAndHeadingsStayValid)
-{
-    Sword slow;
-    slow.velocity = Vector2(1, 0);
-    int frames = 0;
-    for (; slow.velocity.x != 0.0 && frames < 100; ++frames) {
-        slow.update(1.0 / 60.0);
-        EXPECT_GE(slow.velocity.x, 0.0);
-    }
-    EXPECT_EQ(frames, 11) << "friction stops the sword, never turns it";
-
-    SDL_Event key{};
-    key.type = SDL_KEYDOWN;
-    EXPECT_FALSE(slow.handle_event(key));
-
-    Sword negative;
-    negative.inside_count = -2, negative.total_drag = -0.5;
-    negative.update(0.01);
-    EXPECT_EQ(negative.inside_count, 0) << "counters are clamped at zero";
-    EXPECT_EQ(negative.total_drag, 0.0);
-
-    // Half of (0, 1) plus half of (0, -1) has no length.
-    Sword turned;
-    turned.direction = Vector2(0, 1), turned.velocity = Vector2(0, -0.05);
-    turned.update(0.5);
-    EXPECT_EQ(turned.direction, Vector2(1, 0));
-}
-
 // The whole record's round trip and every truncation are checked with the
 // shipped levels; here, what no sword can hold.
 TEST(SwordStorage, DamagedRecordsAreRefusedAndLeaveTheSword)

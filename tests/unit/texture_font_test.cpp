@@ -74,34 +74,6 @@ TEST(TextureFontLoad, BothByteOrdersGiveTheSameFontWithQuadsFromLowerLeftAtHalfT
     }
 }
 
-TEST(TextureFontLoad, BitmapAtlasesExpandLowBitFirstAndOddFilesStillLoad)
-{
-    TxfBuilder bitmap;
-    bitmap.format = 1, bitmap.width = 10, bitmap.height = 2;
-    bitmap.glyph('A', 1, 1, 0, 0, 1, 0, 0);
-    // Two bytes per row; the second byte of each row holds columns 8 and 9.
-    bitmap.atlas = {0b00000101, 0b00000010, 0b10000000, 0b11111101};
-    const auto font = load_bytes(bitmap.bytes());
-    ASSERT_TRUE(font) << texture_font_error();
-    EXPECT_EQ(font->image, (std::vector<std::uint8_t>{255, 0, 255, 0, 0, 0, 0, 0, 0, 255,  //
-                                                      0, 0, 0, 0, 0, 0, 0, 255, 255, 0}));
-
-    TxfBuilder other;
-    other.format = 7;
-    other.glyph('A', 1, 1, 0, 0, 4, 0, 0).glyph('A', 1, 1, 0, 0, 9, 1, 0);
-    const auto no_atlas = load_bytes(other.bytes());
-    ASSERT_TRUE(no_atlas) << texture_font_error();
-    EXPECT_TRUE(no_atlas->image.empty());
-    EXPECT_EQ(glyph_for(*no_atlas, 'A')->advance, 9.0f) << "the later record of a code wins";
-
-    TxfBuilder past;
-    past.width = 4, past.height = 4;
-    past.glyph('A', 6, 3, 0, 0, 6, 2, -1);
-    const auto beyond = load_bytes(past.fill_atlas(0).bytes());
-    ASSERT_TRUE(beyond) << texture_font_error();
-    EXPECT_EQ(font_problems(*beyond).at(0), "glyph 65: box 2,-1 size 6x3 reaches past the 4x4 atlas");
-}
-
 namespace {
 
 // A 32-byte header, two 12-byte records and a 32-byte atlas, unless changed.
@@ -166,21 +138,13 @@ TEST(TextureFontLoad, DamagedFilesAreRefusedWithTheirReason)
 
 TEST(TextureFontGlyphs, EachCaseStandsInForTheOtherAndMissingCharactersAreReportedAndListed)
 {
-    TxfBuilder upper, lower;
-    upper.glyph('A', 1, 1, 0, 0, 5, 0, 0).glyph('B', 1, 1, 0, 0, 6, 1, 0).glyph('C', 1, 1, 0, 0, 7, 2, 0);
-    lower.glyph('a', 1, 1, 0, 0, 5, 0, 0).glyph('b', 1, 1, 0, 0, 6, 1, 0).glyph('c', 1, 1, 0, 0, 7, 2, 0);
-    const auto capitals = load_bytes(upper.fill_atlas(0).bytes());
-    const auto smalls = load_bytes(lower.fill_atlas(0).bytes());
-    ASSERT_TRUE(capitals && smalls);
-    LogCapture log;
-    EXPECT_EQ(glyph_for(*capitals, 'b'), &capitals->quads[1]);
-    EXPECT_EQ(glyph_for(*smalls, 'C'), &smalls->quads[2]);
-    EXPECT_EQ(width_of(*capitals, "abc"), 18.0f);
-    EXPECT_EQ(width_of(*smalls, "ABC"), 18.0f);
-    EXPECT_EQ(log.err(), "");
-
     const auto font = mixed_case_font();
     ASSERT_TRUE(font);
+    LogCapture log;
+    EXPECT_EQ(glyph_for(*font, 'a'), &font->quads[0]);
+    EXPECT_EQ(glyph_for(*font, 'C'), &font->quads[2]);
+    EXPECT_EQ(width_of(*font, "abC"), 22.0f);
+    EXPECT_EQ(log.err(), "");
     for (int code : {int('z'), int('Q'), 7, -23, 0x10000})
         EXPECT_EQ(glyph_for(*font, code), nullptr) << code;
     EXPECT_EQ(width_of(*font, "A?B\xE9"), 17.0f);
@@ -208,30 +172,4 @@ TEST(TextureFontMeasure, AddsAdvancesUpToTheLengthAndSkipsEscapes)
     for (const auto& c : widths)
         EXPECT_EQ(width_of(*font, c.text, c.length), c.width) << c.text << " " << c.length;
     EXPECT_EQ(log.err(), "");
-}
-
-TEST(TextureFontRasterize, GlyphsSitOnTheBaselineAndReadsStayInTheAtlas)
-{
-    TxfBuilder b;
-    b.width = 2, b.height = 3, b.ascent = 2, b.descent = 1;
-    // 'A' stands on the baseline; 'g' hangs one texel below it, and its box
-    // runs two columns past the atlas, which read the last column instead.
-    b.glyph('A', 1, 2, 0, 0, 2, 1, 0).glyph('g', 3, 2, 0, -1, 3, 1, 1);
-    b.atlas = {0, 255, 0, 255, 0, 255};
-    const auto font = load_bytes(b.bytes());
-    ASSERT_TRUE(font);
-    int width = 0, height = 0;
-    const std::vector<std::uint8_t> rgba = rasterize_text(*font, "Ag", width, height);
-    ASSERT_EQ(width, 5 + 2 * 4);
-    ASSERT_EQ(height, 3 + 2 * 4);
-    ASSERT_EQ(rgba.size(), static_cast<std::size_t>(width * height * 4));
-    std::string picture;
-    for (int y = 3; y < 8; ++y)
-        for (int x = 3; x < 10; ++x)
-            picture += rgba[(static_cast<std::size_t>(y) * width + x) * 4] == 0 ? '#' : '.';
-    EXPECT_EQ(picture, "......."
-                       ".#....."
-                       ".#.###."
-                       "...###."
-                       ".......");
 }

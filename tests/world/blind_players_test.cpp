@@ -9,6 +9,7 @@
 #include "world/blind_players.hpp"
 #include "world/level_text.hpp"
 #include "world/plan.hpp"
+#include "world/text_cases.hpp"
 #include "world/world.hpp"
 
 namespace {
@@ -76,16 +77,8 @@ TEST(Plan, ABadLineOrLevelIsNamed)
 {
     TempDir dir;
     const std::string level = save_plank_level(dir, "easy");
-    const std::pair<const char*, const char*> cases[] = {
-        {"wait 2\njump 1 2\n", "line 2: a command is to, hold, wait, down, up or until"},
-        {"to 1\n", "line 1: to X Y [SPEED], SPEED above 0"},
-        {"to 1 1 0\n", "line 1: to X Y [SPEED], SPEED above 0"},
-        {"hold 1.5\n", "line 1: hold N and wait N take a whole number of frames"},
-        {"wait -1\n", "line 1: hold N and wait N take a whole number of frames"},
-        {"down 1\n", "line 1: down and up take nothing"},
-        {"to 1 x\n", "line 1: 'x' is not a number"},
-        {"to 1 nan\n", "line 1: 'nan' is not a number"},
-    };
+    const auto cases = text_cases("scripts/bad_plans.txt");
+    ASSERT_GE(cases.size(), 8u);
     PlanResult made;
     std::string error;
     for (const auto& [text, expected] : cases) {

@@ -16,8 +16,7 @@ class DamagedRecording : public testing::Test {
 protected:
     void SetUp() override
     {
-        const std::string text = read_text(source_root / "tests" / "levels" / "Slice.script");
-        record_game(shipped_level("Slice"), parse_script(text), dir.file("slice.rec"));
+        record_game(shipped_level("Slice"), solution("Slice"), dir.file("slice.rec"));
         bytes = read_file_bytes(dir.file("slice.rec"));
         PlaybackWorld whole(dir.file("slice.rec"), false);
         ASSERT_EQ(whole.frames.size(), 64u);

@@ -9,23 +9,13 @@
 #include "support/log_capture.hpp"
 #include "support/test_support.hpp"
 #include "world/level_check.hpp"
+#include "world/text_cases.hpp"
 #include "world/world.hpp"
 
 namespace {
 
 const std::filesystem::path levels = source_root / "tests" / "data" / "level_check";
 
-// The findings a test level's "# finding: " lines expect, in order.
-std::vector<std::string> expected_findings(const std::string& text)
-{
-    const std::string prefix = "# finding: ";
-    std::vector<std::string> findings;
-    std::istringstream lines(text);
-    for (std::string line; std::getline(lines, line);)
-        if (line.starts_with(prefix))
-            findings.push_back(line.substr(prefix.size()));
-    return findings;
-}
 
 }  // namespace
 
@@ -37,7 +27,7 @@ TEST(LevelCheck, NamesEveryFaultOfItsTestLevelsAndNothingInACleanOne)
     int checked = 0;
     for (const auto& entry : std::filesystem::directory_iterator(levels)) {
         const std::string file = entry.path().string();
-        EXPECT_EQ(finding_lines(check_level_file(file, options)), expected_findings(read_text(file))) << file;
+        EXPECT_EQ(finding_lines(check_level_file(file, options)), prefixed_lines(read_text(file), "# finding: ")) << file;
         ++checked;
     }
     EXPECT_GE(checked, 11);

@@ -1,17 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "storage/file_storage.hpp"
 #include "support/log_capture.hpp"
 #include "support/shapes.hpp"
 #include "support/test_support.hpp"
-#include "world/level_list.hpp"
 #include "world/recording_helpers.hpp"
 #include "world/runner.hpp"
 #include "world/step_bench.hpp"
+#include "world/text_cases.hpp"
 #include "world/world.hpp"
 
 using recording_helpers::parse_script;
@@ -89,23 +87,8 @@ TEST(InputScript, EventsBecomeSdlEventsThatStayInTheWindow)
 
 TEST(InputScript, ABadLineIsNamedByItsNumber)
 {
-    const std::pair<const char*, const char*> cases[] = {
-        {"16\n\n# x\nm:1,1\n", "line 4: a frame starts with its whole milliseconds, not 'm:1,1'"},
-        {"16\n40\n", "line 2: frame time 40 ms is outside 15 to 33"},
-        {"14", "line 1: frame time 14 ms"},
-        {"16.5", "line 1: a frame starts with its whole milliseconds"},
-        {"16 m:1", "line 1: mouse motion 'm:1' needs"},
-        {"16 m:40000,0", "mouse motion 'm:40000,0'"},
-        {"16 m:1,", "mouse motion 'm:1,'"},
-        {"16 d:0", "mouse button in 'd:0' must be"},
-        {"16 u:256", "mouse button in 'u:256'"},
-        {"16 k:323", "key in 'k:323' must be an SDL key number from 0 to 322"},
-        {"16 K:-1", "key in 'K:-1'"},
-        {"16 k:3x", "key in 'k:3x'"},
-        {"16 q:1", "'q:1' is not an event"},
-        {"16 m", "'m' is not an event"},
-        {"16 xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx", ""},
-    };
+    const auto cases = text_cases("scripts/bad_lines.txt");
+    ASSERT_GE(cases.size(), 15u);
     for (const auto& [text, expected] : cases) {
         std::istringstream in(text);
         InputScript script;
@@ -152,20 +135,7 @@ TEST_F(Runner, KeysAndWheelPressesAreHandledAsTheGameDoes)
     EXPECT_TRUE(last_cannot_cut);
 }
 
-// The hash and a won game's line are pinned by the shipped levels' results.
-TEST(StateHash, TheResultLineOfAGameNotWon)
-{
-    RunResult result;
-    result.outcome = Outcome::time_out;
-    result.frames = 7;
-    result.timer = 0.1 + 0.2;
-    result.bodies = 12;
-    result.state = 0xabc;
-    EXPECT_EQ(result_line(result), "outcome=timeout frames=7 timer=0.30000000000000004 bodies=12 state=0000000000000abc");
-    EXPECT_STREQ(outcome_name(Outcome::lose), "lose");
-}
-
-TEST(StepBench, StrokesCutLevelsRestartAndPercentilesAreRanks)
+TEST(StepBench, StrokesCutAndLevelsRestart)
 {
     LogCapture log;
     const CuttingBenchResult cutting = bench_cutting(40, 300);
@@ -173,33 +143,8 @@ TEST(StepBench, StrokesCutLevelsRestartAndPercentilesAreRanks)
     EXPECT_LT(cutting.cutting_steps, 40000) << "the strokes stopped cutting";
     EXPECT_GT(cutting.strokes, 3);
 
-    // Levels that end start over; the stress level never ends.
+    // Levels that end start over.
     const BenchResult result = bench_level("won", *tiny_level(true), 5);
     EXPECT_EQ(result.restarts, 5);
     EXPECT_EQ(result.bodies_at_end, 1u);
-    const std::unique_ptr<World> stress = make_stress_level();
-    double dt = 0.016;
-    stress->update(dt);
-    EXPECT_EQ(stress->outcome, Outcome::none);
-
-    std::vector<double> samples;
-    EXPECT_EQ(percentile(samples, 0.5), 0);
-    for (int i = 100; i >= 1; --i)
-        samples.push_back(i);
-    EXPECT_EQ(std::vector<double>({percentile(samples, 0.5), percentile(samples, 0.99), percentile(samples, 1.0)}),
-              std::vector<double>({50, 99, 100}));
-}
-
-TEST(LevelList, LinesComeBackAsWrittenAndNameTheirFiles)
-{
-    TempDir dir;
-    EXPECT_TRUE(listed_level_files(dir.path()).empty());
-    EXPECT_TRUE(read_level_list(dir.file("missing.list")).empty());
-    std::filesystem::create_directory(dir.file("levels"));
-    std::ofstream(dir.file("levels/levels.list")) << "one\n---\n\n Spaced name \n";
-    EXPECT_EQ(read_level_list(dir.file("levels/levels.list")),
-              (std::vector<std::string>{"one", "---", "", " Spaced name "}));
-    EXPECT_EQ(listed_level_files(dir.path()),
-              (std::vector<std::string>{dir.file("levels/one.lev"), dir.file("levels/ Spaced name .lev")}));
-    EXPECT_EQ(level_file_name("First Cut"), "levels/First Cut.lev");
 }

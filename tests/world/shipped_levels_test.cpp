@@ -19,6 +19,7 @@
 #include "world/playback_world.hpp"
 #include "world/recording_helpers.hpp"
 #include "world/runner.hpp"
+#include "world/text_cases.hpp"
 #include "world/world.hpp"
 
 using namespace recording_helpers;
@@ -28,14 +29,7 @@ namespace {
 const std::filesystem::path levels_dir = source_root / "data" / "levels";
 const std::filesystem::path scripts_dir = source_root / "tests" / "levels";
 
-std::vector<std::string> list_lines()
-{
-    std::vector<std::string> lines;
-    std::istringstream list(read_text(levels_dir / "levels.list"));
-    for (std::string line; std::getline(list, line);)
-        lines.push_back(line);
-    return lines;
-}
+std::vector<std::string> list_lines() { return prefixed_lines(read_text(levels_dir / "levels.list"), ""); }
 
 std::vector<std::string> level_names()
 {
@@ -48,12 +42,8 @@ std::vector<std::string> level_names()
 // release build: every build must play the game to the same bits.
 std::string expected_result(const std::string& name)
 {
-    const std::string prefix = "# expect: ";
-    std::istringstream text(read_text(scripts_dir / (name + ".script")));
-    for (std::string line; std::getline(text, line);)
-        if (line.starts_with(prefix))
-            return line.substr(prefix.size());
-    return {};
+    const std::vector<std::string> expected = prefixed_lines(read_text(scripts_dir / (name + ".script")), "# expect: ");
+    return expected.empty() ? "" : expected[0];
 }
 
 class ShippedLevel : public testing::TestWithParam<std::string> {

@@ -41,24 +41,6 @@ protected:
 
 }  // namespace
 
-// Loading into a used world (a seek back to a snapshot) is checked with the
-// playback; here, a camera the bounds leave no room for.
-TEST(WorldRecord, LoadingClampsTheCamera)
-{
-    LogCapture log;
-    World source;
-    source.bounds_min = Vector2(-1, -3);
-    source.bounds_max = Vector2(1, 5);
-    source.camera = Vector2(7, -2.5);
-    MemoryStorage storage;
-    source.save(storage);
-    World target;
-    ASSERT_TRUE(target.load(storage));
-    // Bounds narrower than the screen: the right side wins.
-    EXPECT_EQ(target.camera, Vector2(1 - 1.33203125, -2));
-    EXPECT_EQ(target.edit_view_centre, Vector2(0, 1));
-}
-
 TEST(WorldRecord, LevelFilesLoadIntoAFreshWorldOrNotAtAll)
 {
     LogCapture log;
