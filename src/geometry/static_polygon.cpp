@@ -161,14 +161,22 @@ void StaticPolygon::add_contact(PhysicsPolygon& body, double&, const Vector2& po
 
 namespace {
 
+struct WorldBox {
+    Vector2 lo, hi;
+};
+
+WorldBox world_box(Polygon& polygon)
+{
+    WorldBox box;
+    world_box(polygon, box.lo, box.hi);
+    return box;
+}
+
 // Shapes whose boxes do not meet have no corner inside each other: most wall
 // and body pairs end here, with the same contacts as the full test.
-bool boxes_meet(StaticPolygon& wall, PhysicsPolygon& body)
+bool boxes_meet(const WorldBox& a, const WorldBox& b)
 {
-    Vector2 wall_lo, wall_hi, body_lo, body_hi;
-    world_box(wall, wall_lo, wall_hi);
-    world_box(body, body_lo, body_hi);
-    return !(wall_hi.x < body_lo.x || body_hi.x < wall_lo.x || wall_hi.y < body_lo.y || body_hi.y < wall_lo.y);
+    return !(a.hi.x < b.lo.x || b.hi.x < a.lo.x || a.hi.y < b.lo.y || b.hi.y < a.lo.y);
 }
 
 void collide_shapes(const CollisionShape& wall_shape, const CollisionShape& body_shape, StaticPolygon& wall,
@@ -196,18 +204,23 @@ void collide_shapes(const CollisionShape& wall_shape, const CollisionShape& body
 
 void collide(StaticPolygon& wall, PhysicsPolygon& body, double& dt)
 {
-    if (boxes_meet(wall, body))
+    if (boxes_meet(world_box(wall), world_box(body)))
         collide_shapes(CollisionShape(wall), CollisionShape(body), wall, body, dt);
 }
 
 void collide_all(std::vector<StaticPolygon>& walls, std::vector<PhysicsPolygon>& bodies, double& dt)
 {
-    // Contacts only add to the bodies, so a shape laid out once serves every pair it is in.
+    // Contacts only add to the bodies, so a box or shape found once serves
+    // every pair it is in.
+    std::vector<WorldBox> wall_boxes;
+    for (StaticPolygon& wall : walls)
+        wall_boxes.push_back(world_box(wall));
     std::vector<std::optional<CollisionShape>> wall_shapes(walls.size());
     for (PhysicsPolygon& body : bodies) {
+        const WorldBox body_box = world_box(body);
         std::optional<CollisionShape> body_shape;
         for (std::size_t w = 0; w < walls.size(); ++w) {
-            if (!boxes_meet(walls[w], body))
+            if (!boxes_meet(wall_boxes[w], body_box))
                 continue;
             if (!wall_shapes[w])
                 wall_shapes[w].emplace(walls[w]);
