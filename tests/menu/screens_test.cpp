@@ -105,12 +105,6 @@ protected:
         EXPECT_EQ(current_world, before) << "the list stays";
         EXPECT_EQ(last_notice(), notice);
     }
-    void close_screen()
-    {
-        delete current_world;
-        current_world = nullptr;
-    }
-    PlaybackWorld* held_playback() { return dynamic_cast<PlaybackWorld*>(menu().held.get()); }
 };
 
 }  // namespace
@@ -176,7 +170,8 @@ TEST_F(Screens, LevelListEntriesLocksAndBrokenFiles)
     list().current = 4;
     press(SDLK_SPACE);
     EXPECT_TRUE(has_label("Welcome to Mine"));
-    close_screen();
+    delete current_world;
+    current_world = nullptr;
 
     // The editor's list: the user levels after "New Level"; a damaged one stays in the list.
     std::filesystem::remove("userlevels/Mine.recovery.lev");
@@ -241,7 +236,7 @@ TEST_F(Screens, PerfectModeTakesOverAndWinsUnderItsOwnKey)
     EXPECT_EQ(entry_texts(), std::vector<std::string>{"R-Slice.Ace.1.024"});
     step();
     press(SDLK_SPACE);
-    PlaybackWorld* playback = held_playback();
+    auto* playback = dynamic_cast<PlaybackWorld*>(menu().held.get());
     ASSERT_NE(playback, nullptr);
     playback->paused = false;
     playback->seek_target = 20;

@@ -55,36 +55,6 @@ TEST(StorageEncoding, PrimitivesAreLittleEndianAndReadBack)
     EXPECT_TRUE(b) << "a failed read leaves the target alone";
 }
 
-TEST(StorageShortReads, ReadsPastTheEnd)
-{
-    MemoryStorage eight = memory_with({0, 0, 0, 0, 0, 0, 0x1E, 0x40});
-    Vector2 v(1, 2);
-    EXPECT_FALSE(eight.read(v));
-    EXPECT_EQ(v.x, 7.5) << "x was read before y failed";
-
-    MemoryStorage m = memory_with({1, 2, 3});
-    unsigned int u = 99;
-    EXPECT_FALSE(m.read(u));
-    unsigned char two[2] = {};
-    EXPECT_TRUE(m.read_raw(two, 2)) << "a memory storage may be read on after a short read";
-    EXPECT_EQ(two[1], 2);
-    LogCapture log;
-    std::string s;
-    EXPECT_FALSE(memory_with({5, 0, 0, 0, 'a', 'b'}).read(s));
-}
-
-// Snapshots truncate and rewind their storage, and a recording copies the
-// level's: the playback and recording tests check them.
-TEST(MemoryStorage, ItsOwnBytesAppendedWhileItGrows)
-{
-    MemoryStorage m = memory_with({0, 1, 2, 3});
-    for (int i = 0; i < 4; ++i)
-        m.write_raw(m.bytes().data(), m.bytes().size());
-    ASSERT_EQ(m.bytes().size(), 4u << 4);
-    for (std::size_t i = 0; i < m.bytes().size(); ++i)
-        ASSERT_EQ(m.bytes()[i], i % 4) << "at " << i;
-}
-
 TEST(StorageDamage, ImpossibleStringLengthsAndCountsAreRefused)
 {
     LogCapture log;

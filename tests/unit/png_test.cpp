@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -122,12 +121,6 @@ TEST(PngRefuse, MissingAndDamagedFiles)
     const std::vector<unsigned char> good = read_file_bytes(good_path);
     ASSERT_TRUE(load(good_path).ok);
 
-    const std::string idat_type = "IDAT";
-    const auto idat = std::search(good.begin(), good.end(), idat_type.begin(), idat_type.end());
-    ASSERT_NE(idat, good.end());
-    std::vector<unsigned char> bad_crc = good;
-    bad_crc[idat - good.begin() + 20] ^= 0x55;
-
     const std::string text = "GIF89a, or anything else that is not a picture";
     const struct {
         const char* name;
@@ -136,7 +129,6 @@ TEST(PngRefuse, MissingAndDamagedFiles)
         {"empty", {}},
         {"signature only", {good.begin(), good.begin() + 8}},
         {"cut in the image data", {good.begin(), good.begin() + static_cast<std::ptrdiff_t>(good.size() / 2)}},
-        {"corrupt image data", bad_crc},
         {"garbage", {text.begin(), text.end()}},
     };
     for (const auto& c : cases) {

@@ -141,10 +141,8 @@ TEST(StepBench, StrokesCutAndLevelsRestart)
     const CuttingBenchResult cutting = bench_cutting(40, 300);
     EXPECT_GE(cutting.pieces, 40u);
     EXPECT_LT(cutting.cutting_steps, 40000) << "the strokes stopped cutting";
-    EXPECT_GT(cutting.strokes, 3);
 
     // Levels that end start over.
     const BenchResult result = bench_level("won", *tiny_level(true), 5);
     EXPECT_EQ(result.restarts, 5);
-    EXPECT_EQ(result.bodies_at_end, 1u);
 }

@@ -80,22 +80,6 @@ TEST(TimeText, MinutesOnlyWhenThereAreAnyAndWildTimesAreDashes)
     };
     for (const auto& [time, text] : cases)
         EXPECT_EQ(time_text(time), text) << time;
-    for (double fine : {0.0, 999999999.5})
-        EXPECT_TRUE(plausible_result_time(fine)) << fine;
-    for (double wild : {-0.001, 1e9, HUGE_VAL, double(NAN)})
-        EXPECT_FALSE(plausible_result_time(wild)) << wild;
-}
-
-// The camera's following the sword is pinned by the state hashes of the
-// shipped levels larger than a screen.
-TEST_F(WorldStep, TheSwordBouncesOffTheBounds)
-{
-    world.sword.position = Vector2(9.99, 0);
-    world.sword.velocity = Vector2(4, 0);
-    step(0.015);
-    EXPECT_EQ(world.sword.position.x, 10);
-    EXPECT_LT(world.sword.velocity.x, 0) << "bounced back at a tenth of its speed";
-    EXPECT_GT(world.sword.velocity.x, -0.4);
 }
 
 TEST(WorldDrag, HaltsTheSwordBeforeACrossingItCannotReach)
@@ -169,6 +153,8 @@ TEST_F(WorldStep, AWinBeatsALosingGoalAndATimeOutInTheSameStep)
     EXPECT_EQ(world.outcome, Outcome::none) << "no required goal, no win";
 }
 
+// Bodies leave a level only once they are far below it: no level's game
+// lets one fall that far.
 TEST(WorldFall, BodiesFallAndLeaveTheLevelBelowItsBounds)
 {
     LogCapture log;
