@@ -67,8 +67,10 @@ void react_to_outcome(World& world, Outcome outcome)
 
 bool opening_demo_showing()
 {
+    // A menu can hold another menu (a question over the level list): the
+    // demo, if it shows, is the screen at the bottom.
     const BaseWorld* screen = current_world;
-    if (const MenuWorld* menu = current_menu())
+    while (const auto* menu = dynamic_cast<const MenuWorld*>(screen))
         screen = menu->held.get();
     const auto* playback = dynamic_cast<const PlaybackWorld*>(screen);
     return playback && playback->opening_demo;

@@ -19,7 +19,8 @@ void open_pause_menu(World& world);
 // the goals' keys), a taken-over replay opens them in Perfect Mode, anything
 // else only prints.
 void react_to_outcome(World& world, Outcome outcome);
-// True while the opening demo is the current screen or under the current menu.
+// True while the opening demo is the current screen or under the current
+// menu, however many menus are stacked over it.
 bool opening_demo_showing();
 // A taken-over playback goes back under the playback screen in Perfect Mode.
 void open_perfect_playback_screen(PlaybackWorld& playback);

@@ -12,11 +12,13 @@
 #include "progress/high_score_table.hpp"
 #include "progress/player_info.hpp"
 #include "storage/file_storage.hpp"
+#include "support/build_paths.hpp"
 #include "world/playback_world.hpp"
 #include "world/recording_helpers.hpp"
 #include "world/recording_world.hpp"
 #include "world/runner.hpp"
 #include "world/time_text.hpp"
+#include "world/world_hooks.hpp"
 
 namespace {
 
@@ -180,6 +182,19 @@ TEST_F(Screens, LevelListEntriesLocksAndBrokenFiles)
     step();
     write_text("userlevels/Mine.lev", "not a level");
     expect_refused(0, "Cannot open the level Mine: its file is damaged");
+}
+
+// Under a question over the level list the demo is still the screen at the
+// bottom: its tags and clock stay hidden, and it loops.
+TEST_F(Screens, TheOpeningDemoIsShowingUnderMenusOverMenus)
+{
+    std::filesystem::copy_file(std::string(game_dir) + "/opening.rec", "opening.rec");
+    build_opening_menu(false);
+    pop_menu();
+    build_level_list(false);
+    EXPECT_TRUE(opening_demo_showing());
+    build_level_list(false);
+    EXPECT_TRUE(opening_demo_showing());
 }
 
 // The editor's round trip through a playtest won is in the editor's session
