@@ -255,17 +255,9 @@ bool Polygon::contains(const Vector2& p)
     if (!(bbox_min.x <= p.x && p.x <= bbox_max.x && bbox_min.y <= p.y && p.y <= bbox_max.y))
         return false;
 
-    // Count edges crossing the horizontal line through p to the left of p.
-    // Every edge owns its lower end and not its upper one, whichever way it
-    // runs, so a top or bottom vertex level with p counts twice or not at all.
     int crossings = 0;
-    for (const auto& [start, end] : edges) {
-        const Vector2& a = points[start];
-        const Vector2& b = points[end];
-        if ((a.y <= p.y && p.y < b.y && (b.y - a.y) * (p.x - a.x) > (p.y - a.y) * (b.x - a.x)) ||
-            (b.y <= p.y && p.y < a.y && (a.y - b.y) * (p.x - b.x) > (p.y - b.y) * (a.x - b.x)))
-            ++crossings;
-    }
+    for (const auto& [start, end] : edges)
+        crossings += crosses_left_of(points[start], points[end], p);
     return crossings % 2 == 1;
 }
 

@@ -100,6 +100,16 @@ public:
     double cut_drag = 0.0;
 };
 
+// Whether the edge a-b crosses the horizontal line through p to the left of
+// p: the inside test counts these. Every edge owns its lower end and not its
+// upper one, whichever way it runs, so a top or bottom vertex level with p
+// counts twice or not at all, and a doubled edge (a slit) counts twice.
+inline bool crosses_left_of(const Vector2& a, const Vector2& b, const Vector2& p)
+{
+    return (a.y <= p.y && p.y < b.y && (b.y - a.y) * (p.x - a.x) > (p.y - a.y) * (b.x - a.x)) ||
+           (b.y <= p.y && p.y < a.y && (a.y - b.y) * (p.x - b.x) > (p.y - b.y) * (a.x - b.x));
+}
+
 // The "most right" rule for walking an outline: where to go on from the edge
 // start->end among the edges of `candidates` that start at `end`. Left turns
 // score highest and going straight back lowest, so the walk keeps the

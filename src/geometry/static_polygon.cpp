@@ -54,9 +54,7 @@ public:
             return false;
         int crossings = 0;
         for (const auto& [a, b] : ends)
-            if ((a.y <= p.y && p.y < b.y && (b.y - a.y) * (p.x - a.x) > (p.y - a.y) * (b.x - a.x)) ||
-                (b.y <= p.y && p.y < a.y && (a.y - b.y) * (p.x - b.x) > (p.y - b.y) * (a.x - b.x)))
-                ++crossings;
+            crossings += crosses_left_of(a, b, p);
         return crossings % 2 == 1;
     }
 
@@ -201,12 +199,6 @@ void collide_shapes(const CollisionShape& wall_shape, const CollisionShape& body
 }
 
 }  // namespace
-
-void collide(StaticPolygon& wall, PhysicsPolygon& body, double& dt)
-{
-    if (boxes_meet(world_box(wall), world_box(body)))
-        collide_shapes(CollisionShape(wall), CollisionShape(body), wall, body, dt);
-}
 
 void collide_all(std::vector<StaticPolygon>& walls, std::vector<PhysicsPolygon>& bodies, double& dt)
 {

@@ -12,10 +12,7 @@ public:
     virtual void add_contact(PhysicsPolygon& body, double& dt, const Vector2& point, const Vector2& normal);
 };
 
-// Finds where a wall and a body overlap and registers the contacts on the body
-// through the wall: wall corners inside the body, then body corners inside the
-// wall.
-void collide(StaticPolygon& wall, PhysicsPolygon& body, double& dt);
-// Every body with every wall, bodies in turn: the same contacts in the same
-// order as collide on each pair, each shape laid out once.
+// Finds where each body overlaps each wall, bodies in turn, and registers the
+// contacts on the body through the wall: for each pair the wall's corners
+// inside the body, then the body's corners inside the wall.
 void collide_all(std::vector<StaticPolygon>& walls, std::vector<PhysicsPolygon>& bodies, double& dt);
