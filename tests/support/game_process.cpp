@@ -50,7 +50,9 @@ PrivateDisplay::PrivateDisplay(int width, int height)
 {
     // X servers that start at the same moment can pick the same display number
     // and break each other's sockets: start one at a time, each until it answers.
-    const int lock = open("/tmp/slivermere-e2e-xvfb.lock", O_RDWR | O_CREAT, 0666);
+    // The server must not inherit the lock, or it holds it for its whole life
+    // and the tests run one after another.
+    const int lock = open("/tmp/slivermere-e2e-xvfb.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (lock >= 0)
         flock(lock, LOCK_EX);
     start(width, height);
