@@ -1,5 +1,3 @@
-#include <gtest/gtest.h>
-
 #include <vector>
 
 #include "app/shell.hpp"
@@ -42,21 +40,18 @@ protected:
     }
     void TearDown() override { current_world = nullptr; }
 
+    static void push(SDL_Event e) { ASSERT_EQ(SDL_PushEvent(&e), 0); }
     static void key(SDLKey sym, int mod = KMOD_NONE)
     {
         SDL_Event e{};
-        e.type = SDL_KEYDOWN;
-        e.key.state = SDL_PRESSED;
-        e.key.keysym.sym = sym;
-        e.key.keysym.mod = static_cast<SDLMod>(mod);
-        ASSERT_EQ(SDL_PushEvent(&e), 0);
+        e.type = SDL_KEYDOWN, e.key.state = SDL_PRESSED, e.key.keysym.sym = sym, e.key.keysym.mod = SDLMod(mod);
+        push(e);
     }
     static void button(Uint8 type, Uint8 number)
     {
         SDL_Event e{};
-        e.type = type;
-        e.button.button = number;
-        ASSERT_EQ(SDL_PushEvent(&e), 0);
+        e.type = type, e.button.button = number;
+        push(e);
     }
 
     ProbeWorld probe;

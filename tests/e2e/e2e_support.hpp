@@ -1,10 +1,9 @@
 #pragma once
 
-// What the end-to-end tests share besides the X server and the game process:
-// shell commands, key presses, screenshots and fresh copies of the game folder.
+// What the end-to-end tests share besides the X server, the game process and
+// shell commands: key presses, screenshots and fresh copies of the game folder.
 
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -19,17 +18,8 @@ namespace e2e {
 
 namespace fs = std::filesystem;
 
-// Runs shell commands; their output (both streams), and the exit status in `rc`.
-inline std::string shell(const std::string& command, int& rc)
-{
-    FILE* pipe = popen(("(" + command + ") 2>&1").c_str(), "r");
-    std::string output;
-    char buffer[256];
-    while (pipe && std::fgets(buffer, sizeof buffer, pipe))
-        output += buffer;
-    rc = pipe ? pclose(pipe) : -1;
-    return output;
-}
+// Screenshots go into the build folder, for looking at.
+inline const fs::path shots = fs::path(game_dir).parent_path();
 
 inline void pause_for(double seconds)
 {
@@ -38,22 +28,16 @@ inline void pause_for(double seconds)
 
 inline bool wait_for_file(const fs::path& path, double seconds)
 {
-    for (int i = 0; i < seconds * 20; ++i) {
-        if (fs::exists(path))
-            return true;
-        pause_for(0.05);
-    }
-    return fs::exists(path);
+    return poll_until(seconds, [&] { return fs::exists(path); });
 }
 
 // Waits for the game's window, then a moment more: keys sent before the
 // window has the input focus are lost. False when no window came.
 inline bool window_up(GameProcess& game, double settle = 1.5)
 {
-    if (game.wait_for_window().empty())
-        return false;
-    pause_for(settle);
-    return true;
+    const bool up = !game.wait_for_window().empty();
+    pause_for(up ? settle : 0);
+    return up;
 }
 
 // Key presses by xdotool name, `delay_ms` apart.
@@ -94,12 +78,11 @@ inline std::vector<fs::path> files_ending(const fs::path& folder, const std::str
     return found;
 }
 
-// The game's window area of the X screen, into the build folder, for looking at.
+// The game's window area of the X screen.
 inline bool screenshot(const PrivateDisplay& display, const std::string& name)
 {
-    const fs::path file = fs::path(game_dir).parent_path() / name;
     int rc = -1;
-    shell("import -window root -crop 1023x768+0+0 -display " + display.name() + " " + file.string(), rc);
+    shell("import -window root -crop 1023x768+0+0 -display " + display.name() + " " + (shots / name).string(), rc);
     return rc == 0;
 }
 
@@ -116,8 +99,7 @@ inline std::vector<fs::path> win_first_level(const PrivateDisplay& display, Game
         swing(display, attempt % 2 == 0 ? 60 : -60);
         if (attempt == 0 && !first_swing_shot.empty())
             screenshot(display, first_swing_shot);
-        for (int wait = 0; wait < 60 && files_ending(recordings, ".rec").empty(); ++wait)
-            pause_for(0.1);
+        poll_until(6, [&] { return !files_ending(recordings, ".rec").empty(); }, 0.1);
     }
     return files_ending(recordings, ".rec");
 }
@@ -125,21 +107,13 @@ inline std::vector<fs::path> win_first_level(const PrivateDisplay& display, Game
 // The RGB bytes of a rectangle of a screenshot taken above, row by row.
 inline std::vector<unsigned char> screenshot_pixels(const std::string& name, int x, int y, int w, int h)
 {
-    const fs::path folder = fs::path(game_dir).parent_path();
-    const fs::path raw = folder / (name + ".rgb");
-    const std::string crop = std::to_string(w) + "x" + std::to_string(h) + "+" + std::to_string(x) + "+" +
-                             std::to_string(y);
+    const std::string raw = (shots / (name + ".rgb")).string();
     int rc = -1;
-    shell("convert " + (folder / name).string() + " -crop " + crop + " +repage -depth 8 rgb:" + raw.string(), rc);
-    std::vector<unsigned char> bytes = read_file_bytes(raw.string());
+    shell("convert " + (shots / name).string() + " -crop " + std::to_string(w) + "x" + std::to_string(h) + "+" +
+              std::to_string(x) + "+" + std::to_string(y) + " +repage -depth 8 rgb:" + raw, rc);
+    std::vector<unsigned char> bytes = read_file_bytes(raw);
     fs::remove(raw);
     return bytes;
-}
-
-// slivermere-tool is built next to the game.
-inline std::string tool_path()
-{
-    return (fs::path(game_binary).parent_path() / "slivermere-tool").string();
 }
 
 // A copy of the game folder without recordings, player files or scores, so

@@ -1,12 +1,4 @@
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <string>
-#include <vector>
-
 #include "e2e/e2e_support.hpp"
-#include "support/game_process.hpp"
-#include "support/test_support.hpp"
 
 using namespace e2e;
 
@@ -16,7 +8,7 @@ namespace {
 std::string dump(const std::string& folder, const std::string& file)
 {
     int rc = -1;
-    const std::string text = shell("cd '" + folder + "' && " + tool_path() + " level dump " + file, rc);
+    const std::string text = shell("cd '" + folder + "' && " + tool_binary + " level dump " + file, rc);
     return rc == 0 ? text : "dump failed: " + text;
 }
 

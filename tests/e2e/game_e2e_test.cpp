@@ -1,16 +1,9 @@
-#include <gtest/gtest.h>
-
 #include <csignal>
 #include <cstring>
-#include <filesystem>
 #include <link.h>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "e2e/e2e_support.hpp"
-#include "support/game_process.hpp"
-#include "support/test_support.hpp"
 
 namespace fs = std::filesystem;
 using namespace e2e;
@@ -33,32 +26,23 @@ double personal_best_in(const std::string& player_file, const std::string& key)
     return time;
 }
 
-// The sanitizer runtime the tests were built with: empty outside the sanitizer build.
-std::string sanitizer_runtime()
-{
-    std::string found;
-    dl_iterate_phdr(
-        [](dl_phdr_info* info, std::size_t, void* out) {
-            const std::string name = info->dlpi_name ? info->dlpi_name : "";
-            if (name.find("libasan") != std::string::npos)
-                *static_cast<std::string*>(out) = name;
-            return 0;
-        },
-        &found);
-    return found;
-}
-
 // Mesa's software driver is unloaded when SDL closes the display at exit,
 // and the memory it still holds is then reported as leaked from nowhere.
 // Loaded from the start it stays until the end, where its memory is
-// reachable. The sanitizer runtime must come first.
+// reachable. The sanitizer runtime the tests were built with must come
+// first; outside the sanitizer build there is none, and nothing to preload.
 std::string keep_gl_driver_loaded()
 {
-    const std::string runtime = sanitizer_runtime();
-    if (runtime.empty())
-        return "";
+    std::string runtime;
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, std::size_t, void* out) {
+            if (info->dlpi_name && std::strstr(info->dlpi_name, "libasan"))
+                *static_cast<std::string*>(out) = info->dlpi_name;
+            return 0;
+        },
+        &runtime);
     for (const char* folder : {"/usr/lib/x86_64-linux-gnu/dri", "/usr/lib64/dri", "/usr/lib/dri"})
-        if (const fs::path driver = fs::path(folder) / "swrast_dri.so"; fs::exists(driver))
+        if (const fs::path driver = fs::path(folder) / "swrast_dri.so"; !runtime.empty() && fs::exists(driver))
             return runtime + ":" + driver.string();
     return "";
 }
@@ -169,6 +153,6 @@ TEST_F(GameEndToEnd, WinsKeepsTheResultThroughAForcedQuitThenReplaysTakesOverEdi
     check_files();
     // The kept recording replays to a win in the time its name gives.
     int rc = -1;
-    const std::string verify = shell("cd " + folder.path() + " && " + tool_path() + " replay --verify recordings", rc);
+    const std::string verify = shell("cd " + folder.path() + " && " + tool_binary + " replay --verify recordings", rc);
     EXPECT_EQ(rc, 0) << verify;
 }

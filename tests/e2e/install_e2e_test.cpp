@@ -1,16 +1,8 @@
-#include <gtest/gtest.h>
-
 #include <map>
-#include <filesystem>
-#include <fstream>
 #include <set>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "e2e/e2e_support.hpp"
-#include "support/game_process.hpp"
-#include "support/test_support.hpp"
 
 namespace fs = std::filesystem;
 using namespace e2e;
@@ -89,7 +81,7 @@ TEST(Installed, WinsTheFirstLevelAndKeepsEverythingInThePlayersFolder)
 
     // The kept recording replays to its win from the player's folder.
     const std::string verify =
-        shell("cd " + player_folder.string() + " && " + tool_path() + " replay --verify recordings", rc);
+        shell("cd " + player_folder.string() + " && " + tool_binary + " replay --verify recordings", rc);
     EXPECT_EQ(rc, 0) << verify;
     shell("chmod -R u+w " + prefix.string(), rc);
 }
@@ -118,16 +110,10 @@ TEST(Package, HoldsTheGameItsDataMenuEntryAndIconsAndRunsUnpacked)
 
     // Its files: those listed in tests/data/package_files.txt and every
     // shipped level; nothing a game run leaves.
-    std::set<std::string> files;
-    std::istringstream listing(shell("dpkg-deb -c " + deb + " | awk '{print $6}'", rc));
-    for (std::string line; std::getline(listing, line);)
-        files.insert(line);
-    std::vector<std::string> wanted;
-    std::istringstream listed(read_text(source_root / "tests/data/package_files.txt"));
-    for (std::string file; std::getline(listed, file);)
-        wanted.push_back(file);
-    std::ifstream levels(source_root / "data/levels/levels.list");
-    for (std::string level; std::getline(levels, level);)
+    const std::vector<std::string> listing = prefixed_lines(shell("dpkg-deb -c " + deb + " | awk '{print $6}'", rc));
+    const std::set<std::string> files(listing.begin(), listing.end());
+    std::vector<std::string> wanted = prefixed_lines(read_text(source_root / "tests/data/package_files.txt"));
+    for (const std::string& level : prefixed_lines(read_text(source_root / "data/levels/levels.list")))
         if (level != "---")
             wanted.push_back("share/slivermere/levels/" + level + ".lev");
     for (const std::string& file : wanted)

@@ -1,14 +1,4 @@
-#include <gtest/gtest.h>
-
-#include <cstdint>
-#include <cstring>
-#include <filesystem>
-#include <string>
-#include <vector>
-
 #include "e2e/e2e_support.hpp"
-#include "support/game_process.hpp"
-#include "support/test_support.hpp"
 
 namespace fs = std::filesystem;
 using namespace e2e;
@@ -70,39 +60,29 @@ int red_notice_pixels(const std::string& shot)
 
 void damage(const fs::path& path, Damage how)
 {
-    if (how == Damage::remove) {
-        ASSERT_TRUE(fs::exists(path)) << path;
-        fs::remove_all(path);
-        return;
-    }
-    std::vector<unsigned char> bytes;
+    ASSERT_TRUE(how == Damage::garble || fs::exists(path)) << path;
+    // Garbled: the right magic number, then a count of 2^31 - 1.
+    std::vector<unsigned char> bytes{0xED, 0x55, 0x5E, 0x0B, 0xFF, 0xFF, 0xFF, 0x7F};
     if (how == Damage::truncate || how == Damage::clip) {
         bytes = read_file_bytes(path);
         ASSERT_GT(bytes.size(), 8u) << path;
         bytes.resize(how == Damage::truncate ? bytes.size() / 2 : bytes.size() - 3);
-    } else {
-        const std::uint32_t words[2] = {0x0B5E55ED, 0x7fffffff};
-        bytes.resize(sizeof words);
-        std::memcpy(bytes.data(), words, sizeof words);
     }
-    write_file_bytes(path.string(), bytes);
+    if (how == Damage::remove)
+        fs::remove_all(path);
+    else
+        write_file_bytes(path, bytes);
 }
 
-class MissingData : public FreshGame, public ::testing::WithParamInterface<DataCase> {
-protected:
-    void SetUp() override
-    {
-        FreshGame::SetUp();
-        // Something for the recording list to offer.
-        fs::copy_file(folder.file("opening.rec"), folder.file("recordings/R-Slice.Player.9.999.rec"));
-    }
-};
+class MissingData : public FreshGame, public ::testing::WithParamInterface<DataCase> {};
 
 }  // namespace
 
 TEST_P(MissingData, IsReportedOnceAndTheGameCarriesOnOrRefusesToStart)
 {
     const DataCase& c = GetParam();
+    // Something for the recording list to offer.
+    fs::copy_file(folder.file("opening.rec"), folder.file("recordings/R-Slice.Player.9.999.rec"));
     std::vector<std::vector<unsigned char>> originals;
     for (const std::string& path : c.damaged) {
         damage(folder.path() + "/" + path, c.damage);

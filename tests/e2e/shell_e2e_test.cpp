@@ -1,23 +1,12 @@
-#include <gtest/gtest.h>
-
 #include <csignal>
-#include <string>
-#include <sys/wait.h>
 
 #include "e2e/e2e_support.hpp"
-#include "support/game_process.hpp"
-#include "support/test_support.hpp"
 
 namespace {
 
 constexpr const char* destructors_line = "Global destructors should run after this line . . .\n";
 
-class ShellEndToEnd : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(display.ok()) << "Xvfb did not start"; }
-
-    PrivateDisplay display;
-};
+using ShellEndToEnd = e2e::FreshGame;
 
 }  // namespace
 
@@ -46,11 +35,11 @@ TEST_F(ShellEndToEnd, EveryWayOfQuittingLeavesAtOnceAndWritesTheResults)
     // event; each must take the same exit as Alt+F4, also after full screen
     // was switched off and on again.
     for (const char* how : {"alt+F4", "alt+Escape", "SIGTERM", "SIGINT", "full"}) {
-        TempDir folder;
-        e2e::copy_fresh_game(folder.path());
+        TempDir fresh;
+        e2e::copy_fresh_game(fresh.path());
         const std::string name = how;
         GameProcess game(display, name == "full" ? std::vector<std::string>{"full"} : std::vector<std::string>{},
-                         folder.path());
+                         fresh.path());
         ASSERT_FALSE(game.wait_for_window().empty()) << game.err();
         if (name == "SIGTERM" || name == "SIGINT")
             game.send_signal(name == "SIGTERM" ? SIGTERM : SIGINT);
@@ -64,7 +53,7 @@ TEST_F(ShellEndToEnd, EveryWayOfQuittingLeavesAtOnceAndWritesTheResults)
         EXPECT_NE(game.out().find("Writing high scores to disk\nDone\nTrying to dump player info...\n"),
                   std::string::npos)
             << how << ": " << game.out();
-        EXPECT_TRUE(e2e::fs::exists(folder.path() + "/highscores.list")) << how;
+        EXPECT_TRUE(e2e::fs::exists(fresh.file("highscores.list"))) << how;
     }
 }
 
@@ -74,15 +63,15 @@ TEST(ShellWithoutDisplay, FailsWithSdlsMessageButAnswersHelpAndVersion)
 {
     int rc = -1;
     const std::string run = std::string("cd ") + game_dir + " && DISPLAY=:59999 " + game_binary;
-    const std::string output = e2e::shell(run, rc);
+    const std::string output = shell(run, rc);
     EXPECT_NE(output.find("Unable to init SDL: "), std::string::npos) << output;
-    EXPECT_EQ(WEXITSTATUS(rc), 1) << output;
-    const std::string help = e2e::shell(run + " --help", rc);
+    EXPECT_EQ(rc, 1) << output;
+    const std::string help = shell(run + " --help", rc);
     EXPECT_EQ(rc, 0) << help;
     EXPECT_TRUE(help.starts_with("usage: slivermere")) << help;
     // The build's own copy uses the folder it is started in.
     EXPECT_NE(help.find("not installed"), std::string::npos) << help;
-    const std::string version = e2e::shell(run + " --version", rc);
+    const std::string version = shell(run + " --version", rc);
     EXPECT_EQ(rc, 0) << version;
     EXPECT_TRUE(version.starts_with("slivermere 1.")) << version;
 }

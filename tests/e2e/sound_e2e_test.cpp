@@ -1,16 +1,10 @@
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "e2e/e2e_support.hpp"
-#include "support/game_process.hpp"
-#include "support/test_support.hpp"
 
 using namespace e2e;
 
@@ -96,8 +90,7 @@ TEST_F(SoundEndToEnd, TheDiskDriverHearsTheGameAtItsFramesTheReplayTheSameAndMIs
     // 0.3 behind its menu, a cut at least at half of an effect's peak.
     const int threshold = static_cast<int>(0.4 * 0.3 * 0.6 * 32767);
     // Three loops of the demo, however slowly a busy machine gets there.
-    for (int wait = 0; wait < 60 && onsets_of(peaks_of(read_file_bytes(raw_file)), threshold).size() < 6; ++wait)
-        pause_for(0.5);
+    poll_until(30, [&] { return onsets_of(peaks_of(read_file_bytes(raw_file)), threshold).size() >= 6; }, 0.5);
     pause_for(0.5);
 
     // 'M' (once the menu shows) mutes: the setting is written, and from

@@ -1,10 +1,7 @@
-#include <gtest/gtest.h>
-
 #include <filesystem>
 
 #include "editor/polygon_edit_adaptor.hpp"
 #include "editor_fixture.hpp"
-#include "menu/menu_world.hpp"
 #include "menu/screens.hpp"
 #include "storage/file_storage.hpp"
 #include "world/recording_world.hpp"

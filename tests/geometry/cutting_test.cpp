@@ -10,9 +10,6 @@
 
 namespace {
 
-// The unit square [0,1]x[0,1] in the world; its local origin is the centre.
-PhysicsPolygon unit_square() { return make_body({{0, 0}, {1, 0}, {1, 1}, {0, 1}}); }
-
 // The sword's move to `to` (world) seen by one body.
 CutEvents crossings(PhysicsPolygon& body, const Vector2& to)
 {

@@ -7,7 +7,6 @@
 #include "geometry/goal_polygon.hpp"
 #include "geometry/sword.hpp"
 #include "render/particles.hpp"
-#include "storage/memory_storage.hpp"
 #include "support/log_capture.hpp"
 #include "support/records.hpp"
 

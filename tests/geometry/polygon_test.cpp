@@ -2,10 +2,10 @@
 
 #include <cmath>
 
-#include "geometry/polygon.hpp"
-#include "storage/memory_storage.hpp"
+#include "geometry/sword.hpp"
 #include "support/log_capture.hpp"
 #include "support/records.hpp"
+#include "support/shapes.hpp"
 
 namespace {
 
@@ -42,6 +42,17 @@ Loops traced(const Polygon& polygon)
     PolygonStyle style;
     polygon.trace_loops(style);
     return style.loops;
+}
+
+// A stored sword with the given style name and trail count, and one trail
+// entry after it.
+std::vector<unsigned char> sword_record(const std::string& style_name, unsigned int trail_count)
+{
+    MemoryStorage storage;
+    storage.write(style_name), storage.write(Vector2(1, 2)), storage.write(Vector2(3, 4));
+    storage.write(Vector2(0, 1)), storage.write(0.5), storage.write(2), storage.write(true), storage.write(0.25);
+    storage.write(trail_count), storage.write(Vector2(1, 2)), storage.write(0.125);
+    return storage.bytes();
 }
 
 }  // namespace
@@ -193,4 +204,33 @@ TEST(PolygonStorage, ImpossibleCountsEdgesRotationsAndDragsAreRefusedWithTheirRe
         EXPECT_EQ(polygon.load(storage), *test.reason == '\0') << test.reason;
         EXPECT_EQ(storage.refusal(), test.reason);
     }
+}
+
+TEST(PhysicsPolygonRecord, AnImpossibleContactCountIsRefused)
+{
+    PhysicsPolygon body = body_box(0, 0, 2, 1);
+    body.contacts.push_back(Contact{Vector2(1, 2), Vector2(0, -1)});
+    const std::vector<unsigned char> bytes = saved_bytes(body);
+    // The contact count is followed by one 32-byte contact.
+    std::vector<unsigned char> huge(bytes.begin(), bytes.end() - 32 - 4);
+    huge.insert(huge.end(), {0xFF, 0xFF, 0xFF, 0x0F});
+    LogCapture log;
+    PhysicsPolygon damaged;
+    EXPECT_TRUE(load_bytes(damaged, bytes));
+    EXPECT_FALSE(load_bytes(damaged, huge));
+}
+
+// The whole record's round trip and every truncation are checked with the
+// shipped levels; here, what no sword can hold.
+TEST(SwordStorage, DamagedRecordsAreRefusedAndLeaveTheSword)
+{
+    LogCapture log;
+    Sword sword;
+    EXPECT_TRUE(load_bytes(sword, sword_record("", 1)));
+    EXPECT_EQ(sword.position, Vector2(1, 2));
+    sword = Sword();
+    for (const auto& [style, count] : {std::pair{"wood", 1u}, std::pair{"", 0x7fffffffu}, std::pair{"", 2u},
+                                       std::pair{"", 0u}})
+        EXPECT_FALSE(load_bytes(sword, sword_record(style, count))) << style << " " << count;
+    EXPECT_EQ(saved_bytes(sword), saved_bytes(Sword()));
 }

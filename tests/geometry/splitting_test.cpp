@@ -6,12 +6,6 @@
 #include "geometry/stroke_driver.hpp"
 #include "support/log_capture.hpp"
 
-namespace {
-
-PhysicsPolygon unit_square() { return make_body({{0, 0}, {1, 0}, {1, 1}, {0, 1}}); }
-
-}  // namespace
-
 // How the halves of a plain cut move and weigh shapes every shipped level's
 // game and so its state hash; here, the cuts that are not plain.
 TEST(Split, CornerSliversAreDroppedAtOnce)

@@ -58,3 +58,6 @@ inline PhysicsPolygon make_body(const std::vector<Vector2>& outline, double dens
     body.update_mass_properties();
     return body;
 }
+
+// The unit square [0,1]x[0,1] in the world; its local origin is the centre.
+inline PhysicsPolygon unit_square() { return make_body({{0, 0}, {1, 0}, {1, 1}, {0, 1}}); }

@@ -1,7 +1,6 @@
 #include <typeinfo>
 
 #include "menu/menu_fixture.hpp"
-#include "menu/menu_world.hpp"
 #include "menu/playback_controls.hpp"
 #include "menu/playback_screen.hpp"
 #include "world/playback_world.hpp"

@@ -1,22 +1,16 @@
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "editor/edit_world.hpp"
 #include "editor/playtest.hpp"
 #include "menu/menu_fixture.hpp"
-#include "menu/menu_world.hpp"
 #include "menu/screens.hpp"
 #include "menu/string_list_item.hpp"
 #include "progress/file_name.hpp"
 #include "progress/high_score_table.hpp"
-#include "progress/player_info.hpp"
 #include "storage/file_storage.hpp"
-#include "support/build_paths.hpp"
 #include "world/playback_world.hpp"
 #include "world/recording_helpers.hpp"
-#include "world/recording_world.hpp"
-#include "world/runner.hpp"
 #include "world/time_text.hpp"
 #include "world/world_hooks.hpp"
 
@@ -51,7 +45,6 @@ protected:
         goals_visible = false;
     }
 
-    static void write_text(const std::string& file, const std::string& text) { std::ofstream(file) << text; }
     void step(int frames = 1)
     {
         for (int i = 0; i < frames && current_world; ++i) {
@@ -144,7 +137,7 @@ TEST_F(Screens, PauseRestartsFromTheFileAndKeepsTheMenuWhenTheFileIsGone)
     activate("Restart");
     EXPECT_TRUE(has_label("Paused")) << "no level to restart: the menu stays";
     EXPECT_EQ(last_notice(), "Cannot open the level Slice: its file is missing");
-    EXPECT_FALSE(path_exists("world.rec")) << "the paused game is not over";
+    EXPECT_FALSE(std::filesystem::exists("world.rec")) << "the paused game is not over";
 
     std::filesystem::rename("levels/Slice.away", "levels/Slice.lev");
     BaseWorld* old_game = menu().held.get();
@@ -152,7 +145,7 @@ TEST_F(Screens, PauseRestartsFromTheFileAndKeepsTheMenuWhenTheFileIsGone)
     auto* game = dynamic_cast<RecordingWorld*>(current_world);
     ASSERT_NE(game, nullptr);
     EXPECT_NE(static_cast<BaseWorld*>(game), old_game);
-    EXPECT_TRUE(path_exists("world.rec")) << "the old game's recording";
+    EXPECT_TRUE(std::filesystem::exists("world.rec")) << "the old game's recording";
 }
 
 TEST_F(Screens, LevelListEntriesLocksAndBrokenFiles)
@@ -210,7 +203,7 @@ TEST_F(Screens, PlaytestOnlyASaneLevelAndKeepNoResults)
     mass = 0;
     build_editor_pause_menu();
     activate("Playtest");
-    EXPECT_FALSE(playtesting || path_exists("playtest.lev"));
+    EXPECT_FALSE(playtesting || std::filesystem::exists("playtest.lev"));
     EXPECT_NE(item("Playtest (fix the level first)"), nullptr);
     pop_menu();
     mass = sane_mass;

@@ -99,7 +99,7 @@ TEST(HighScoreFile, DamagedFilesAreRefusedAndKeptAside)
         EXPECT_EQ(table.begin(), table.end());
         EXPECT_EQ(log.err(), "High score list " + path + " is damaged: starting with an empty table; the file is kept as " +
                                  path + ".bad\n");
-        EXPECT_FALSE(path_exists(path));
+        EXPECT_FALSE(std::filesystem::exists(path));
         EXPECT_EQ(read_file_bytes(path + ".bad"), bytes);
         std::filesystem::remove(path + ".bad");
     }

@@ -18,11 +18,6 @@ using Keys = std::set<std::string>;
 
 namespace {
 
-void write_text(const std::string& path, const std::string& text)
-{
-    write_file_bytes(path, Bytes(text.begin(), text.end()));
-}
-
 std::set<std::string> entries(const std::string& folder)
 {
     std::set<std::string> names;
@@ -171,7 +166,7 @@ TEST_F(PlayerInfoFolder, DamagedFilesAreRefusedAndKeptAside)
         EXPECT_EQ(log_.err(), "Player file " + path + " is damaged: using the defaults; the file is kept as " + path + ".bad\n");
         // Unchanged, so the exit writes nothing in its place.
         ASSERT_TRUE(restart());
-        EXPECT_FALSE(path_exists(path));
+        EXPECT_FALSE(std::filesystem::exists(path));
         EXPECT_EQ(read_file_bytes(path + ".bad"), bytes);
         std::filesystem::remove(path + ".bad");
     }
@@ -189,7 +184,7 @@ TEST_F(PlayerInfoFolder, AFailedSaveIsReportedAndKeepsNoOneFromTheirFile)
     std::filesystem::create_directory(std::string(high_score_file) + ".tmp");
     clear_notices();
     EXPECT_FALSE(save_results_now());
-    EXPECT_TRUE(path_exists("playerinfo/Ann.player"));
+    EXPECT_TRUE(std::filesystem::exists("playerinfo/Ann.player"));
     EXPECT_EQ(&player_info("Ann"), &ann);
     ASSERT_EQ(notices().size(), 1u);
     EXPECT_EQ(notices()[0].text, "Your results could not be saved");

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include <SDL/SDL.h>
-#include <gtest/gtest.h>
 
 #include "geometry/goal_polygon.hpp"
 #include "geometry/sword.hpp"

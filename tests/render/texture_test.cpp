@@ -3,8 +3,6 @@
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
 #include "render/gl.hpp"
 #include "render/gl_context.hpp"
 #include "render/texture_manager.hpp"

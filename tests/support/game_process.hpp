@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -19,8 +20,6 @@ public:
     const std::string& name() const { return name_; }
 
 private:
-    void start(int width, int height);
-
     pid_t pid_ = -1;
     std::string name_;
 };
@@ -57,6 +56,14 @@ private:
     std::string err_file_;
 };
 
+// Asks `done` every `step` seconds until it says yes (true) or `seconds` have
+// passed (false); it is asked at least once.
+bool poll_until(double seconds, const std::function<bool()>& done, double step = 0.05);
+
+// Runs shell commands; their output (both streams), and in `rc` the exit code
+// (128 + signal when killed by a signal, -1 when they could not be run).
+std::string shell(const std::string& command, int& rc);
+
 // Runs xdotool on the display with the given arguments and returns what it
-// printed on standard output; `status` gets its exit code.
-std::string xdotool(const PrivateDisplay& display, const std::vector<std::string>& args, int* status = nullptr);
+// printed on standard output.
+std::string xdotool(const PrivateDisplay& display, const std::vector<std::string>& args);

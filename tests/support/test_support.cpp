@@ -32,11 +32,6 @@ void write_file_bytes(const std::string& path, const std::vector<unsigned char>&
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-bool path_exists(const std::string& path)
-{
-    return std::filesystem::exists(path);
-}
-
 std::string read_text(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);

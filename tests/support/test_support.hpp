@@ -1,6 +1,8 @@
 #pragma once
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,13 +26,25 @@ private:
 
 std::vector<unsigned char> read_file_bytes(const std::string& path);
 void write_file_bytes(const std::string& path, const std::vector<unsigned char>& bytes);
-bool path_exists(const std::string& path);
 
 // The source tree, as an absolute path from the build: a compiler cache may
 // make __FILE__ relative, and tests change their working folder.
 inline const std::filesystem::path source_root = source_dir;
 
 std::string read_text(const std::filesystem::path& path);
+inline void write_text(const std::filesystem::path& path, const std::string& text) { std::ofstream(path) << text; }
+
+// What follows `prefix` on each line of `text` that starts with it (with no
+// prefix, every line).
+inline std::vector<std::string> prefixed_lines(const std::string& text, const std::string& prefix = "")
+{
+    std::vector<std::string> found;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+        if (line.starts_with(prefix))
+            found.push_back(line.substr(prefix.size()));
+    return found;
+}
 
 // Makes a folder the working folder while the object lives.
 class ScopedCwd {

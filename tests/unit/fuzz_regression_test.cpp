@@ -34,12 +34,6 @@ std::vector<fs::path> inputs(const std::string& target)
     return found;
 }
 
-std::string text_of(const fs::path& path)
-{
-    const std::vector<unsigned char> bytes = read_file_bytes(path.string());
-    return {bytes.begin(), bytes.end()};
-}
-
 // A square body of the builder's making, changed by `damage`, as a level
 // record: what the loader says of it, empty when it loads.
 template <typename Damage>
@@ -100,7 +94,7 @@ TEST(FuzzRegressions, LevelTextWithHugePointsIsRefusedBeforeTheMassIsComputed)
     LogCapture log;
     World world;
     std::string error;
-    EXPECT_FALSE(build_level(text_of(regressions / "level_text" / "huge_point.txt"), world, error));
+    EXPECT_FALSE(build_level(read_text(regressions / "level_text" / "huge_point.txt"), world, error));
     EXPECT_EQ(error.rfind("line 21: points must be finite and below 1e+09 in size", 0), 0u) << error;
     EXPECT_EQ(inputs("level_text").size(), 1u);
 }

@@ -47,6 +47,25 @@ float width_of(const TextureFont& font, const std::string& text, int length = wh
     return measure_text(font, text.data(), length == whole ? static_cast<int>(text.size()) : length).width;
 }
 
+// A 32-byte header, two 12-byte records and a 32-byte atlas, unless changed.
+Bytes font_bytes(int format = 0, int width = 8, int height = 4, int count = 2, std::size_t keep = 1000)
+{
+    TxfBuilder b;
+    b.format = format, b.width = width, b.height = height, b.count_override = true, b.count = count;
+    b.glyph('A', 2, 2, 0, 0, 3, 0, 0).glyph('B', 2, 2, 0, 0, 3, 2, 0);
+    if (width > 0 && height > 0 && width * height < 1000)
+        b.fill_atlas(1);
+    Bytes bytes = b.bytes();
+    bytes.resize(std::min(keep, bytes.size()));
+    return bytes;
+}
+
+Bytes changed(Bytes bytes, std::size_t at, unsigned char value)
+{
+    bytes[at] = value;
+    return bytes;
+}
+
 }  // namespace
 
 TEST(TextureFontLoad, BothByteOrdersGiveTheSameFontWithQuadsFromLowerLeftAtHalfTexels)
@@ -73,29 +92,6 @@ TEST(TextureFontLoad, BothByteOrdersGiveTheSameFontWithQuadsFromLowerLeftAtHalfT
         EXPECT_EQ(a.advance, 3.0f);
     }
 }
-
-namespace {
-
-// A 32-byte header, two 12-byte records and a 32-byte atlas, unless changed.
-Bytes font_bytes(int format = 0, int width = 8, int height = 4, int count = 2, std::size_t keep = 1000)
-{
-    TxfBuilder b;
-    b.format = format, b.width = width, b.height = height, b.count_override = true, b.count = count;
-    b.glyph('A', 2, 2, 0, 0, 3, 0, 0).glyph('B', 2, 2, 0, 0, 3, 2, 0);
-    if (width > 0 && height > 0 && width * height < 1000)
-        b.fill_atlas(1);
-    Bytes bytes = b.bytes();
-    bytes.resize(std::min(keep, bytes.size()));
-    return bytes;
-}
-
-Bytes changed(Bytes bytes, std::size_t at, unsigned char value)
-{
-    bytes[at] = value;
-    return bytes;
-}
-
-}  // namespace
 
 TEST(TextureFontLoad, DamagedFilesAreRefusedWithTheirReason)
 {

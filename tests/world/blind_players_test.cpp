@@ -5,7 +5,6 @@
 
 #include "storage/file_storage.hpp"
 #include "support/log_capture.hpp"
-#include "support/test_support.hpp"
 #include "world/blind_players.hpp"
 #include "world/level_text.hpp"
 #include "world/plan.hpp"

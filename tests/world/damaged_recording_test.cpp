@@ -1,10 +1,7 @@
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <filesystem>
 
 #include "support/log_capture.hpp"
-#include "support/test_support.hpp"
 #include "world/playback_world.hpp"
 #include "world/recording_helpers.hpp"
 

@@ -7,17 +7,11 @@
 
 #include "storage/file_storage.hpp"
 #include "support/log_capture.hpp"
-#include "support/test_support.hpp"
 #include "world/level_check.hpp"
 #include "world/text_cases.hpp"
 #include "world/world.hpp"
 
-namespace {
-
 const std::filesystem::path levels = source_root / "tests" / "data" / "level_check";
-
-
-}  // namespace
 
 TEST(LevelCheck, NamesEveryFaultOfItsTestLevelsAndNothingInACleanOne)
 {

@@ -1,5 +1,3 @@
-#include <gtest/gtest.h>
-
 #include <memory>
 
 #include "support/log_capture.hpp"
@@ -7,7 +5,6 @@
 #include "world/level_text.hpp"
 #include "world/recording_helpers.hpp"
 #include "world/text_cases.hpp"
-#include "world/world.hpp"
 
 using recording_helpers::record_of;
 

@@ -1,9 +1,6 @@
-#include <gtest/gtest.h>
-
 #include <cstring>
 
 #include "support/log_capture.hpp"
-#include "support/test_support.hpp"
 #include "world/playback_world.hpp"
 #include "world/recording_helpers.hpp"
 

@@ -18,9 +18,6 @@
 
 namespace recording_helpers {
 
-using ::read_text;
-using ::source_root;
-
 inline std::vector<unsigned char> record_of(const World& world)
 {
     MemoryStorage state;

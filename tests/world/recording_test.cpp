@@ -1,9 +1,5 @@
-#include <gtest/gtest.h>
-
-
 #include "storage/file_storage.hpp"
 #include "support/log_capture.hpp"
-#include "support/test_support.hpp"
 #include "world/playback_world.hpp"
 #include "world/recording_helpers.hpp"
 
@@ -72,7 +68,7 @@ TEST_F(RecordingGames, ALevelFileIsRecordedAndTheRecordingWrittenWhenTheGameGoes
         log.clear();
         EXPECT_EQ(start_recording(level, dir.file("never.rec")), nullptr);
         EXPECT_NE(log.err().find("Cannot open level " + level + ": "), std::string::npos) << log.err();
-        EXPECT_FALSE(path_exists(dir.file("never.rec")));
+        EXPECT_FALSE(std::filesystem::exists(dir.file("never.rec")));
     }
 }
 

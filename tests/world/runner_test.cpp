@@ -1,16 +1,12 @@
-#include <gtest/gtest.h>
-
 #include <sstream>
 
 #include "storage/file_storage.hpp"
 #include "support/log_capture.hpp"
 #include "support/shapes.hpp"
-#include "support/test_support.hpp"
 #include "world/recording_helpers.hpp"
 #include "world/runner.hpp"
 #include "world/step_bench.hpp"
 #include "world/text_cases.hpp"
-#include "world/world.hpp"
 
 using recording_helpers::parse_script;
 

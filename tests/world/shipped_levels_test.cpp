@@ -1,5 +1,3 @@
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <memory>
@@ -9,18 +7,14 @@
 #include <vector>
 
 #include "storage/file_storage.hpp"
-#include "storage/memory_storage.hpp"
 #include "support/log_capture.hpp"
-#include "support/test_support.hpp"
+#include "support/records.hpp"
 #include "world/blind_players.hpp"
 #include "world/level_check.hpp"
-#include "world/level_text.hpp"
 #include "world/plan.hpp"
 #include "world/playback_world.hpp"
 #include "world/recording_helpers.hpp"
-#include "world/runner.hpp"
 #include "world/text_cases.hpp"
-#include "world/world.hpp"
 
 using namespace recording_helpers;
 
@@ -109,18 +103,14 @@ TEST_P(ShippedLevel, ItsSolutionWinsItsCheckIsCleanAndItsFileRoundTrips)
     EXPECT_EQ(finding_lines(check_level(*shipped_world(GetParam()), check)), std::vector<std::string>{});
 
     const std::vector<unsigned char> bytes = shipped_level(GetParam());
-    MemoryStorage file;
-    file.write_raw(bytes.data(), bytes.size());
-    World loaded(file);
-    ASSERT_TRUE(loaded.loaded());
-    World rebuilt;
+    World loaded, rebuilt;
+    ASSERT_TRUE(load_bytes(loaded, bytes));
     std::string error;
     ASSERT_TRUE(build_level(dump_level(loaded), rebuilt, error)) << error;
     EXPECT_EQ(record_of(rebuilt), bytes);
     for (std::size_t cut = 0; cut < bytes.size(); ++cut) {
-        MemoryStorage storage;
-        storage.write_raw(bytes.data(), cut);
-        ASSERT_FALSE(World(storage).loaded()) << "cut at " << cut;
+        World truncated;
+        ASSERT_FALSE(load_bytes(truncated, bytes, cut)) << "cut at " << cut;
     }
 }
 

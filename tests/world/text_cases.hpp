@@ -22,14 +22,3 @@ inline std::vector<std::pair<std::string, std::string>> text_cases(const std::st
     }
     return cases;
 }
-
-// What follows `prefix` on each line of `text` that starts with it.
-inline std::vector<std::string> prefixed_lines(const std::string& text, const std::string& prefix)
-{
-    std::vector<std::string> found;
-    std::istringstream lines(text);
-    for (std::string line; std::getline(lines, line);)
-        if (line.starts_with(prefix))
-            found.push_back(line.substr(prefix.size()));
-    return found;
-}
