@@ -1,5 +1,6 @@
 #include "geometry/polygon.hpp"
 
+#include <algorithm>
 #include <cassert>
 #include <cmath>
 #include <iterator>
@@ -184,6 +185,23 @@ Vector2 Polygon::world_bbox_centre()
     if (!bbox_valid)
         compute_bbox();
     return to_world((bbox_min + bbox_max) / 2.0);
+}
+
+void Polygon::world_box(Vector2& lo, Vector2& hi)
+{
+    if (!bbox_valid)
+        compute_bbox();
+    const Vector2 corners[4] = {bbox_min, Vector2(bbox_max.x, bbox_min.y), bbox_max, Vector2(bbox_min.x, bbox_max.y)};
+    lo = Vector2(DBL_MAX, DBL_MAX);
+    hi = Vector2(-DBL_MAX, -DBL_MAX);
+    for (const Vector2& c : corners) {
+        const Vector2 w = to_world(c);
+        lo = Vector2(std::min(lo.x, w.x), std::min(lo.y, w.y));
+        hi = Vector2(std::max(hi.x, w.x), std::max(hi.y, w.y));
+    }
+    constexpr double margin = 1e-6;
+    lo -= Vector2(margin, margin);
+    hi += Vector2(margin, margin);
 }
 
 Vector2 Polygon::to_world(const Vector2& p) const

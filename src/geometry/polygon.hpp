@@ -67,6 +67,9 @@ public:
 
     void compute_bbox();
     Vector2 world_bbox_centre();
+    // A world box holding every point: the local box turned into the world,
+    // grown a little so that rounding in to_world cannot put a point outside.
+    void world_box(Vector2& lo, Vector2& hi);
     Vector2 to_world(const Vector2& p) const;
     // Inverse of to_world while `rotation` is a pure rotation.
     Vector2 to_local(const Vector2& p) const;

@@ -15,6 +15,7 @@ using Edge = Polygon::Edge;
 std::vector<Edge> boundary_edges(const Polygon& polygon)
 {
     std::vector<Edge> out;
+    out.reserve(polygon.edges.size());
     for (const auto& [start, end] : polygon.edges)
         if (!polygon.has_reverse(Edge(start, end)))
             out.emplace_back(start, end);
@@ -43,6 +44,7 @@ public:
                 next_leaving[last_leaving[from]] = i;
             last_leaving[from] = i;
         }
+        ends.reserve(of.edges.size());
         for (const auto& [start, end] : of.edges)
             ends.push_back({of.points[start], of.points[end]});
     }
@@ -129,27 +131,6 @@ void corners_inside(const CollisionShape& outer_shape, const CollisionShape& inn
     }
 }
 
-// A world box holding every point of the polygon: its local box turned into
-// the world, grown a little so that rounding in to_world cannot put a point
-// outside it.
-void world_box(Polygon& polygon, Vector2& lo, Vector2& hi)
-{
-    if (!polygon.bbox_valid)
-        polygon.compute_bbox();
-    const Vector2 corners[4] = {polygon.bbox_min, Vector2(polygon.bbox_max.x, polygon.bbox_min.y), polygon.bbox_max,
-                                Vector2(polygon.bbox_min.x, polygon.bbox_max.y)};
-    lo = Vector2(DBL_MAX, DBL_MAX);
-    hi = Vector2(-DBL_MAX, -DBL_MAX);
-    for (const Vector2& c : corners) {
-        const Vector2 w = polygon.to_world(c);
-        lo = Vector2(std::min(lo.x, w.x), std::min(lo.y, w.y));
-        hi = Vector2(std::max(hi.x, w.x), std::max(hi.y, w.y));
-    }
-    constexpr double margin = 1e-6;
-    lo -= Vector2(margin, margin);
-    hi += Vector2(margin, margin);
-}
-
 }  // namespace
 
 void StaticPolygon::add_contact(PhysicsPolygon& body, double&, const Vector2& point, const Vector2& normal)
@@ -166,7 +147,7 @@ struct WorldBox {
 WorldBox world_box(Polygon& polygon)
 {
     WorldBox box;
-    world_box(polygon, box.lo, box.hi);
+    polygon.world_box(box.lo, box.hi);
     return box;
 }
 
@@ -205,6 +186,7 @@ void collide_all(std::vector<StaticPolygon>& walls, std::vector<PhysicsPolygon>&
     // Contacts only add to the bodies, so a box or shape found once serves
     // every pair it is in.
     std::vector<WorldBox> wall_boxes;
+    wall_boxes.reserve(walls.size());
     for (StaticPolygon& wall : walls)
         wall_boxes.push_back(world_box(wall));
     std::vector<std::optional<CollisionShape>> wall_shapes(walls.size());
