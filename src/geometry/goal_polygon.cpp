@@ -8,13 +8,10 @@
 
 namespace {
 
-// `goal_lo` and `goal_hi` are the goal's world box.
-bool overlaps(GoalPolygon& goal, const Vector2& goal_lo, const Vector2& goal_hi, PhysicsPolygon& body)
+bool overlaps(GoalPolygon& goal, const WorldBox& goal_box, PhysicsPolygon& body)
 {
     // Apart in the world, neither has a point inside the other.
-    Vector2 body_lo, body_hi;
-    body.world_box(body_lo, body_hi);
-    if (goal_hi.x < body_lo.x || body_hi.x < goal_lo.x || goal_hi.y < body_lo.y || body_hi.y < goal_lo.y)
+    if (!goal_box.meets(body.world_box()))
         return false;
     for (const Vector2& p : goal.points)
         if (body.contains(body.to_local(goal.to_world(p))))
@@ -52,10 +49,9 @@ bool GoalPolygon::evaluate(std::vector<PhysicsPolygon>& bodies, Sword& sword,
 
     // Offer each overlapping body to the bits, first accepting bit only.
     std::vector<std::size_t> accepted;
-    Vector2 lo, hi;
-    world_box(lo, hi);
+    const WorldBox box = world_box();
     for (std::size_t i = 0; i < bodies.size(); ++i) {
-        if (!overlaps(*this, lo, hi, bodies[i]))
+        if (!overlaps(*this, box, bodies[i]))
             continue;
         done = true;
         bool taken = false;

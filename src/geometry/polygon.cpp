@@ -187,21 +187,21 @@ Vector2 Polygon::world_bbox_centre()
     return to_world((bbox_min + bbox_max) / 2.0);
 }
 
-void Polygon::world_box(Vector2& lo, Vector2& hi)
+WorldBox Polygon::world_box()
 {
     if (!bbox_valid)
         compute_bbox();
     const Vector2 corners[4] = {bbox_min, Vector2(bbox_max.x, bbox_min.y), bbox_max, Vector2(bbox_min.x, bbox_max.y)};
-    lo = Vector2(DBL_MAX, DBL_MAX);
-    hi = Vector2(-DBL_MAX, -DBL_MAX);
+    WorldBox box{Vector2(DBL_MAX, DBL_MAX), Vector2(-DBL_MAX, -DBL_MAX)};
     for (const Vector2& c : corners) {
         const Vector2 w = to_world(c);
-        lo = Vector2(std::min(lo.x, w.x), std::min(lo.y, w.y));
-        hi = Vector2(std::max(hi.x, w.x), std::max(hi.y, w.y));
+        box.lo = Vector2(std::min(box.lo.x, w.x), std::min(box.lo.y, w.y));
+        box.hi = Vector2(std::max(box.hi.x, w.x), std::max(box.hi.y, w.y));
     }
     constexpr double margin = 1e-6;
-    lo -= Vector2(margin, margin);
-    hi += Vector2(margin, margin);
+    box.lo -= Vector2(margin, margin);
+    box.hi += Vector2(margin, margin);
+    return box;
 }
 
 Vector2 Polygon::to_world(const Vector2& p) const

@@ -41,6 +41,17 @@ double outline_area(const std::vector<Vector2>& points, const std::multimap<int,
 // often than it is reached, or -1 when every point is balanced.
 int unbalanced_point(const std::vector<Vector2>& points, const std::multimap<int, int>& edges);
 
+// A box in the world, axis-aligned.
+struct WorldBox {
+    Vector2 lo, hi;
+
+    // Boxes that do not meet hold no common point; NaN corners meet anything.
+    bool meets(const WorldBox& other) const
+    {
+        return !(hi.x < other.lo.x || other.hi.x < lo.x || hi.y < other.lo.y || other.hi.y < lo.y);
+    }
+};
+
 class Polygon : public BaseStorable {
 public:
     // An edge as (start index, end index); a copy, so it stays valid while
@@ -69,7 +80,7 @@ public:
     Vector2 world_bbox_centre();
     // A world box holding every point: the local box turned into the world,
     // grown a little so that rounding in to_world cannot put a point outside.
-    void world_box(Vector2& lo, Vector2& hi);
+    WorldBox world_box();
     Vector2 to_world(const Vector2& p) const;
     // Inverse of to_world while `rotation` is a pure rotation.
     Vector2 to_local(const Vector2& p) const;

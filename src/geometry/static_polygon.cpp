@@ -140,24 +140,6 @@ void StaticPolygon::add_contact(PhysicsPolygon& body, double&, const Vector2& po
 
 namespace {
 
-struct WorldBox {
-    Vector2 lo, hi;
-};
-
-WorldBox world_box(Polygon& polygon)
-{
-    WorldBox box;
-    polygon.world_box(box.lo, box.hi);
-    return box;
-}
-
-// Shapes whose boxes do not meet have no corner inside each other: most wall
-// and body pairs end here, with the same contacts as the full test.
-bool boxes_meet(const WorldBox& a, const WorldBox& b)
-{
-    return !(a.hi.x < b.lo.x || b.hi.x < a.lo.x || a.hi.y < b.lo.y || b.hi.y < a.lo.y);
-}
-
 void collide_shapes(const CollisionShape& wall_shape, const CollisionShape& body_shape, StaticPolygon& wall,
                     PhysicsPolygon& body, double& dt)
 {
@@ -188,13 +170,15 @@ void collide_all(std::vector<StaticPolygon>& walls, std::vector<PhysicsPolygon>&
     std::vector<WorldBox> wall_boxes;
     wall_boxes.reserve(walls.size());
     for (StaticPolygon& wall : walls)
-        wall_boxes.push_back(world_box(wall));
+        wall_boxes.push_back(wall.world_box());
     std::vector<std::optional<CollisionShape>> wall_shapes(walls.size());
     for (PhysicsPolygon& body : bodies) {
-        const WorldBox body_box = world_box(body);
+        const WorldBox body_box = body.world_box();
         std::optional<CollisionShape> body_shape;
         for (std::size_t w = 0; w < walls.size(); ++w) {
-            if (!boxes_meet(wall_boxes[w], body_box))
+            // Shapes whose boxes do not meet have no corner inside each other:
+            // most wall and body pairs end here, with the same contacts as the full test.
+            if (!wall_boxes[w].meets(body_box))
                 continue;
             if (!wall_shapes[w])
                 wall_shapes[w].emplace(walls[w]);
