@@ -53,16 +53,17 @@ void BaseParticleStyle::draw_particles(const std::vector<Particle>& particles)
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     bind_texture(texture, Sampling::enlarged);
     glEnable(GL_TEXTURE_2D);
+    const double low = clamped_coordinate(0), high = clamped_coordinate(1);
     glBegin(GL_QUADS);
     for (const Particle& p : particles) {
         glColor4d(1, 1, 1, p.life > 1 ? 1.0 : p.life);
-        glTexCoord2d(1, 1);
+        glTexCoord2d(high, high);
         glVertex2d(p.x + 0.15, p.y + 0.15);
-        glTexCoord2d(0, 1);
+        glTexCoord2d(low, high);
         glVertex2d(p.x - 0.15, p.y + 0.15);
-        glTexCoord2d(0, 0);
+        glTexCoord2d(low, low);
         glVertex2d(p.x - 0.15, p.y - 0.15);
-        glTexCoord2d(1, 0);
+        glTexCoord2d(high, low);
         glVertex2d(p.x + 0.15, p.y - 0.15);
     }
     glEnd();

@@ -54,10 +54,10 @@ void add_pair(std::vector<BandVertex>& strip, const Vector2& at, const Vector2& 
               int outer_copies, int inner_copies)
 {
     for (int i = 0; i < outer_copies; ++i)
-        strip.push_back({at.x, at.y, -0.1, s, 1.0});
+        strip.push_back({at.x, at.y, -0.1, s, clamped_coordinate(1.0)});
     const Vector2 inner = at - normal * width;
     for (int i = 0; i < inner_copies; ++i)
-        strip.push_back({inner.x, inner.y, -0.01, s, 0.0});
+        strip.push_back({inner.x, inner.y, -0.01, s, clamped_coordinate(0.0)});
 }
 
 // The light band of every loop of at least three points as one quad strip.
@@ -110,25 +110,26 @@ void draw_edge_band(const Vector2& a, const Vector2& b, double length, double w,
 {
     const Vector2 d = (b - a) / (length == 0.0 ? 1.0 : length);
     const Vector2 p(-d.y, d.x);
+    const double outline = clamped_coordinate(1.0), inside = clamped_coordinate(0.0);
     glBegin(GL_QUAD_STRIP);
     glColor4d(1.0, 1.0, 1.0, 0.0);
-    glTexCoord2d(r * k, 1.0);
+    glTexCoord2d(r * k, outline);
     vertex(a - d * w);
-    glTexCoord2d(r * k, 0.0);
+    glTexCoord2d(r * k, inside);
     vertex(a - d * w);
     glColor4d(1.0, 1.0, 1.0, alpha);
-    glTexCoord2d((r + w) * k, 1.0);
+    glTexCoord2d((r + w) * k, outline);
     vertex(a);
-    glTexCoord2d((r + w) * k, 0.0);
+    glTexCoord2d((r + w) * k, inside);
     vertex(a + p * w);
-    glTexCoord2d((r + w + length) * k, 1.0);
+    glTexCoord2d((r + w + length) * k, outline);
     vertex(b);
-    glTexCoord2d((r + w + length) * k, 0.0);
+    glTexCoord2d((r + w + length) * k, inside);
     vertex(b + p * w);
     glColor4d(1.0, 1.0, 1.0, 0.0);
-    glTexCoord2d((r + 2.0 * w + length) * k, 1.0);
+    glTexCoord2d((r + 2.0 * w + length) * k, outline);
     vertex(b + d * w);
-    glTexCoord2d((r + 2.0 * w + length) * k, 0.0);
+    glTexCoord2d((r + 2.0 * w + length) * k, inside);
     vertex(b + d * w);
     glEnd();
 }

@@ -10,6 +10,16 @@
 #include "render/vertex.hpp"
 #include "storage/game_folders.hpp"
 
+namespace {
+
+// Both sword pictures clamp on both sides.
+void picture_point(double s, double t)
+{
+    glTexCoord2d(clamped_coordinate(s), clamped_coordinate(t));
+}
+
+}  // namespace
+
 SwordStyle load_sword_style()
 {
     SwordStyle style;
@@ -82,16 +92,16 @@ void draw_sword(SwordStyle& style, const Sword& sword)
             half_width = half_width * speed_fraction;
             const Vector2 e = (q.point - p.point) / l;
             o = Vector2(e.y, -e.x) * half_width;
-            glTexCoord2d(u, 0.0);
+            picture_point(u, 0.0);
             vertex(p.point + o);
-            glTexCoord2d(u, 1.0);
+            picture_point(u, 1.0);
             vertex(p.point - o);
             run += l;
         }
         const Vector2 newest = trail.front().point;
-        glTexCoord2d(0.0, 0.0);
+        picture_point(0.0, 0.0);
         vertex(newest + o);
-        glTexCoord2d(0.0, 1.0);
+        picture_point(0.0, 1.0);
         vertex(newest - o);
         glEnd();
     }
@@ -107,13 +117,13 @@ void draw_sword(SwordStyle& style, const Sword& sword)
     bind_texture(style.blade_texture, Sampling::shrunk);
     glColor3d(1.0, 1.0, 1.0);
     glBegin(GL_QUADS);
-    glTexCoord2d(1.0, 0.0);
+    picture_point(1.0, 0.0);
     vertex(p + f * h * u - w * q);
-    glTexCoord2d(1.0, 1.0);
+    picture_point(1.0, 1.0);
     vertex(p + f * h * u + w * q);
-    glTexCoord2d(0.0, 1.0);
+    picture_point(0.0, 1.0);
     vertex(p + (f - 2.0) * h * u + w * q);
-    glTexCoord2d(0.0, 0.0);
+    picture_point(0.0, 0.0);
     vertex(p + (f - 2.0) * h * u - w * q);
     glEnd();
 

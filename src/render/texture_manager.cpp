@@ -24,11 +24,36 @@ std::map<std::string, TextureInfo>& texture_cache()
     return cache;
 }
 
+// The textures asked for with a side that fades into the border colour.
+std::map<GLuint, std::pair<GLint, GLint>>& border_wraps()
+{
+    static std::map<GLuint, std::pair<GLint, GLint>> wraps;
+    return wraps;
+}
+
+Margins clamped_sides(GLint wrap_s, GLint wrap_t)
+{
+    return {wrap_s == GL_CLAMP, wrap_t == GL_CLAMP};
+}
+
 void set_wrap(GLuint texture, GLint wrap_s, GLint wrap_t)
 {
     glBindTexture(GL_TEXTURE_2D, texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap_s);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap_t);
+    if (texture != 0 && (wrap_s == GL_CLAMP || wrap_t == GL_CLAMP))
+        border_wraps()[texture] = {wrap_s, wrap_t};
+    else
+        border_wraps().erase(texture);
+}
+
+// A software renderer filters a picture that clamps to its edge texel in
+// 8-bit integers, but one that fades into the border colour in floating
+// point, at several times the cost of every pixel. Lean drawing clamps to the
+// edge instead; the transparent margin fades the same way.
+GLint lean_wrap(GLint wrap)
+{
+    return wrap == GL_CLAMP && lean_drawing() ? GL_CLAMP_TO_EDGE : wrap;
 }
 
 }  // namespace
@@ -99,6 +124,23 @@ std::vector<std::uint32_t> half_size(const std::vector<std::uint32_t>& pixels, s
     return half;
 }
 
+// The picture in the middle of a transparent margin of half its size before
+// and after it on each side asked for (on a side of odd size, half a texel
+// short of the middle).
+std::vector<std::uint32_t> with_margins(const std::vector<std::uint32_t>& pixels, std::uint32_t& width,
+                                        std::uint32_t& height, Margins margins)
+{
+    const std::uint32_t left = margins.s ? width / 2 : 0, bottom = margins.t ? height / 2 : 0;
+    const std::uint32_t wide = margins.s ? 2 * width : width, high = margins.t ? 2 * height : height;
+    std::vector<std::uint32_t> framed(static_cast<std::size_t>(wide) * high, 0);
+    for (std::uint32_t y = 0; y < height; ++y)
+        std::copy_n(pixels.begin() + static_cast<std::ptrdiff_t>(y) * width, width,
+                    framed.begin() + static_cast<std::ptrdiff_t>(y + bottom) * wide + left);
+    width = wide;
+    height = high;
+    return framed;
+}
+
 // Every level down to 1x1. A software renderer makes mipmaps by drawing each
 // level, which costs it a compiled shader and a frame's worth of time at the
 // first picture; made here, they are plain copies.
@@ -117,7 +159,7 @@ void upload_levels(std::vector<std::uint32_t> pixels, std::uint32_t width, std::
 
 }  // namespace
 
-std::uint32_t load_texture_file(const char* path, double& aspect, std::uint32_t texture_name)
+std::uint32_t load_texture_file(const char* path, double& aspect, std::uint32_t texture_name, Margins margins)
 {
     last_load_opaque = false;
     log_err() << "We're trying to load " << path << '\n';
@@ -133,6 +175,8 @@ std::uint32_t load_texture_file(const char* path, double& aspect, std::uint32_t 
     INVARIANT(static_cast<std::size_t>(width) * height == data.size() && "width * height == data.size()");
     aspect = static_cast<double>(width) / static_cast<double>(height);
     last_load_opaque = all_opaque(data);
+    if (margins.s || margins.t)
+        data = with_margins(data, width, height, margins);
 
     GLuint texture = texture_name;
     if (texture == 0)
@@ -178,7 +222,7 @@ std::uint32_t get_texture(const std::string& path, double& aspect, std::int32_t 
     // Headless: nothing to upload into. Callers get 0 and nothing is cached.
     if (!gl_ready())
         return 0;
-    const GLuint texture = load_texture_file(path.c_str(), aspect, 0);
+    const GLuint texture = load_texture_file(path.c_str(), aspect, 0, clamped_sides(wrap_s, wrap_t));
     cache.emplace(path, TextureInfo{texture, aspect, wrap_s, wrap_t, texture != 0 && last_load_opaque});
     set_wrap(texture, wrap_s, wrap_t);
     return texture;
@@ -192,7 +236,7 @@ void reload_textures()
             continue;
         // A file that vanished or broke since its first load leaves its name
         // empty rather than stopping the game on a mode switch.
-        load_texture_file(path.c_str(), info.aspect, info.texture_object);
+        load_texture_file(path.c_str(), info.aspect, info.texture_object, clamped_sides(info.wrap_s, info.wrap_t));
         info.opaque = last_load_opaque;
         set_wrap(info.texture_object, info.wrap_s, info.wrap_t);
     }
@@ -205,6 +249,10 @@ void bind_texture(std::uint32_t texture, Sampling sampling)
     if (lean_drawing())
         filter = sampling == Sampling::enlarged ? GL_LINEAR : GL_LINEAR_MIPMAP_NEAREST;
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    if (const auto found = border_wraps().find(texture); found != border_wraps().end()) {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, lean_wrap(found->second.first));
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, lean_wrap(found->second.second));
+    }
 }
 
 bool texture_opaque(const std::string& path)

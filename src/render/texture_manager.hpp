@@ -14,11 +14,18 @@ struct TextureInfo {
     bool opaque = false;               // every pixel's alpha is full
 };
 
+// Sides of a texture on which the picture lies inside a transparent margin.
+struct Margins {
+    bool s = false;
+    bool t = false;
+};
+
 // Loads a PNG file into a mipmapped RGBA texture whose first row is the top row
-// of the picture (t = 0 on the top edge). Uploads into `texture_name`, or into
-// a new name when it is 0. Returns the name, or 0 when the file did not load;
-// `aspect` is written only on success.
-std::uint32_t load_texture_file(const char* path, double& aspect, std::uint32_t texture_name);
+// of the picture (t = 0 on the top edge), inside the margins asked for.
+// Uploads into `texture_name`, or into a new name when it is 0. Returns the
+// name, or 0 when the file did not load; `aspect` (the picture's, without
+// margins) is written only on success.
+std::uint32_t load_texture_file(const char* path, double& aspect, std::uint32_t texture_name, Margins margins = {});
 
 // Starts reading and decoding pictures on another thread, to be taken by
 // load_texture_file when each is first asked for; the first such request
@@ -28,8 +35,17 @@ void read_pictures_ahead(std::vector<std::string> paths);
 
 // The texture of a file, loaded on the first request and cached for the whole
 // process, failures included (as 0). The wrap modes of the first request stay
-// in force; `aspect` gets the cached aspect whenever one is known.
+// in force; `aspect` gets the cached aspect whenever one is known. On a side
+// asked to clamp (GL_CLAMP) the picture lies inside a transparent margin:
+// there its 0..1 is clamped_coordinate(0)..clamped_coordinate(1). GL_CLAMP
+// fades into the transparent border within half a texel of the edge of
+// whichever mipmap level it reads; the margin makes that fade part of the
+// picture, so that it looks the same under any wrap mode, at every level
+// that keeps two texels across the picture.
 std::uint32_t get_texture(const std::string& path, double& aspect, std::int32_t wrap_s, std::int32_t wrap_t);
+
+// Where the picture of a side asked to clamp lies in its texture.
+constexpr double clamped_coordinate(double picture) { return 0.25 + 0.5 * picture; }
 
 // Uploads every cached texture again under its old name, after the window's
 // GL context was recreated.
