@@ -98,7 +98,7 @@ void EditWorld::update(double& dt)
 void EditWorld::draw()
 {
     // The level as it stands, not advanced.
-    world->draw();
+    world->draw_level(true);
 
     // The editing marks, in level units.
     glPushMatrix();

@@ -6,66 +6,8 @@
 
 #include <SDL/SDL.h>
 
+#include "render/framebuffer_calls.hpp"
 #include "render/gl.hpp"
-#include "render/gl_context.hpp"
-
-namespace {
-
-// Framebuffer objects are core from GL 3.0 and an extension before it; the
-// entry points are fetched at run time, as the game links only GL 1.x.
-struct FramebufferCalls {
-    PFNGLGENFRAMEBUFFERSPROC gen_framebuffers = nullptr;
-    PFNGLDELETEFRAMEBUFFERSPROC delete_framebuffers = nullptr;
-    PFNGLBINDFRAMEBUFFERPROC bind_framebuffer = nullptr;
-    PFNGLFRAMEBUFFERRENDERBUFFERPROC framebuffer_renderbuffer = nullptr;
-    PFNGLCHECKFRAMEBUFFERSTATUSPROC check_framebuffer_status = nullptr;
-    PFNGLGENRENDERBUFFERSPROC gen_renderbuffers = nullptr;
-    PFNGLDELETERENDERBUFFERSPROC delete_renderbuffers = nullptr;
-    PFNGLBINDRENDERBUFFERPROC bind_renderbuffer = nullptr;
-    PFNGLRENDERBUFFERSTORAGEPROC renderbuffer_storage = nullptr;
-    bool complete = false;
-};
-
-bool gl_has_framebuffers()
-{
-    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
-    if (version && std::atoi(version) >= 3)
-        return true;
-    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
-    return extensions && std::strstr(extensions, "GL_ARB_framebuffer_object");
-}
-
-template <typename F>
-void fetch(F& call, const char* name)
-{
-    call = reinterpret_cast<F>(SDL_GL_GetProcAddress(name));
-}
-
-const FramebufferCalls& framebuffer_calls()
-{
-    static FramebufferCalls calls;
-    static bool fetched = false;
-    if (fetched || !gl_ready())
-        return calls;
-    fetched = true;
-    if (!gl_has_framebuffers())
-        return calls;
-    fetch(calls.gen_framebuffers, "glGenFramebuffers");
-    fetch(calls.delete_framebuffers, "glDeleteFramebuffers");
-    fetch(calls.bind_framebuffer, "glBindFramebuffer");
-    fetch(calls.framebuffer_renderbuffer, "glFramebufferRenderbuffer");
-    fetch(calls.check_framebuffer_status, "glCheckFramebufferStatus");
-    fetch(calls.gen_renderbuffers, "glGenRenderbuffers");
-    fetch(calls.delete_renderbuffers, "glDeleteRenderbuffers");
-    fetch(calls.bind_renderbuffer, "glBindRenderbuffer");
-    fetch(calls.renderbuffer_storage, "glRenderbufferStorage");
-    calls.complete = calls.gen_framebuffers && calls.delete_framebuffers && calls.bind_framebuffer &&
-                     calls.framebuffer_renderbuffer && calls.check_framebuffer_status && calls.gen_renderbuffers &&
-                     calls.delete_renderbuffers && calls.bind_renderbuffer && calls.renderbuffer_storage;
-    return calls;
-}
-
-}  // namespace
 
 OffscreenFrame::~OffscreenFrame()
 {

@@ -111,7 +111,12 @@ void StaticPolygon::draw_outline(bool detailed) const
     Polygon::draw_outline(detailed);
 }
 
-void GoalPolygon::draw() const { draw_polygon(style, *this, 1 - fade); }
+void GoalPolygon::draw() const
+{
+    // Faded out, it would draw nothing to see.
+    if (fade < 1)
+        draw_polygon(style, *this, 1 - fade);
+}
 
 void GoalPolygon::draw_outline(bool detailed) const
 {

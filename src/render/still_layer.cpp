@@ -2,6 +2,7 @@
 
 #include <bit>
 
+#include "render/framebuffer_calls.hpp"
 #include "render/gl.hpp"
 #include "render/gl_context.hpp"
 
@@ -33,6 +34,8 @@ namespace {
 
 struct KeptLayer {
     GLuint texture = 0;
+    GLuint framebuffer = 0;        // reads the texture, for a copy back
+    bool copies_back = false;      // whether the framebuffer is complete
     int texture_width = 0;
     int texture_height = 0;
     int context = -1;              // the GL context the texture was made in
@@ -68,6 +71,23 @@ std::uint64_t full_key(const LayerKey& key, const GLint viewport[4])
     return full.value();
 }
 
+// A framebuffer that reads the kept texture: a software renderer copies its
+// pixels back as bytes, where drawing them through a quad shades each one.
+void attach_framebuffer()
+{
+    const FramebufferCalls& gl = framebuffer_calls();
+    if (!gl.complete)
+        return;
+    if (kept.framebuffer == 0)
+        gl.gen_framebuffers(1, &kept.framebuffer);
+    GLint reading = 0;
+    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &reading);
+    gl.bind_framebuffer(GL_READ_FRAMEBUFFER, kept.framebuffer);
+    gl.framebuffer_texture_2d(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, kept.texture, 0);
+    kept.copies_back = gl.check_framebuffer_status(GL_READ_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    gl.bind_framebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(reading));
+}
+
 // Keeps the viewport's pixels in the texture, made to fit when needed.
 bool keep(const GLint viewport[4])
 {
@@ -80,13 +100,17 @@ bool keep(const GLint viewport[4])
     if (kept.texture == 0 || kept.context != gl_context_number()) {
         glGenTextures(1, &kept.texture);
         kept.texture_width = kept.texture_height = 0;
+        kept.framebuffer = 0;
+        kept.copies_back = false;
     }
     glBindTexture(GL_TEXTURE_2D, kept.texture);
     if (kept.texture_width < width || kept.texture_height < height) {
         kept.texture_width = next_power_of_two(width);
         kept.texture_height = next_power_of_two(height);
         kept.context = gl_context_number();
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, kept.texture_width, kept.texture_height, 0, GL_RGBA,
+        // In the window's own byte order, so that copying back is a copy of
+        // bytes.
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kept.texture_width, kept.texture_height, 0, GL_BGRA,
                      GL_UNSIGNED_BYTE, nullptr);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
@@ -95,13 +119,25 @@ bool keep(const GLint viewport[4])
     }
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, viewport[0], viewport[1], width, height);
     glBindTexture(GL_TEXTURE_2D, 0);
+    attach_framebuffer();
     return true;
 }
 
 // The kept pixels back onto the viewport, texel for pixel, replacing what is
-// there.
+// there: copied through the framebuffer when there is one.
 void show_kept(const GLint viewport[4])
 {
+    if (kept.copies_back) {
+        const FramebufferCalls& gl = framebuffer_calls();
+        const GLint left = viewport[0], bottom = viewport[1], width = viewport[2], height = viewport[3];
+        GLint reading = 0;
+        glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &reading);
+        gl.bind_framebuffer(GL_READ_FRAMEBUFFER, kept.framebuffer);
+        gl.blit_framebuffer(0, 0, width, height, left, bottom, left + width, bottom + height, GL_COLOR_BUFFER_BIT,
+                            GL_NEAREST);
+        gl.bind_framebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(reading));
+        return;
+    }
     const double s = static_cast<double>(viewport[2]) / kept.texture_width;
     const double t = static_cast<double>(viewport[3]) / kept.texture_height;
     glMatrixMode(GL_PROJECTION);

@@ -23,8 +23,10 @@ private:
 
 // Draws the bottom of the screen (what `draw_layer` draws: it must cover the
 // whole viewport, opaque) from a copy kept of it while its key and the view
-// stay the same. On a renderer without a graphics card a level's walls cost
-// several passes over much of the screen; the copy costs one. The copy is
+// stay the same. On a renderer without a graphics card a level's background,
+// walls and goals cost several passes over much of the screen; the copy is
+// copied back as bytes where framebuffer objects allow, else drawn in one
+// pass. The copy is
 // taken on the second frame with the same key, so a layer that changes every
 // frame (a moving camera, a point being dragged) costs nothing extra.
 // Only with lean drawing; otherwise it just draws the layer.

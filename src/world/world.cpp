@@ -1,5 +1,7 @@
 #include "world/world.hpp"
 
+#include <algorithm>
+
 #include "geometry/plausible.hpp"
 #include "render/gl.hpp"
 #include "render/still_layer.hpp"
@@ -140,37 +142,94 @@ bool still(const StaticPolygon& wall)
     return wall.style.scroll_s == 0.0 && wall.style.scroll_t == 0.0;
 }
 
+// What a shape's pixels depend on while its picture does not slide.
+void add_shape(LayerKey& key, const Polygon& shape, const std::string& style_name, std::uint32_t texture)
+{
+    key.add(style_name);
+    key.add(static_cast<std::uint64_t>(texture));
+    key.add(shape.position);
+    key.add(shape.angle);
+    for (double m : {shape.rotation.m00, shape.rotation.m01, shape.rotation.m10, shape.rotation.m11})
+        key.add(m);
+    key.add(shape.texture_offset);
+    for (const Vector2& p : shape.points)
+        key.add(p);
+    for (const auto& [from, to] : shape.edges)
+        key.add(static_cast<std::uint64_t>(from) << 32 | static_cast<std::uint32_t>(to));
+}
+
+// A shape's box with room for the pixels its edges round out to.
+WorldBox drawn_box(Polygon& shape)
+{
+    constexpr double rounding = 0.01;
+    WorldBox box = shape.world_box();
+    box.lo -= Vector2(rounding, rounding);
+    box.hi += Vector2(rounding, rounding);
+    return box;
+}
+
+bool meets_any(const WorldBox& box, const std::vector<WorldBox>& boxes)
+{
+    return std::any_of(boxes.begin(), boxes.end(), [&box](const WorldBox& other) { return box.meets(other); });
+}
+
 }  // namespace
 
 void World::draw()
 {
+    draw_level(false);
+}
+
+World::Kept World::kept_shapes(bool bodies_still)
+{
+    Kept kept;
+    kept.bodies.assign(physics_polygons.size(), bodies_still);
+    kept.goals.assign(goals.size(), false);
+    std::vector<WorldBox> live;
+    if (!bodies_still)
+        for (PhysicsPolygon& body : physics_polygons)
+            live.push_back(drawn_box(body));
+    for (StaticPolygon& wall : static_polygons)
+        if (!still(wall))
+            live.push_back(drawn_box(wall));
+    for (std::size_t i = 0; i < goals.size(); ++i) {
+        GoalPolygon& goal = goals[i];
+        const WorldBox box = drawn_box(goal);
+        kept.goals[i] = (goal.fade == 0.0 || goal.fade >= 1.0) && !meets_any(box, live);
+        if (!kept.goals[i])
+            live.push_back(box);
+    }
+    return kept;
+}
+
+void World::draw_level(bool bodies_still)
+{
+    const Kept kept = kept_shapes(bodies_still);
     LayerKey key;
     key.add(camera);
-    for (const StaticPolygon& wall : static_polygons) {
-        if (!still(wall))
-            continue;
-        key.add(wall.style_name);
-        key.add(static_cast<std::uint64_t>(wall.style.main_texture));
-        key.add(wall.position);
-        key.add(wall.angle);
-        for (double m : {wall.rotation.m00, wall.rotation.m01, wall.rotation.m10, wall.rotation.m11})
-            key.add(m);
-        key.add(wall.texture_offset);
-        for (const Vector2& p : wall.points)
-            key.add(p);
-        for (const auto& [from, to] : wall.edges)
-            key.add(static_cast<std::uint64_t>(from) << 32 | static_cast<std::uint32_t>(to));
-    }
-    draw_still_layer(key, [this] {
+    for (const StaticPolygon& wall : static_polygons)
+        if (still(wall))
+            add_shape(key, wall, wall.style_name, wall.style.main_texture);
+    for (std::size_t i = 0; i < physics_polygons.size(); ++i)
+        if (kept.bodies[i])
+            add_shape(key, physics_polygons[i], physics_polygons[i].style_name, physics_polygons[i].style.main_texture);
+    for (std::size_t i = 0; i < goals.size(); ++i)
+        if (kept.goals[i]) {
+            add_shape(key, goals[i], goals[i].style_name, goals[i].style.main_texture);
+            key.add(goals[i].fade);
+        }
+    draw_still_layer(key, [&] {
         draw_background();
         glPushMatrix();
         apply_view();
         draw_still_walls();
+        draw_shapes(kept, true);
         glPopMatrix();
     });
     glPushMatrix();
     apply_view();
-    draw_moving_contents(!opening_demo_showing() && (menu_is_current() || goals_visible));
+    draw_shapes(kept, false);
+    draw_on_top(!opening_demo_showing() && (menu_is_current() || goals_visible));
     glPopMatrix();
     timer.draw();
 }
@@ -190,13 +249,27 @@ void World::draw_still_walls() const
 
 void World::draw_moving_contents(bool show_tags)
 {
-    for (const PhysicsPolygon& p : physics_polygons)
-        p.draw();
-    for (const StaticPolygon& p : static_polygons)
-        if (!still(p))
-            p.draw();
-    for (const GoalPolygon& g : goals)
-        g.draw();
+    const Kept none{std::vector<bool>(physics_polygons.size(), false), std::vector<bool>(goals.size(), false)};
+    draw_shapes(none, false);
+    draw_on_top(show_tags);
+}
+
+void World::draw_shapes(const Kept& kept, bool in_layer) const
+{
+    for (std::size_t i = 0; i < physics_polygons.size(); ++i)
+        if (kept.bodies[i] == in_layer)
+            physics_polygons[i].draw();
+    if (!in_layer)
+        for (const StaticPolygon& p : static_polygons)
+            if (!still(p))
+                p.draw();
+    for (std::size_t i = 0; i < goals.size(); ++i)
+        if (kept.goals[i] == in_layer)
+            goals[i].draw();
+}
+
+void World::draw_on_top(bool show_tags)
+{
     draw_sword(sword.style, sword);
     particles.draw_all();
     if (show_tags) {

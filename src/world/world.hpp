@@ -30,6 +30,9 @@ public:
     bool handle_event(const SDL_Event& event, double& dt) override;
     void update(double& dt) override;
     void draw() override;
+    // The level as draw() shows it; with bodies_still (nothing steps the
+    // level, as in the editor) the bodies are kept with the walls too.
+    void draw_level(bool bodies_still);
     void apply_view() override;
     // What the camera moves over, in level units: walls, bodies, goals, the
     // sword, the sparks and, with show_tags, the goals' and bodies' tags.
@@ -85,7 +88,23 @@ public:
     // How loud the steps are heard: 1 in play, less behind a menu, 0 silent.
     float loudness = 1;
 
+    // Which bodies and goals draw_level keeps in the layer under everything
+    // drawn live: each that holds still, unless something live is drawn
+    // under it in the usual order (bodies, sliding walls, goals). A goal
+    // holds still at a steady fade, a body only with bodies_still.
+    struct Kept {
+        std::vector<bool> bodies;
+        std::vector<bool> goals;
+    };
+    Kept kept_shapes(bool bodies_still);
+
 private:
+    // The bodies, sliding walls and goals in their order: those kept, or
+    // the others.
+    void draw_shapes(const Kept& kept, bool in_layer) const;
+    // The sword, the sparks and the tags, over every shape.
+    void draw_on_top(bool show_tags);
+
     bool loaded_ = true;
 };
 

@@ -183,3 +183,33 @@ TEST_F(WorldStep, AWinInPlayUnlocksTheGoalsKeysForThePlayerAndWritesThemAtOnce)
     save_changed_players();
     current_player_name = saved_name;
 }
+
+// The kept layer is drawn under everything live, so what it holds must not
+// change the order: a goal over a moving body, over a sliding wall or over a
+// goal drawn live is drawn live too.
+TEST(WorldDrawing, OnlyShapesWithNothingLiveUnderThemAreKeptUnderTheRest)
+{
+    World world;
+    world.physics_polygons.push_back(body_box(0, 0, 1, 1));
+    StaticPolygon lava = box<StaticPolygon>(5, 0, 6, 1);
+    lava.style.scroll_s = 0.1;
+    world.static_polygons.push_back(lava);
+    world.static_polygons.push_back(box<StaticPolygon>(-4, 0, 0.5, 1));
+    world.goals = {box<GoalPolygon>(0.5, 0, 1.5, 1),     // over the body
+                   box<GoalPolygon>(1.4, 0, 2, 1),       // over that goal only
+                   box<GoalPolygon>(5.5, 0, 6, 1),       // over the sliding wall
+                   box<GoalPolygon>(10, 0, 11, 1),       // apart
+                   box<GoalPolygon>(20, 0, 21, 1),       // fading
+                   box<GoalPolygon>(30, 0, 31, 1),       // faded out
+                   box<GoalPolygon>(-0.5, 1.005, 0, 2)};  // a pixel above the body
+    world.goals[4].fade = 0.5;
+    world.goals[5].fade = 1;
+
+    using Flags = std::vector<bool>;
+    const World::Kept playing = world.kept_shapes(false);
+    EXPECT_EQ(playing.bodies, Flags{false});
+    EXPECT_EQ(playing.goals, (Flags{false, false, false, true, false, true, false}));
+    const World::Kept edited = world.kept_shapes(true);
+    EXPECT_EQ(edited.bodies, Flags{true});
+    EXPECT_EQ(edited.goals, (Flags{true, true, false, true, false, true, true}));
+}
