@@ -143,10 +143,10 @@ bool still(const StaticPolygon& wall)
 }
 
 // What a shape's pixels depend on while its picture does not slide.
-void add_shape(LayerKey& key, const Polygon& shape, const std::string& style_name, std::uint32_t texture)
+void add_shape(LayerKey& key, const Polygon& shape)
 {
-    key.add(style_name);
-    key.add(static_cast<std::uint64_t>(texture));
+    key.add(shape.style_name);
+    key.add(static_cast<std::uint64_t>(shape.style.main_texture));
     key.add(shape.position);
     key.add(shape.angle);
     for (double m : {shape.rotation.m00, shape.rotation.m01, shape.rotation.m10, shape.rotation.m11})
@@ -209,13 +209,13 @@ void World::draw_level(bool bodies_still)
     key.add(camera);
     for (const StaticPolygon& wall : static_polygons)
         if (still(wall))
-            add_shape(key, wall, wall.style_name, wall.style.main_texture);
+            add_shape(key, wall);
     for (std::size_t i = 0; i < physics_polygons.size(); ++i)
         if (kept.bodies[i])
-            add_shape(key, physics_polygons[i], physics_polygons[i].style_name, physics_polygons[i].style.main_texture);
+            add_shape(key, physics_polygons[i]);
     for (std::size_t i = 0; i < goals.size(); ++i)
         if (kept.goals[i]) {
-            add_shape(key, goals[i], goals[i].style_name, goals[i].style.main_texture);
+            add_shape(key, goals[i]);
             key.add(goals[i].fade);
         }
     draw_still_layer(key, [&] {
@@ -237,7 +237,8 @@ void World::draw_level(bool bodies_still)
 void World::draw_contents(bool show_tags)
 {
     draw_still_walls();
-    draw_moving_contents(show_tags);
+    draw_shapes({std::vector<bool>(physics_polygons.size(), false), std::vector<bool>(goals.size(), false)}, false);
+    draw_on_top(show_tags);
 }
 
 void World::draw_still_walls() const
@@ -245,13 +246,6 @@ void World::draw_still_walls() const
     for (const StaticPolygon& p : static_polygons)
         if (still(p))
             p.draw();
-}
-
-void World::draw_moving_contents(bool show_tags)
-{
-    const Kept none{std::vector<bool>(physics_polygons.size(), false), std::vector<bool>(goals.size(), false)};
-    draw_shapes(none, false);
-    draw_on_top(show_tags);
 }
 
 void World::draw_shapes(const Kept& kept, bool in_layer) const

@@ -37,11 +37,6 @@ public:
     // What the camera moves over, in level units: walls, bodies, goals, the
     // sword, the sparks and, with show_tags, the goals' and bodies' tags.
     void draw_contents(bool show_tags);
-    // The walls that never change on the screen while the camera stands:
-    // drawn first, and kept as a picture with the background.
-    void draw_still_walls() const;
-    // Everything else, over them.
-    void draw_moving_contents(bool show_tags);
 
     void save(BaseStorage& storage) const override;
     // False when the record is damaged; the world must then be thrown away.
@@ -99,6 +94,9 @@ public:
     Kept kept_shapes(bool bodies_still);
 
 private:
+    // The walls that never change on the screen while the camera stands:
+    // drawn first, and kept as a picture with the background.
+    void draw_still_walls() const;
     // The bodies, sliding walls and goals in their order: those kept, or
     // the others.
     void draw_shapes(const Kept& kept, bool in_layer) const;
