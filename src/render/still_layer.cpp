@@ -5,6 +5,7 @@
 #include "render/framebuffer_calls.hpp"
 #include "render/gl.hpp"
 #include "render/gl_context.hpp"
+#include "render/window_twin.hpp"
 
 void LayerKey::add(std::uint64_t word)
 {
@@ -41,8 +42,10 @@ struct KeptLayer {
     int context = -1;              // the GL context the texture was made in
     std::uint64_t last_key = 0;    // drawn the frame before
     bool last_valid = false;
-    std::uint64_t kept_key = 0;    // held by the texture
+    std::uint64_t kept_key = 0;    // held by the twin or the texture
     bool kept_valid = false;
+    bool in_twin = false;          // kept in the window's twin, not the texture
+    int kept_context = -1;         // the GL context it was kept in
 };
 
 KeptLayer kept;
@@ -88,10 +91,14 @@ void attach_framebuffer()
     gl.bind_framebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(reading));
 }
 
-// Keeps the viewport's pixels in the texture, made to fit when needed.
+// Keeps the viewport's pixels in the window's twin where there is one, else
+// in the texture, made to fit when needed.
 bool keep(const GLint viewport[4])
 {
     const int width = viewport[2], height = viewport[3];
+    kept.in_twin = width > 0 && height > 0 && copy_window_to_twin(viewport[0], viewport[1], width, height);
+    if (kept.in_twin)
+        return true;
     GLint largest = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
     if (width <= 0 || height <= 0 || next_power_of_two(width) > largest || next_power_of_two(height) > largest)
@@ -124,9 +131,12 @@ bool keep(const GLint viewport[4])
 }
 
 // The kept pixels back onto the viewport, texel for pixel, replacing what is
-// there: copied through the framebuffer when there is one.
-void show_kept(const GLint viewport[4])
+// there: copied from the twin or through the framebuffer when there is one.
+// False when the twin is gone: nothing was shown.
+bool show_kept(const GLint viewport[4])
 {
+    if (kept.in_twin)
+        return copy_twin_to_window(viewport[0], viewport[1], viewport[2], viewport[3]);
     if (kept.copies_back) {
         const FramebufferCalls& gl = framebuffer_calls();
         const GLint left = viewport[0], bottom = viewport[1], width = viewport[2], height = viewport[3];
@@ -136,7 +146,7 @@ void show_kept(const GLint viewport[4])
         gl.blit_framebuffer(0, 0, width, height, left, bottom, left + width, bottom + height, GL_COLOR_BUFFER_BIT,
                             GL_NEAREST);
         gl.bind_framebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(reading));
-        return;
+        return true;
     }
     const double s = static_cast<double>(viewport[2]) / kept.texture_width;
     const double t = static_cast<double>(viewport[3]) / kept.texture_height;
@@ -168,6 +178,7 @@ void show_kept(const GLint viewport[4])
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
+    return true;
 }
 
 }  // namespace
@@ -181,14 +192,13 @@ void draw_still_layer(const LayerKey& key, const std::function<void()>& draw_lay
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     const std::uint64_t now = full_key(key, viewport);
-    if (kept.kept_valid && kept.kept_key == now && kept.context == gl_context_number()) {
-        show_kept(viewport);
+    if (kept.kept_valid && kept.kept_key == now && kept.kept_context == gl_context_number() && show_kept(viewport))
         return;
-    }
     draw_layer();
     const bool twice = kept.last_valid && kept.last_key == now;
     kept.last_key = now;
     kept.last_valid = true;
     kept.kept_valid = twice && keep(viewport);
     kept.kept_key = now;
+    kept.kept_context = gl_context_number();
 }
