@@ -2,6 +2,7 @@
 
 #include "geometry/view.hpp"
 #include "render/gl.hpp"
+#include "render/still_layer.hpp"
 #include "render/texture_manager.hpp"
 #include "storage/base_storage.hpp"
 #include "storage/log.hpp"
@@ -124,17 +125,23 @@ bool Background::load(BaseStorage& storage)
 
 void draw_background()
 {
+    // Kept: a full-screen blend of colours is among the dearest things a
+    // renderer without a graphics card draws, and this one never changes.
+    static StillLayer background_layer;
     const double w = view_half_width;
-    // Opaque: blending would only read back the pixels it covers anyway,
-    // which costs a renderer without a graphics card dearly.
-    glDisable(GL_BLEND);
-    glBegin(GL_QUADS);
-    glColor3d(0.05, 0.05, 0.1);
-    glVertex2d(-w, -1);
-    glVertex2d(w, -1);
-    glColor3d(0.2, 0.2, 0.2);
-    glVertex2d(w, 1);
-    glVertex2d(-w, 1);
-    glEnd();
-    glEnable(GL_BLEND);
+    LayerKey key;
+    key.add(w);
+    background_layer.draw(key, [w] {
+        // Opaque: blending would only read back the pixels it covers anyway.
+        glDisable(GL_BLEND);
+        glBegin(GL_QUADS);
+        glColor3d(0.05, 0.05, 0.1);
+        glVertex2d(-w, -1);
+        glVertex2d(w, -1);
+        glColor3d(0.2, 0.2, 0.2);
+        glVertex2d(w, 1);
+        glVertex2d(-w, 1);
+        glEnd();
+        glEnable(GL_BLEND);
+    });
 }

@@ -31,9 +31,8 @@ void LayerKey::add(const std::string& text)
         add(static_cast<std::uint64_t>(c));
 }
 
-namespace {
-
 struct KeptLayer {
+    WindowTwin twin;
     GLuint texture = 0;
     GLuint framebuffer = 0;        // reads the texture, for a copy back
     bool copies_back = false;      // whether the framebuffer is complete
@@ -44,11 +43,11 @@ struct KeptLayer {
     bool last_valid = false;
     std::uint64_t kept_key = 0;    // held by the twin or the texture
     bool kept_valid = false;
-    bool in_twin = false;          // kept in the window's twin, not the texture
+    bool in_twin = false;          // kept in the twin, not the texture
     int kept_context = -1;         // the GL context it was kept in
 };
 
-KeptLayer kept;
+namespace {
 
 int next_power_of_two(int n)
 {
@@ -76,7 +75,7 @@ std::uint64_t full_key(const LayerKey& key, const GLint viewport[4])
 
 // A framebuffer that reads the kept texture: a software renderer copies its
 // pixels back as bytes, where drawing them through a quad shades each one.
-void attach_framebuffer()
+void attach_framebuffer(KeptLayer& kept)
 {
     const FramebufferCalls& gl = framebuffer_calls();
     if (!gl.complete)
@@ -93,10 +92,10 @@ void attach_framebuffer()
 
 // Keeps the viewport's pixels in the window's twin where there is one, else
 // in the texture, made to fit when needed.
-bool keep(const GLint viewport[4])
+bool keep(KeptLayer& kept, const GLint viewport[4])
 {
     const int width = viewport[2], height = viewport[3];
-    kept.in_twin = width > 0 && height > 0 && copy_window_to_twin(viewport[0], viewport[1], width, height);
+    kept.in_twin = width > 0 && height > 0 && kept.twin.copy_from_window(viewport[0], viewport[1], width, height);
     if (kept.in_twin)
         return true;
     GLint largest = 0;
@@ -126,17 +125,17 @@ bool keep(const GLint viewport[4])
     }
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, viewport[0], viewport[1], width, height);
     glBindTexture(GL_TEXTURE_2D, 0);
-    attach_framebuffer();
+    attach_framebuffer(kept);
     return true;
 }
 
 // The kept pixels back onto the viewport, texel for pixel, replacing what is
 // there: copied from the twin or through the framebuffer when there is one.
 // False when the twin is gone: nothing was shown.
-bool show_kept(const GLint viewport[4])
+bool show_kept(KeptLayer& kept, const GLint viewport[4])
 {
     if (kept.in_twin)
-        return copy_twin_to_window(viewport[0], viewport[1], viewport[2], viewport[3]);
+        return kept.twin.copy_to_window(viewport[0], viewport[1], viewport[2], viewport[3]);
     if (kept.copies_back) {
         const FramebufferCalls& gl = framebuffer_calls();
         const GLint left = viewport[0], bottom = viewport[1], width = viewport[2], height = viewport[3];
@@ -183,22 +182,29 @@ bool show_kept(const GLint viewport[4])
 
 }  // namespace
 
-void draw_still_layer(const LayerKey& key, const std::function<void()>& draw_layer)
+StillLayer::StillLayer() : kept_(std::make_unique<KeptLayer>()) {}
+
+// The texture and the twin go with the GL context and the display.
+StillLayer::~StillLayer() = default;
+
+void StillLayer::draw(const LayerKey& key, const std::function<void()>& draw_layer)
 {
     if (!lean_drawing()) {
         draw_layer();
         return;
     }
+    KeptLayer& kept = *kept_;
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     const std::uint64_t now = full_key(key, viewport);
-    if (kept.kept_valid && kept.kept_key == now && kept.kept_context == gl_context_number() && show_kept(viewport))
+    if (kept.kept_valid && kept.kept_key == now && kept.kept_context == gl_context_number() &&
+        show_kept(kept, viewport))
         return;
     draw_layer();
     const bool twice = kept.last_valid && kept.last_key == now;
     kept.last_key = now;
     kept.last_valid = true;
-    kept.kept_valid = twice && keep(viewport);
+    kept.kept_valid = twice && keep(kept, viewport);
     kept.kept_key = now;
     kept.kept_context = gl_context_number();
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,9 +26,24 @@ private:
 // whole viewport, opaque) from a copy kept of it while its key and the view
 // stay the same. On a renderer without a graphics card a level's background,
 // walls and goals cost several passes over much of the screen; the copy is
-// copied back as bytes where framebuffer objects allow, else drawn in one
-// pass. The copy is
-// taken on the second frame with the same key, so a layer that changes every
-// frame (a moving camera, a point being dragged) costs nothing extra.
+// copied back as bytes where the window has a twin, else through a
+// framebuffer or, failing that, drawn in one pass. The copy is taken on the
+// second frame with the same key, so a layer that changes every frame (a
+// moving camera, a point being dragged) costs nothing extra.
 // Only with lean drawing; otherwise it just draws the layer.
-void draw_still_layer(const LayerKey& key, const std::function<void()>& draw_layer);
+// Each layer keeps one copy: a layer drawn inside another's `draw_layer`
+// (the background under a level's walls) needs one of its own.
+struct KeptLayer;
+
+class StillLayer {
+public:
+    StillLayer();
+    ~StillLayer();
+    StillLayer(const StillLayer&) = delete;
+    StillLayer& operator=(const StillLayer&) = delete;
+
+    void draw(const LayerKey& key, const std::function<void()>& draw_layer);
+
+private:
+    std::unique_ptr<KeptLayer> kept_;
+};

@@ -7,18 +7,6 @@
 
 namespace {
 
-struct Twin {
-    Display* display = nullptr;
-    GLXPbuffer pbuffer = 0;
-    int visual = 0;
-    int width = 0;
-    int height = 0;
-    // A visual whose twin could not be made is not tried again.
-    int refused_visual = 0;
-};
-
-Twin twin;
-
 // The window's context, its display and its drawing surface, when current.
 struct Current {
     Display* display = glXGetCurrentDisplay();
@@ -50,51 +38,49 @@ GLXPbuffer make_pbuffer(Display* display, GLXContext context, int visual, int wi
     return made;
 }
 
-// The twin for the current window, at least width x height.
-bool ready_twin(const Current& now, int width, int height)
+// Whether the window is what is drawn to and read from.
+bool drawing_to_window(const Current& now)
 {
     if (!now.display || !now.context || !now.window || !framebuffer_calls().complete)
         return false;
-    // Drawing into a framebuffer object is not drawing into the window.
     GLint drawing = 0, reading = 0;
     glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawing);
     glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &reading);
-    if (drawing != 0 || reading != 0)
+    return drawing == 0 && reading == 0;
+}
+
+}  // namespace
+
+bool WindowTwin::copy(bool to_twin, int left, int bottom, int width, int height)
+{
+    const Current now;
+    if (!drawing_to_window(now))
         return false;
     int visual = 0;
     if (glXQueryContext(now.display, now.context, GLX_VISUAL_ID_EXT, &visual) != Success || visual == 0)
         return false;
-    if (twin.pbuffer != 0 && twin.display == now.display && twin.visual == visual && twin.width >= width &&
-        twin.height >= height)
-        return true;
-    if (visual == twin.refused_visual)
-        return false;
-    // The display outlives every window the game opens, so an old twin on it
-    // is still its own to free.
-    if (twin.pbuffer != 0 && twin.display == now.display)
-        glXDestroyPbuffer(twin.display, twin.pbuffer);
-    twin = {};
-    twin.pbuffer = make_pbuffer(now.display, now.context, visual, width, height);
-    if (twin.pbuffer == 0) {
-        twin.refused_visual = visual;
-        return false;
+    const bool fits = pbuffer_ != 0 && display_ == now.display && visual_ == visual && width_ >= width &&
+                      height_ >= height;
+    if (!fits) {
+        // Its pixels would be lost: there is nothing to copy back.
+        if (!to_twin || visual == refused_visual_)
+            return false;
+        // The display outlives every window the game opens, so an old twin
+        // on it is still its own to free.
+        if (pbuffer_ != 0 && display_ == now.display)
+            glXDestroyPbuffer(now.display, pbuffer_);
+        pbuffer_ = make_pbuffer(now.display, now.context, visual, width, height);
+        if (pbuffer_ == 0) {
+            refused_visual_ = visual;
+            return false;
+        }
+        display_ = now.display;
+        visual_ = visual;
+        width_ = width;
+        height_ = height;
     }
-    twin.display = now.display;
-    twin.visual = visual;
-    twin.width = width;
-    twin.height = height;
-    return true;
-}
-
-// One copy of a rectangle between the window and the twin, with the
-// window drawn to again afterwards.
-bool copy(bool to_twin, int left, int bottom, int width, int height)
-{
-    const Current now;
-    if (!ready_twin(now, width, height))
-        return false;
-    const GLXDrawable draw = to_twin ? twin.pbuffer : now.window;
-    const GLXDrawable read = to_twin ? now.window : twin.pbuffer;
+    const GLXDrawable draw = to_twin ? pbuffer_ : now.window;
+    const GLXDrawable read = to_twin ? now.window : pbuffer_;
     if (!glXMakeContextCurrent(now.display, draw, read, now.context))
         return false;
     const int from_x = to_twin ? left : 0, from_y = to_twin ? bottom : 0;
@@ -105,14 +91,12 @@ bool copy(bool to_twin, int left, int bottom, int width, int height)
     return true;
 }
 
-}  // namespace
-
-bool copy_window_to_twin(int left, int bottom, int width, int height)
+bool WindowTwin::copy_from_window(int left, int bottom, int width, int height)
 {
     return copy(true, left, bottom, width, height);
 }
 
-bool copy_twin_to_window(int left, int bottom, int width, int height)
+bool WindowTwin::copy_to_window(int left, int bottom, int width, int height)
 {
     return copy(false, left, bottom, width, height);
 }

@@ -218,7 +218,8 @@ void World::draw_level(bool bodies_still)
             add_shape(key, goals[i]);
             key.add(goals[i].fade);
         }
-    draw_still_layer(key, [&] {
+    static StillLayer level_layer;
+    level_layer.draw(key, [&] {
         draw_background();
         glPushMatrix();
         apply_view();
