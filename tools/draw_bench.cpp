@@ -21,6 +21,7 @@
 #include "render/gl_context.hpp"
 #include "render/png.hpp"
 #include "render/texture_font.hpp"
+#include "render/window_twin.hpp"
 #include "storage/log.hpp"
 #include "world/base_world.hpp"
 #include "world/playback_world.hpp"
@@ -321,6 +322,7 @@ int draw_bench(std::vector<std::string> levels, int frames, bool plain, const st
 
     print_draw_table(std::cout, results);
     free_fonts();
+    free_window_twins();
     SDL_Quit();
     return status;
 }

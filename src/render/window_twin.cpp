@@ -2,10 +2,33 @@
 
 #include <GL/glx.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <utility>
+#include <vector>
+
 #include "render/framebuffer_calls.hpp"
 #include "render/gl.hpp"
 
 namespace {
+
+// Every twin made and not freed yet, with its display.
+std::vector<std::pair<Display*, GLXPbuffer>> made_twins;
+
+bool still_made(void* display, GLXPbuffer pbuffer)
+{
+    return std::find(made_twins.begin(), made_twins.end(), std::make_pair(static_cast<Display*>(display), pbuffer)) !=
+           made_twins.end();
+}
+
+void free_pbuffer(Display* display, GLXPbuffer pbuffer)
+{
+    const auto found = std::find(made_twins.begin(), made_twins.end(), std::make_pair(display, pbuffer));
+    if (found == made_twins.end())
+        return;
+    glXDestroyPbuffer(display, pbuffer);
+    made_twins.erase(found);
+}
 
 // The window's context, its display and its drawing surface, when current.
 struct Current {
@@ -59,21 +82,22 @@ bool WindowTwin::copy(bool to_twin, int left, int bottom, int width, int height)
     int visual = 0;
     if (glXQueryContext(now.display, now.context, GLX_VISUAL_ID_EXT, &visual) != Success || visual == 0)
         return false;
-    const bool fits = pbuffer_ != 0 && display_ == now.display && visual_ == visual && width_ >= width &&
-                      height_ >= height;
+    const bool fits = pbuffer_ != 0 && display_ == now.display && still_made(display_, pbuffer_) &&
+                      visual_ == visual && width_ >= width && height_ >= height;
     if (!fits) {
         // Its pixels would be lost: there is nothing to copy back.
         if (!to_twin || visual == refused_visual_)
             return false;
-        // The display outlives every window the game opens, so an old twin
-        // on it is still its own to free.
         if (pbuffer_ != 0 && display_ == now.display)
-            glXDestroyPbuffer(now.display, pbuffer_);
+            free_pbuffer(now.display, pbuffer_);
         pbuffer_ = make_pbuffer(now.display, now.context, visual, width, height);
         if (pbuffer_ == 0) {
             refused_visual_ = visual;
             return false;
         }
+        static const bool freed_at_exit = std::atexit(free_window_twins) == 0;
+        static_cast<void>(freed_at_exit);
+        made_twins.emplace_back(now.display, pbuffer_);
         display_ = now.display;
         visual_ = visual;
         width_ = width;
@@ -99,4 +123,10 @@ bool WindowTwin::copy_from_window(int left, int bottom, int width, int height)
 bool WindowTwin::copy_to_window(int left, int bottom, int width, int height)
 {
     return copy(false, left, bottom, width, height);
+}
+
+void free_window_twins()
+{
+    while (!made_twins.empty())
+        free_pbuffer(made_twins.back().first, made_twins.back().second);
 }

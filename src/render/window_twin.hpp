@@ -11,7 +11,7 @@
 // (0, 0); they return false, having copied nothing, when there is no twin to
 // be had (no GLX pbuffers, a framebuffer object bound, no current context).
 // The twin is made on first use and made anew only when the window's visual
-// changes or it is too small; the display's connection frees it at exit.
+// changes or it is too small.
 class WindowTwin {
 public:
     bool copy_from_window(int left, int bottom, int width, int height);
@@ -30,3 +30,9 @@ private:
     // A visual whose twin could not be made is not tried again.
     int refused_visual_ = 0;
 };
+
+// Frees every twin, which must happen while the display is still open: the
+// renderer's side of a pbuffer outlives the connection otherwise. Set to run
+// at exit when the first twin is made, so it runs before an SDL_Quit set to
+// run at exit earlier; whoever calls SDL_Quit itself calls this first.
+void free_window_twins();
