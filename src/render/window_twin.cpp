@@ -30,6 +30,14 @@ void free_pbuffer(Display* display, GLXPbuffer pbuffer)
     made_twins.erase(found);
 }
 
+bool x_error_seen = false;
+
+int note_x_error(Display*, XErrorEvent*)
+{
+    x_error_seen = true;
+    return 0;
+}
+
 // The window's context, its display and its drawing surface, when current.
 struct Current {
     Display* display = glXGetCurrentDisplay();
@@ -55,7 +63,16 @@ GLXPbuffer make_pbuffer(Display* display, GLXContext context, int visual, int wi
             continue;
         const int attributes[] = {GLX_PBUFFER_WIDTH, width, GLX_PBUFFER_HEIGHT, height, GLX_PRESERVED_CONTENTS,
                                   True, None};
+        // A server that cannot make it answers with an X error, which would
+        // end the game by default: it only means no twin.
+        XSync(display, False);
+        x_error_seen = false;
+        XErrorHandler previous = XSetErrorHandler(note_x_error);
         made = glXCreatePbuffer(display, configs[i], attributes);
+        XSync(display, False);
+        XSetErrorHandler(previous);
+        if (x_error_seen)
+            made = 0;
     }
     XFree(configs);
     return made;
