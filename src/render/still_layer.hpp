@@ -22,6 +22,9 @@ private:
     std::uint64_t hash_ = 14695981039346656037ull;
 };
 
+// What a StillLayer keeps, and where.
+struct KeptLayer;
+
 // Draws the bottom of the screen (what `draw_layer` draws: it must cover the
 // whole viewport, opaque) from a copy kept of it while its key and the view
 // stay the same. On a renderer without a graphics card a level's background,
@@ -33,8 +36,6 @@ private:
 // Only with lean drawing; otherwise it just draws the layer.
 // Each layer keeps one copy: a layer drawn inside another's `draw_layer`
 // (the background under a level's walls) needs one of its own.
-struct KeptLayer;
-
 class StillLayer {
 public:
     StillLayer();
