@@ -18,7 +18,7 @@ void draw_texture_quad(std::uint32_t texture, double left, double right, double 
 {
     const double s_left = mirrored ? 1 : 0;
     const double s_right = 1 - s_left;
-    bind_texture(texture, Sampling::shrunk);
+    bind_texture_at(texture, Sampling::shrunk, 1 / std::abs(right - left), 1 / std::abs(top - bottom));
     glEnable(GL_TEXTURE_2D);
     glBegin(GL_QUADS);
     glTexCoord2d(s_left, 0);

@@ -1,6 +1,9 @@
 #include "render/gui_font.hpp"
 
+#include <algorithm>
+
 #include "render/gl.hpp"
+#include "render/texture_manager.hpp"
 #include "storage/log.hpp"
 
 GuiFont::GuiFont(const std::string& file_name)
@@ -42,7 +45,9 @@ void GuiFont::draw_text(const Vector2& position, const std::string& text, double
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glBindTexture(GL_TEXTURE_2D, font->texture);
+    // A glyph's corners are in atlas texels here.
+    bind_texture_at(font->texture, Sampling::letters, 1.0 / std::max(font->image_width, 1),
+                    1.0 / std::max(font->image_height, 1));
     render_text(*font, text.data(), static_cast<int>(text.size()));
     glDisable(GL_TEXTURE_2D);
     glPopMatrix();

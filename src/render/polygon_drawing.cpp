@@ -453,7 +453,8 @@ void draw_polygon(const PolygonStyle& style, const Polygon& polygon, double alph
         const double length = (b - a).length();
         const bool cut = polygon.has_reverse(edge);
         double& run = cut ? cut_run : edge_run;
-        bind_texture(cut ? style.cut_texture : style.edge_texture, Sampling::shrunk);
+        bind_texture_at(cut ? style.cut_texture : style.edge_texture, Sampling::shrunk, style.edge_scale,
+                        0.5 / style.edge_width);
         draw_edge_band(a, b, length, style.edge_width, style.edge_scale, run, alpha);
         run += 2.0 * style.edge_width + length;
     }
@@ -471,7 +472,8 @@ void draw_polygon(const PolygonStyle& style, const Polygon& polygon, double alph
     glEnd();
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glEnable(GL_TEXTURE_2D);
-    bind_texture(style.light_texture, Sampling::shrunk);
+    // Across the band is the only way its picture runs, but at the corners.
+    bind_texture_at(style.light_texture, Sampling::shrunk, 0.0, 0.5 / style.light_width);
     glColor4d(1.0, 1.0, 1.0, alpha);
     glBegin(GL_QUAD_STRIP);
     for (const BandVertex& v : strip) {

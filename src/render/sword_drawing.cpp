@@ -114,7 +114,8 @@ void draw_sword(SwordStyle& style, const Sword& sword)
     const double h = style.blade_size;
     const double w = style.blade_width;
     const Vector2 p = sword.position;
-    bind_texture(style.blade_texture, Sampling::shrunk);
+    // Half the texture's width and height holds the picture, 2h long, 2w wide.
+    bind_texture_at(style.blade_texture, Sampling::shrunk, 0.25 / h, 0.25 / w);
     glColor3d(1.0, 1.0, 1.0);
     glBegin(GL_QUADS);
     picture_point(1.0, 0.0);

@@ -1,6 +1,7 @@
 #include "render/texture_manager.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <future>
 #include <map>
 #include <type_traits>
@@ -157,6 +158,50 @@ void upload_levels(std::vector<std::uint32_t> pixels, std::uint32_t width, std::
     }
 }
 
+// The clamp the texture was asked for, in the form lean drawing reads it.
+void set_bound_wraps(GLuint texture)
+{
+    if (const auto found = border_wraps().find(texture); found != border_wraps().end()) {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, lean_wrap(found->second.first));
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, lean_wrap(found->second.second));
+    }
+}
+
+// GL's own limits on the level of detail: none in effect.
+constexpr float lowest_lod = -1000.0f;
+constexpr float highest_lod = 1000.0f;
+
+// Which levels of the bound texture are read, and how its clamped sides wrap.
+void set_levels_read(GLuint texture, GLint filter, float min_lod, float max_lod)
+{
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_LOD, min_lod);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_LOD, max_lod);
+    set_bound_wraps(texture);
+}
+
+// Pixels one unit of the current drawing coordinates covers on the screen,
+// along the shorter of its two axes. The game's matrices only move, turn and
+// scale, so this holds everywhere in what is drawn next.
+double pixels_per_unit()
+{
+    GLdouble model[16];
+    GLdouble projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, model);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    // Where one unit along an axis lands in clip coordinates, then in pixels.
+    const auto axis = [&](int column) {
+        double clip[2] = {0.0, 0.0};
+        for (int row = 0; row < 2; ++row)
+            for (int k = 0; k < 4; ++k)
+                clip[row] += projection[k * 4 + row] * model[column * 4 + k];
+        return std::hypot(clip[0] * viewport[2] / 2.0, clip[1] * viewport[3] / 2.0);
+    };
+    return std::min(axis(0), axis(1));
+}
+
 }  // namespace
 
 std::uint32_t load_texture_file(const char* path, double& aspect, std::uint32_t texture_name, Margins margins)
@@ -246,13 +291,38 @@ void bind_texture(std::uint32_t texture, Sampling sampling)
 {
     glBindTexture(GL_TEXTURE_2D, texture);
     GLint filter = GL_LINEAR_MIPMAP_LINEAR;
-    if (lean_drawing())
+    if (lean_drawing() && sampling != Sampling::letters)
         filter = sampling == Sampling::enlarged ? GL_LINEAR : GL_LINEAR_MIPMAP_NEAREST;
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
-    if (const auto found = border_wraps().find(texture); found != border_wraps().end()) {
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, lean_wrap(found->second.first));
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, lean_wrap(found->second.second));
+    set_levels_read(texture, filter, lowest_lod, highest_lod);
+}
+
+void bind_texture_at(std::uint32_t texture, Sampling sampling, double s_per_unit, double t_per_unit)
+{
+    if (!lean_drawing()) {
+        bind_texture(texture, sampling);
+        return;
     }
+    glBindTexture(GL_TEXTURE_2D, texture);
+    GLint width = 0;
+    GLint height = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    const double texels = std::max(std::abs(s_per_unit) * width, std::abs(t_per_unit) * height);
+    const double lod = std::log2(texels / pixels_per_unit());
+    if (!std::isfinite(lod)) {
+        bind_texture(texture, sampling);
+        return;
+    }
+    // Enlarged, any filtering reads the full-size level alone. Shrunk, the
+    // level of detail is pinned to the one the renderer would otherwise work
+    // out for every four pixels: llvmpipe then leaves that work out.
+    if (sampling == Sampling::enlarged || lod <= 0.0) {
+        set_levels_read(texture, GL_LINEAR, lowest_lod, highest_lod);
+        return;
+    }
+    const float fixed = static_cast<float>(lod);
+    set_levels_read(texture, sampling == Sampling::letters ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR_MIPMAP_NEAREST, fixed,
+                    fixed);
 }
 
 bool texture_opaque(const std::string& path)

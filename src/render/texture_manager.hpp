@@ -52,15 +52,24 @@ constexpr double clamped_coordinate(double picture) { return 0.25 + 0.5 * pictur
 void reload_textures();
 
 // How a picture meets the screen at the game's scale: never smaller than
-// texel for pixel (polygon interiors, sparks), or shrunk (bands, letters,
-// icons).
-enum class Sampling { enlarged, shrunk };
+// texel for pixel (polygon interiors, sparks), shrunk (bands, icons), or
+// letters: shrunk, but always blending two levels, as the outline of a glyph
+// shows the difference.
+enum class Sampling { enlarged, shrunk, letters };
 
 // Binds a texture (a 2-D texture with mipmaps) with the filtering its drawing
 // needs: trilinear on a graphics card. With lean drawing, where every texel
 // read costs, an enlarged picture reads its full-size level alone (all that
-// trilinear filtering reads from it there) and a shrunk one the nearest level.
+// trilinear filtering reads from it there) and a shrunk one the nearest
+// level; letters stay trilinear.
 void bind_texture(std::uint32_t texture, Sampling sampling);
+
+// The same for a texture read at one scale all over what is drawn next (a
+// straight band, a line of text): `s_per_unit` and `t_per_unit` texture
+// coordinates to one unit of the current drawing coordinates. With lean
+// drawing the level, or blend of levels, that scale reads is worked out here
+// once instead of for every four pixels: the same texels, for less.
+void bind_texture_at(std::uint32_t texture, Sampling sampling, double s_per_unit, double t_per_unit);
 
 // Whether the cached texture of a file has full alpha everywhere; false for a
 // file not loaded yet or that did not load.

@@ -2,6 +2,7 @@
 #include <functional>
 
 #include "editor/edit_world.hpp"
+#include "menu/screens.hpp"
 #include "render/frame.hpp"
 #include "render/gl.hpp"
 #include "render/gl_context.hpp"
@@ -107,4 +108,13 @@ TEST_F(LeanDrawing, ShapesEveryShippedLevelTheEditorAndPicturesLookTheSame)
     ASSERT_TRUE(current_world);
     current_world->update(dt);
     expect_alike("editor", [] { current_world->draw(); });
+
+    // Letters of every size and icons, over the demo as it cuts.
+    delete current_world;
+    current_world = nullptr;
+    build_opening_menu(false);
+    for (int i = 0; i < 160 && current_world; ++i)
+        current_world->update(dt);
+    ASSERT_TRUE(current_world);
+    expect_alike("opening menu", [] { current_world->draw(); });
 }
