@@ -35,7 +35,7 @@ const char usage[] =
     "                                       then the sound mixer's processor time for N frames\n"
     "  bench --startup [--runs N]         start the game N times (default 20), each to its first drawn\n"
     "                                       frame, and print the median time from launch to that frame\n"
-    "  bench --draw [--frames N] [--plain] [--shots DIR] [LEVEL.lev|@stress ...]\n"
+    "  bench --draw [--frames N] [--plain] [--shots DIR] [--per-frame FILE] [LEVEL.lev|@stress ...]\n"
     "                                       open the game's window and time drawing (to glFinish;\n"
     "                                       median and 99th percentile in milliseconds) over N frames\n"
     "                                       (default 600) of each level swept by the sword, then of\n"
@@ -44,7 +44,9 @@ const char usage[] =
     "                                       overdraw: pixels written per screen pixel in a frame.\n"
     "                                       --plain: without the shortcuts a software renderer gets\n"
     "                                       (the way a graphics card draws), for comparison;\n"
-    "                                       --shots DIR: each scene's last frame into DIR/SCENE.png";
+    "                                       --shots DIR: each scene's last frame into DIR/SCENE.png;\n"
+    "                                       --per-frame FILE: every timed frame as a line of CSV\n"
+    "                                       (scene, frame, wall, processor and drawing thread ms)";
 
 int usage_error()
 {
@@ -105,6 +107,7 @@ int run(const std::vector<std::string>& args)
     bool draw = false;
     bool plain = false;
     std::string shots;
+    std::string per_frame;
     bool startup = false;
     int runs = 20;
     int pieces = 200;
@@ -133,6 +136,8 @@ int run(const std::vector<std::string>& args)
             plain = true;
         } else if (args[i] == "--shots" && has_value) {
             shots = args[++i];
+        } else if (args[i] == "--per-frame" && has_value) {
+            per_frame = args[++i];
         } else if (args[i] == "--frames" && has_value) {
             if (!parse_count(args[++i], 1, frames))
                 return usage_error();
@@ -147,7 +152,7 @@ int run(const std::vector<std::string>& args)
     if (startup)
         return startup_bench(runs);
     if (draw)
-        return draw_bench(levels, frames, plain, shots);
+        return draw_bench(levels, frames, plain, shots, per_frame);
     if (levels.empty()) {
         levels = listed_level_files(".");
         levels.push_back("@stress");
