@@ -15,15 +15,19 @@ namespace {
 // Every twin made and not freed yet, with its display.
 std::vector<std::pair<Display*, GLXPbuffer>> made_twins;
 
+auto find_made(Display* display, GLXPbuffer pbuffer)
+{
+    return std::find(made_twins.begin(), made_twins.end(), std::make_pair(display, pbuffer));
+}
+
 bool still_made(void* display, GLXPbuffer pbuffer)
 {
-    return std::find(made_twins.begin(), made_twins.end(), std::make_pair(static_cast<Display*>(display), pbuffer)) !=
-           made_twins.end();
+    return find_made(static_cast<Display*>(display), pbuffer) != made_twins.end();
 }
 
 void free_pbuffer(Display* display, GLXPbuffer pbuffer)
 {
-    const auto found = std::find(made_twins.begin(), made_twins.end(), std::make_pair(display, pbuffer));
+    const auto found = find_made(display, pbuffer);
     if (found == made_twins.end())
         return;
     glXDestroyPbuffer(display, pbuffer);
