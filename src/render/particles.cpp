@@ -9,6 +9,9 @@
 
 namespace {
 
+// Half the side of a spark's square, in world units.
+constexpr double half_size = 0.15;
+
 // The format has no particle styles or background layers yet: anything but an
 // empty count is a damaged file.
 bool read_empty_count(BaseStorage& storage, const char* what)
@@ -52,20 +55,21 @@ void BaseParticleStyle::draw_particles(const std::vector<Particle>& particles)
 {
     glColor3f(1, 1, 1);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    bind_texture(texture, Sampling::enlarged);
+    // Half a texture's coordinates (its picture) across a spark.
+    bind_texture_at(texture, Sampling::soft, 0.5 / (2 * half_size), 0.5 / (2 * half_size));
     glEnable(GL_TEXTURE_2D);
     const double low = clamped_coordinate(0), high = clamped_coordinate(1);
     glBegin(GL_QUADS);
     for (const Particle& p : particles) {
         glColor4d(1, 1, 1, p.life > 1 ? 1.0 : p.life);
         glTexCoord2d(high, high);
-        glVertex2d(p.x + 0.15, p.y + 0.15);
+        glVertex2d(p.x + half_size, p.y + half_size);
         glTexCoord2d(low, high);
-        glVertex2d(p.x - 0.15, p.y + 0.15);
+        glVertex2d(p.x - half_size, p.y + half_size);
         glTexCoord2d(low, low);
-        glVertex2d(p.x - 0.15, p.y - 0.15);
+        glVertex2d(p.x - half_size, p.y - half_size);
         glTexCoord2d(high, low);
-        glVertex2d(p.x + 0.15, p.y - 0.15);
+        glVertex2d(p.x + half_size, p.y - half_size);
     }
     glEnd();
     glDisable(GL_TEXTURE_2D);

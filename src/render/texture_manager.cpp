@@ -172,9 +172,10 @@ constexpr float lowest_lod = -1000.0f;
 constexpr float highest_lod = 1000.0f;
 
 // Which levels of the bound texture are read, and how its clamped sides wrap.
-void set_levels_read(GLuint texture, GLint filter, float min_lod, float max_lod)
+void set_levels_read(GLuint texture, GLint filter, float min_lod, float max_lod, GLint enlarged_filter = GL_LINEAR)
 {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, enlarged_filter);
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_LOD, min_lod);
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_LOD, max_lod);
     set_bound_wraps(texture);
@@ -292,7 +293,7 @@ void bind_texture(std::uint32_t texture, Sampling sampling)
     glBindTexture(GL_TEXTURE_2D, texture);
     GLint filter = GL_LINEAR_MIPMAP_LINEAR;
     if (lean_drawing() && sampling != Sampling::letters)
-        filter = sampling == Sampling::enlarged ? GL_LINEAR : GL_LINEAR_MIPMAP_NEAREST;
+        filter = sampling == Sampling::enlarged || sampling == Sampling::soft ? GL_LINEAR : GL_LINEAR_MIPMAP_NEAREST;
     set_levels_read(texture, filter, lowest_lod, highest_lod);
 }
 
@@ -316,7 +317,12 @@ void bind_texture_at(std::uint32_t texture, Sampling sampling, double s_per_unit
     // Enlarged, any filtering reads the full-size level alone. Shrunk, the
     // level of detail is pinned to the one the renderer would otherwise work
     // out for every four pixels: llvmpipe then leaves that work out.
-    if (sampling == Sampling::enlarged || lod <= 0.0) {
+    if (sampling == Sampling::soft && lod >= -0.5) {
+        const float fixed = static_cast<float>(lod);
+        set_levels_read(texture, GL_NEAREST_MIPMAP_NEAREST, fixed, fixed, GL_NEAREST);
+        return;
+    }
+    if (sampling == Sampling::enlarged || sampling == Sampling::soft || lod <= 0.0) {
         set_levels_read(texture, GL_LINEAR, lowest_lod, highest_lod);
         return;
     }

@@ -52,10 +52,11 @@ constexpr double clamped_coordinate(double picture) { return 0.25 + 0.5 * pictur
 void reload_textures();
 
 // How a picture meets the screen at the game's scale: never smaller than
-// texel for pixel (polygon interiors, sparks), shrunk (bands, icons), or
-// letters: shrunk, but always blending two levels, as the outline of a glyph
-// shows the difference.
-enum class Sampling { enlarged, shrunk, letters };
+// texel for pixel (polygon interiors), shrunk (bands, icons), letters: shrunk,
+// but always blending two levels, as the outline of a glyph shows the
+// difference, or soft: a picture with no detail finer than a few texels,
+// made about as fine as the screen shows it (sparks).
+enum class Sampling { enlarged, shrunk, letters, soft };
 
 // Binds a texture (a 2-D texture with mipmaps) with the filtering its drawing
 // needs: trilinear on a graphics card. With lean drawing, where every texel
@@ -68,7 +69,11 @@ void bind_texture(std::uint32_t texture, Sampling sampling);
 // straight band, a line of text): `s_per_unit` and `t_per_unit` texture
 // coordinates to one unit of the current drawing coordinates. With lean
 // drawing the level, or blend of levels, that scale reads is worked out here
-// once instead of for every four pixels: the same texels, for less.
+// once instead of for every four pixels: the same texels, for less. A soft
+// picture shown at most about 1.4 times its size reads its nearest texel of
+// its nearest level: blending four texels of a picture that changes little
+// from one to the next gives all but the same colour, at a good part of the
+// cost of drawing it.
 void bind_texture_at(std::uint32_t texture, Sampling sampling, double s_per_unit, double t_per_unit);
 
 // Whether the cached texture of a file has full alpha everywhere; false for a

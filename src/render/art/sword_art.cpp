@@ -113,7 +113,9 @@ SwordArt draw_sword_art()
 
 Canvas draw_particle()
 {
-    Canvas spark(64, 64);
+    // About a texel for each pixel of a spark in a window 768 pixels high, so
+    // that a software renderer can read it unfiltered.
+    Canvas spark(128, 128);
     spark.fill([](float u, float v) {
         const float r = 2 * std::sqrt((u - 0.5f) * (u - 0.5f) + (v - 0.5f) * (v - 0.5f));
         const float halo = std::exp(-r * r * 5) * (1 - smoothstep(0.8f, 1.0f, r));
