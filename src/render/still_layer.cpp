@@ -1,6 +1,8 @@
 #include "render/still_layer.hpp"
 
+#include <algorithm>
 #include <bit>
+#include <cmath>
 
 #include "render/framebuffer_calls.hpp"
 #include "render/gl.hpp"
@@ -45,9 +47,15 @@ struct KeptLayer {
     bool kept_valid = false;
     bool in_twin = false;          // kept in the twin, not the texture
     int kept_context = -1;         // the GL context it was kept in
+    std::uint64_t kept_base = 0;   // the key without the parts
+    std::vector<LayerPart> kept_parts;
 };
 
 namespace {
+
+// How many layers are being drawn again in part: a layer drawn inside one
+// shows only the part's box, so it must not keep what it drew.
+int redrawing_in_part = 0;
 
 int next_power_of_two(int n)
 {
@@ -180,6 +188,85 @@ bool show_kept(KeptLayer& kept, const GLint viewport[4])
     return true;
 }
 
+// A box of window pixels, left, bottom, right, top; empty when right <= left.
+struct PixelBox {
+    int left = 0, bottom = 0, right = 0, top = 0;
+    bool empty() const { return right <= left || top <= bottom; }
+    void add(const PixelBox& other)
+    {
+        if (other.empty())
+            return;
+        if (empty()) {
+            *this = other;
+            return;
+        }
+        left = std::min(left, other.left);
+        bottom = std::min(bottom, other.bottom);
+        right = std::max(right, other.right);
+        top = std::max(top, other.top);
+    }
+};
+
+// The window pixels a part's box covers through the current matrices, with a
+// pixel to spare and cut to the viewport; the whole viewport for a box that
+// does not project to finite numbers.
+PixelBox pixel_box(const LayerPart& part, const GLint viewport[4])
+{
+    GLdouble model[16], projection[16];
+    glGetDoublev(GL_MODELVIEW_MATRIX, model);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    const PixelBox whole{viewport[0], viewport[1], viewport[0] + viewport[2], viewport[1] + viewport[3]};
+    double low_x = 0, low_y = 0, high_x = 0, high_y = 0;
+    for (int corner = 0; corner < 4; ++corner) {
+        const double x = corner & 1 ? part.hi.x : part.lo.x;
+        const double y = corner & 2 ? part.hi.y : part.lo.y;
+        double eye[4];
+        double clip[4] = {0, 0, 0, 0};
+        for (int row = 0; row < 4; ++row)
+            eye[row] = model[row] * x + model[4 + row] * y + model[12 + row];
+        for (int row = 0; row < 4; ++row)
+            for (int k = 0; k < 4; ++k)
+                clip[row] += projection[k * 4 + row] * eye[k];
+        if (!(clip[3] > 0))
+            return whole;
+        const double wx = viewport[0] + (clip[0] / clip[3] + 1) / 2 * viewport[2];
+        const double wy = viewport[1] + (clip[1] / clip[3] + 1) / 2 * viewport[3];
+        if (!std::isfinite(wx) || !std::isfinite(wy))
+            return whole;
+        low_x = corner == 0 ? wx : std::min(low_x, wx);
+        high_x = corner == 0 ? wx : std::max(high_x, wx);
+        low_y = corner == 0 ? wy : std::min(low_y, wy);
+        high_y = corner == 0 ? wy : std::max(high_y, wy);
+    }
+    const auto cut = [](double v, int lo, int hi) { return static_cast<int>(std::clamp(v, double(lo), double(hi))); };
+    return {cut(std::floor(low_x) - 1, whole.left, whole.right), cut(std::floor(low_y) - 1, whole.bottom, whole.top),
+            cut(std::ceil(high_x) + 1, whole.left, whole.right), cut(std::ceil(high_y) + 1, whole.bottom, whole.top)};
+}
+
+// The pixels of every part that came, went or changed between two lists in
+// the order of their names.
+PixelBox changed_pixels(const std::vector<LayerPart>& before, const std::vector<LayerPart>& now,
+                        const GLint viewport[4])
+{
+    PixelBox changed;
+    std::size_t i = 0, j = 0;
+    while (i < before.size() || j < now.size()) {
+        if (j == now.size() || (i < before.size() && before[i].name < now[j].name)) {
+            changed.add(pixel_box(before[i++], viewport));
+        } else if (i == before.size() || now[j].name < before[i].name) {
+            changed.add(pixel_box(now[j++], viewport));
+        } else {
+            if (before[i].look != now[j].look || before[i].lo != now[j].lo || before[i].hi != now[j].hi) {
+                changed.add(pixel_box(before[i], viewport));
+                changed.add(pixel_box(now[j], viewport));
+            }
+            ++i;
+            ++j;
+        }
+    }
+    return changed;
+}
+
 }  // namespace
 
 StillLayer::StillLayer() : kept_(std::make_unique<KeptLayer>()) {}
@@ -189,6 +276,11 @@ StillLayer::~StillLayer() = default;
 
 void StillLayer::draw(const LayerKey& key, const std::function<void()>& draw_layer)
 {
+    draw(key, {}, draw_layer);
+}
+
+void StillLayer::draw(const LayerKey& key, const std::vector<LayerPart>& parts, const std::function<void()>& draw_layer)
+{
     if (!lean_drawing()) {
         draw_layer();
         return;
@@ -196,15 +288,68 @@ void StillLayer::draw(const LayerKey& key, const std::function<void()>& draw_lay
     KeptLayer& kept = *kept_;
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
-    const std::uint64_t now = full_key(key, viewport);
-    if (kept.kept_valid && kept.kept_key == now && kept.kept_context == gl_context_number() &&
-        show_kept(kept, viewport))
+    const std::uint64_t base = full_key(key, viewport);
+    LayerKey with_parts;
+    with_parts.add(base);
+    for (const LayerPart& part : parts) {
+        with_parts.add(part.name);
+        with_parts.add(part.look);
+        with_parts.add(part.lo);
+        with_parts.add(part.hi);
+    }
+    const std::uint64_t now = with_parts.value();
+    const bool held = kept.kept_valid && kept.kept_context == gl_context_number();
+    if (held && kept.kept_key == now && show_kept(kept, viewport))
         return;
+    if (redrawing_in_part > 0) {
+        // Only the outer layer's box is drawn: nothing whole to keep.
+        draw_layer();
+        return;
+    }
+    if (held && kept.in_twin && kept.kept_base == base && redraw_in_part(parts, viewport, draw_layer)) {
+        kept.last_key = kept.kept_key = now;
+        kept.last_valid = true;
+        return;
+    }
     draw_layer();
+    // Copying into the twin costs next to nothing, so once it has worked a
+    // new picture is kept at once: a goal that a falling piece makes live
+    // for a few frames then costs one drawing of the layer each way, not two.
     const bool twice = kept.last_valid && kept.last_key == now;
     kept.last_key = now;
     kept.last_valid = true;
-    kept.kept_valid = twice && keep(kept, viewport);
+    kept.kept_valid = (twice || kept.in_twin) && keep(kept, viewport);
     kept.kept_key = now;
+    kept.kept_base = base;
+    kept.kept_parts = parts;
     kept.kept_context = gl_context_number();
+}
+
+bool StillLayer::redraw_in_part(const std::vector<LayerPart>& parts, const GLint viewport[4],
+                                const std::function<void()>& draw_layer)
+{
+    KeptLayer& kept = *kept_;
+    const PixelBox changed = changed_pixels(kept.kept_parts, parts, viewport);
+    if (!show_kept(kept, viewport))
+        return false;
+    kept.kept_parts = parts;
+    // The scissor cuts the drawing and the copy into the twin alike (the
+    // twin's pixels start at the viewport's corner). The copy back above
+    // found the twin, so this one cannot make a new, empty one.
+    const GLboolean scissoring = glIsEnabled(GL_SCISSOR_TEST);
+    GLint scissor[4];
+    glGetIntegerv(GL_SCISSOR_BOX, scissor);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(changed.left, changed.bottom, changed.right - changed.left, changed.top - changed.bottom);
+    ++redrawing_in_part;
+    draw_layer();
+    --redrawing_in_part;
+    glScissor(changed.left - viewport[0], changed.bottom - viewport[1], changed.right - changed.left,
+              changed.top - changed.bottom);
+    // Not copied, the twin holds the old picture under the box.
+    kept.kept_valid = kept.twin.copy_from_window(viewport[0], viewport[1], viewport[2], viewport[3]);
+    glScissor(scissor[0], scissor[1], scissor[2], scissor[3]);
+    if (!scissoring)
+        glDisable(GL_SCISSOR_TEST);
+    return true;
 }

@@ -22,6 +22,15 @@ private:
     std::uint64_t hash_ = 14695981039346656037ull;
 };
 
+// A shape of a still layer that may change while the rest stays: a name of
+// its own among the layer's parts, the key of its pixels, and a box holding
+// every pixel it draws, in the coordinates the layer is drawn through.
+struct LayerPart {
+    std::uint64_t name = 0;
+    std::uint64_t look = 0;
+    Vector2 lo, hi;
+};
+
 // What a StillLayer keeps, and where.
 struct KeptLayer;
 
@@ -32,7 +41,12 @@ struct KeptLayer;
 // copied back as bytes where the window has a twin, else through a
 // framebuffer or, failing that, drawn in one pass. The copy is taken on the
 // second frame with the same key, so a layer that changes every frame (a
-// moving camera, a point being dragged) costs nothing extra.
+// moving camera, a point being dragged) costs nothing extra; once a copy into
+// the twin has worked (a copy of bytes), on the first. Given its parts, a
+// layer kept in the twin whose key stays the same while some parts come, go
+// or change (a goal a falling piece makes live for a few frames, a body
+// dragged in the editor) is copied back and drawn again only within the
+// boxes of those parts.
 // Only with lean drawing; otherwise it just draws the layer.
 // Each layer keeps one copy: a layer drawn inside another's `draw_layer`
 // (the background under a level's walls) needs one of its own.
@@ -44,7 +58,15 @@ public:
     StillLayer& operator=(const StillLayer&) = delete;
 
     void draw(const LayerKey& key, const std::function<void()>& draw_layer);
+    // The same for a layer of parts, which `draw_layer` draws besides what
+    // the key holds. Parts are in the order of their names.
+    void draw(const LayerKey& key, const std::vector<LayerPart>& parts, const std::function<void()>& draw_layer);
 
 private:
+    // Shows the kept picture and draws it again within the boxes of the parts
+    // that changed, keeping the result; false when nothing could be shown.
+    bool redraw_in_part(const std::vector<LayerPart>& parts, const int viewport[4],
+                        const std::function<void()>& draw_layer);
+
     std::unique_ptr<KeptLayer> kept_;
 };

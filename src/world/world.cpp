@@ -210,16 +210,24 @@ void World::draw_level(bool bodies_still)
     for (const StaticPolygon& wall : static_polygons)
         if (still(wall))
             add_shape(key, wall);
+    // Bodies and goals come and go from the layer, so each is a part of its
+    // own: only its box is drawn again when it does.
+    std::vector<LayerPart> parts;
+    const auto add_part = [&](std::uint64_t name, Polygon& shape, double fade) {
+        LayerKey look;
+        add_shape(look, shape);
+        look.add(fade);
+        const WorldBox box = drawn_box(shape);
+        parts.push_back({name, look.value(), box.lo - camera, box.hi - camera});
+    };
     for (std::size_t i = 0; i < physics_polygons.size(); ++i)
         if (kept.bodies[i])
-            add_shape(key, physics_polygons[i]);
+            add_part(i, physics_polygons[i], 0.0);
     for (std::size_t i = 0; i < goals.size(); ++i)
-        if (kept.goals[i]) {
-            add_shape(key, goals[i]);
-            key.add(goals[i].fade);
-        }
+        if (kept.goals[i])
+            add_part(std::uint64_t{1} << 32 | i, goals[i], goals[i].fade);
     static StillLayer level_layer;
-    level_layer.draw(key, [&] {
+    level_layer.draw(key, parts, [&] {
         draw_background();
         glPushMatrix();
         apply_view();

@@ -118,3 +118,51 @@ TEST_F(LeanDrawing, ShapesEveryShippedLevelTheEditorAndPicturesLookTheSame)
     ASSERT_TRUE(current_world);
     expect_alike("opening menu", [] { current_world->draw(); });
 }
+
+// A goal that leaves the kept layer and comes back, or a body moved in the
+// editor, is drawn again only within its box: that frame must be the very
+// one the whole layer drawn again gives (the camera moved away and back).
+TEST_F(LeanDrawing, LayersDrawnAgainInPartMatchThemDrawnWhole)
+{
+    World shapes;
+    std::string error;
+    ASSERT_TRUE(build_level(read_text(source_root / "tests/data/levels/lean_shapes.txt"), shapes, error)) << error;
+    double dt = 0.016;
+    shapes.update(dt);
+    set_lean_drawing(true);
+    const auto frame = [](const std::function<void()>& draw) {
+        begin_frame();
+        draw();
+        int width = 0, height = 0;
+        return read_rgba(width, height);
+    };
+    const auto whole = [&](World& world, const std::function<void()>& draw) {
+        const Vector2 at = world.camera;
+        world.camera = at + Vector2(0.25, 0);
+        frame(draw);
+        world.camera = at;
+        return frame(draw);
+    };
+    const auto in_game = [&] { shapes.draw(); };
+    GoalPolygon& goal = shapes.goals.front();
+    // The first frame sets the camera; the next two keep the layer.
+    for (int i = 0; i < 3; ++i)
+        frame(in_game);
+    for (const double fade : {0.5, 0.0, 0.5, 1.0}) {
+        goal.fade = fade;
+        const std::vector<std::uint8_t> in_part = frame(in_game);
+        EXPECT_TRUE(in_part == whole(shapes, in_game)) << "goal at fade " << fade;
+    }
+
+    // The editor keeps the bodies too.
+    const auto edited = [&] { shapes.draw_level(true); };
+    frame(edited);
+    frame(edited);
+    PhysicsPolygon& body = shapes.physics_polygons.front();
+    for (int i = 0; i < 3; ++i) {
+        body.position += Vector2(0.05, 0.02);
+        body.bbox_valid = false;
+        const std::vector<std::uint8_t> in_part = frame(edited);
+        EXPECT_TRUE(in_part == whole(shapes, edited)) << "body moved " << i + 1 << " times";
+    }
+}
