@@ -136,10 +136,10 @@ void World::apply_view()
 
 namespace {
 
-// A wall whose picture slides stays out of the kept layer.
-bool still(const StaticPolygon& wall)
+// A shape whose picture slides stays out of the kept layer.
+bool still(const Polygon& shape)
 {
-    return wall.style.scroll_s == 0.0 && wall.style.scroll_t == 0.0;
+    return shape.style.scroll_s == 0.0 && shape.style.scroll_t == 0.0;
 }
 
 // What a shape's pixels depend on while its picture does not slide.
@@ -183,19 +183,24 @@ void World::draw()
 World::Kept World::kept_shapes(bool bodies_still)
 {
     Kept kept;
-    kept.bodies.assign(physics_polygons.size(), bodies_still);
+    kept.bodies.assign(physics_polygons.size(), false);
     kept.goals.assign(goals.size(), false);
     std::vector<WorldBox> live;
-    if (!bodies_still)
-        for (PhysicsPolygon& body : physics_polygons)
-            live.push_back(drawn_box(body));
+    for (std::size_t i = 0; i < physics_polygons.size(); ++i) {
+        PhysicsPolygon& body = physics_polygons[i];
+        const WorldBox box = drawn_box(body);
+        kept.bodies[i] = bodies_still && still(body) && !meets_any(box, live);
+        if (!kept.bodies[i])
+            live.push_back(box);
+    }
     for (StaticPolygon& wall : static_polygons)
         if (!still(wall))
             live.push_back(drawn_box(wall));
     for (std::size_t i = 0; i < goals.size(); ++i) {
         GoalPolygon& goal = goals[i];
         const WorldBox box = drawn_box(goal);
-        kept.goals[i] = (goal.fade == 0.0 || goal.fade >= 1.0) && !meets_any(box, live);
+        // Faded out, it draws nothing, sliding or not.
+        kept.goals[i] = ((goal.fade == 0.0 && still(goal)) || goal.fade >= 1.0) && !meets_any(box, live);
         if (!kept.goals[i])
             live.push_back(box);
     }

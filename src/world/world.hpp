@@ -85,8 +85,9 @@ public:
 
     // Which bodies and goals draw_level keeps in the layer under everything
     // drawn live: each that holds still, unless something live is drawn
-    // under it in the usual order (bodies, sliding walls, goals). A goal
-    // holds still at a steady fade, a body only with bodies_still.
+    // under it in the usual order (bodies, sliding walls, goals). Nothing
+    // whose picture slides holds still; a goal holds still at a steady fade
+    // (faded out, sliding or not), a body only with bodies_still.
     struct Kept {
         std::vector<bool> bodies;
         std::vector<bool> goals;

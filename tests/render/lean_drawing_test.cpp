@@ -120,9 +120,10 @@ TEST_F(LeanDrawing, ShapesEveryShippedLevelTheEditorAndPicturesLookTheSame)
 }
 
 // A goal that leaves the kept layer and comes back, or a body moved in the
-// editor, is drawn again only within its box: that frame must be the very
-// one the whole layer drawn again gives (the camera moved away and back).
-TEST_F(LeanDrawing, LayersDrawnAgainInPartMatchThemDrawnWhole)
+// editor, is drawn again only within its box, and a sliding picture moves on
+// every frame: each frame must be the very one the whole layer drawn again
+// gives (the camera moved away and back).
+TEST_F(LeanDrawing, KeptLayersFollowWhatChangesInThem)
 {
     World shapes;
     std::string error;
@@ -145,9 +146,15 @@ TEST_F(LeanDrawing, LayersDrawnAgainInPartMatchThemDrawnWhole)
     };
     const auto in_game = [&] { shapes.draw(); };
     GoalPolygon& goal = shapes.goals.front();
+    goal.fade = 0.0;
     // The first frame sets the camera; the next two keep the layer.
     for (int i = 0; i < 3; ++i)
         frame(in_game);
+    goal.style.animate_style(0.5);
+    const std::vector<std::uint8_t> slid = frame(in_game);
+    EXPECT_TRUE(slid == whole(shapes, in_game)) << "the goal's picture slides";
+
+    goal.style.scroll_s = goal.style.scroll_t = 0.0;
     for (const double fade : {0.5, 0.0, 0.5, 1.0}) {
         goal.fade = fade;
         const std::vector<std::uint8_t> in_part = frame(in_game);

@@ -186,7 +186,8 @@ TEST_F(WorldStep, AWinInPlayUnlocksTheGoalsKeysForThePlayerAndWritesThemAtOnce)
 
 // The kept layer is drawn under everything live, so what it holds must not
 // change the order: a goal over a moving body, over a sliding wall or over a
-// goal drawn live is drawn live too.
+// goal drawn live is drawn live too. A picture that slides changes every
+// frame, so a sliding goal or body is live while it shows.
 TEST(WorldDrawing, OnlyShapesWithNothingLiveUnderThemAreKeptUnderTheRest)
 {
     World world;
@@ -201,15 +202,28 @@ TEST(WorldDrawing, OnlyShapesWithNothingLiveUnderThemAreKeptUnderTheRest)
                    box<GoalPolygon>(10, 0, 11, 1),       // apart
                    box<GoalPolygon>(20, 0, 21, 1),       // fading
                    box<GoalPolygon>(30, 0, 31, 1),       // faded out
-                   box<GoalPolygon>(-0.5, 1.005, 0, 2)};  // a pixel above the body
+                   box<GoalPolygon>(-0.5, 1.005, 0, 2),  // a pixel above the body
+                   box<GoalPolygon>(40, 0, 41, 1),       // sliding
+                   box<GoalPolygon>(50, 0, 51, 1)};      // sliding, faded out
     world.goals[4].fade = 0.5;
     world.goals[5].fade = 1;
+    world.goals[7].style.scroll_t = -0.25;
+    world.goals[8].style.scroll_t = -0.25;
+    world.goals[8].fade = 1;
 
     using Flags = std::vector<bool>;
     const World::Kept playing = world.kept_shapes(false);
     EXPECT_EQ(playing.bodies, Flags{false});
-    EXPECT_EQ(playing.goals, (Flags{false, false, false, true, false, true, false}));
+    EXPECT_EQ(playing.goals, (Flags{false, false, false, true, false, true, false, false, true}));
     const World::Kept edited = world.kept_shapes(true);
     EXPECT_EQ(edited.bodies, Flags{true});
-    EXPECT_EQ(edited.goals, (Flags{true, true, false, true, false, true, true}));
+    EXPECT_EQ(edited.goals, (Flags{true, true, false, true, false, true, true, false, true}));
+
+    // A sliding body is live in the editor too, and so is a still one over it.
+    world.physics_polygons.front().style.scroll_s = 0.1;
+    world.physics_polygons.push_back(body_box(0.5, 0.5, 1.5, 1.5));
+    world.physics_polygons.push_back(body_box(3, 0, 4, 1));
+    const World::Kept sliding = world.kept_shapes(true);
+    EXPECT_EQ(sliding.bodies, (Flags{false, false, true}));
+    EXPECT_FALSE(sliding.goals[0]) << "over the sliding body";
 }
