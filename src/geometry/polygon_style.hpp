@@ -44,6 +44,8 @@ struct PolygonStyle {
     void load_style(const std::string& style_name);
     // Slides the interior picture; both shifts stay in [0, 1).
     void animate_style(double dt);
+    // Whether the interior picture slides, and so changes every frame.
+    bool slides() const { return scroll_s != 0.0 || scroll_t != 0.0; }
 };
 
 // Where a style's numbers and pictures are kept: "styles/polygon/NAME/".

@@ -46,9 +46,11 @@ const FramebufferCalls& framebuffer_calls()
     fetch(calls.bind_renderbuffer, "glBindRenderbuffer");
     fetch(calls.renderbuffer_storage, "glRenderbufferStorage");
     fetch(calls.blit_framebuffer, "glBlitFramebuffer");
+    fetch(calls.blend_func_separate, "glBlendFuncSeparate");
     calls.complete = calls.gen_framebuffers && calls.delete_framebuffers && calls.bind_framebuffer &&
                      calls.framebuffer_renderbuffer && calls.framebuffer_texture_2d &&
                      calls.check_framebuffer_status && calls.gen_renderbuffers && calls.delete_renderbuffers &&
-                     calls.bind_renderbuffer && calls.renderbuffer_storage && calls.blit_framebuffer;
+                     calls.bind_renderbuffer && calls.renderbuffer_storage && calls.blit_framebuffer &&
+                     calls.blend_func_separate;
     return calls;
 }

@@ -16,6 +16,9 @@ struct FramebufferCalls {
     PFNGLBINDRENDERBUFFERPROC bind_renderbuffer = nullptr;
     PFNGLRENDERBUFFERSTORAGEPROC renderbuffer_storage = nullptr;
     PFNGLBLITFRAMEBUFFERPROC blit_framebuffer = nullptr;
+    // Core from GL 1.4: what is drawn into a framebuffer to be laid over
+    // something else later keeps its alpha apart.
+    PFNGLBLENDFUNCSEPARATEPROC blend_func_separate = nullptr;
     // Every call above is there.
     bool complete = false;
 };

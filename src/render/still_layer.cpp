@@ -188,59 +188,9 @@ bool show_kept(KeptLayer& kept, const GLint viewport[4])
     return true;
 }
 
-// A box of window pixels, left, bottom, right, top; empty when right <= left.
-struct PixelBox {
-    int left = 0, bottom = 0, right = 0, top = 0;
-    bool empty() const { return right <= left || top <= bottom; }
-    void add(const PixelBox& other)
-    {
-        if (other.empty())
-            return;
-        if (empty()) {
-            *this = other;
-            return;
-        }
-        left = std::min(left, other.left);
-        bottom = std::min(bottom, other.bottom);
-        right = std::max(right, other.right);
-        top = std::max(top, other.top);
-    }
-};
-
-// The window pixels a part's box covers through the current matrices, with a
-// pixel to spare and cut to the viewport; the whole viewport for a box that
-// does not project to finite numbers.
 PixelBox pixel_box(const LayerPart& part, const GLint viewport[4])
 {
-    GLdouble model[16], projection[16];
-    glGetDoublev(GL_MODELVIEW_MATRIX, model);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    const PixelBox whole{viewport[0], viewport[1], viewport[0] + viewport[2], viewport[1] + viewport[3]};
-    double low_x = 0, low_y = 0, high_x = 0, high_y = 0;
-    for (int corner = 0; corner < 4; ++corner) {
-        const double x = corner & 1 ? part.hi.x : part.lo.x;
-        const double y = corner & 2 ? part.hi.y : part.lo.y;
-        double eye[4];
-        double clip[4] = {0, 0, 0, 0};
-        for (int row = 0; row < 4; ++row)
-            eye[row] = model[row] * x + model[4 + row] * y + model[12 + row];
-        for (int row = 0; row < 4; ++row)
-            for (int k = 0; k < 4; ++k)
-                clip[row] += projection[k * 4 + row] * eye[k];
-        if (!(clip[3] > 0))
-            return whole;
-        const double wx = viewport[0] + (clip[0] / clip[3] + 1) / 2 * viewport[2];
-        const double wy = viewport[1] + (clip[1] / clip[3] + 1) / 2 * viewport[3];
-        if (!std::isfinite(wx) || !std::isfinite(wy))
-            return whole;
-        low_x = corner == 0 ? wx : std::min(low_x, wx);
-        high_x = corner == 0 ? wx : std::max(high_x, wx);
-        low_y = corner == 0 ? wy : std::min(low_y, wy);
-        high_y = corner == 0 ? wy : std::max(high_y, wy);
-    }
-    const auto cut = [](double v, int lo, int hi) { return static_cast<int>(std::clamp(v, double(lo), double(hi))); };
-    return {cut(std::floor(low_x) - 1, whole.left, whole.right), cut(std::floor(low_y) - 1, whole.bottom, whole.top),
-            cut(std::ceil(high_x) + 1, whole.left, whole.right), cut(std::ceil(high_y) + 1, whole.bottom, whole.top)};
+    return window_pixels(part.lo, part.hi, viewport);
 }
 
 // The pixels of every part that came, went or changed between two lists in
@@ -268,6 +218,55 @@ PixelBox changed_pixels(const std::vector<LayerPart>& before, const std::vector<
 }
 
 }  // namespace
+
+void PixelBox::add(const PixelBox& other)
+{
+    if (other.empty())
+        return;
+    if (empty()) {
+        *this = other;
+        return;
+    }
+    left = std::min(left, other.left);
+    bottom = std::min(bottom, other.bottom);
+    right = std::max(right, other.right);
+    top = std::max(top, other.top);
+}
+
+PixelBox window_pixels(const Vector2& lo, const Vector2& hi, const int viewport[4])
+{
+    GLdouble model[16], projection[16];
+    glGetDoublev(GL_MODELVIEW_MATRIX, model);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    const PixelBox whole{viewport[0], viewport[1], viewport[0] + viewport[2], viewport[1] + viewport[3]};
+    double low_x = 0, low_y = 0, high_x = 0, high_y = 0;
+    for (int corner = 0; corner < 4; ++corner) {
+        const double x = corner & 1 ? hi.x : lo.x;
+        const double y = corner & 2 ? hi.y : lo.y;
+        double eye[4];
+        double clip[4] = {0, 0, 0, 0};
+        for (int row = 0; row < 4; ++row)
+            eye[row] = model[row] * x + model[4 + row] * y + model[12 + row];
+        for (int row = 0; row < 4; ++row)
+            for (int k = 0; k < 4; ++k)
+                clip[row] += projection[k * 4 + row] * eye[k];
+        if (!(clip[3] > 0))
+            return whole;
+        const double wx = viewport[0] + (clip[0] / clip[3] + 1) / 2 * viewport[2];
+        const double wy = viewport[1] + (clip[1] / clip[3] + 1) / 2 * viewport[3];
+        if (!std::isfinite(wx) || !std::isfinite(wy))
+            return whole;
+        low_x = corner == 0 ? wx : std::min(low_x, wx);
+        high_x = corner == 0 ? wx : std::max(high_x, wx);
+        low_y = corner == 0 ? wy : std::min(low_y, wy);
+        high_y = corner == 0 ? wy : std::max(high_y, wy);
+    }
+    const auto cut = [](double v, int low, int high) {
+        return static_cast<int>(std::clamp(v, static_cast<double>(low), static_cast<double>(high)));
+    };
+    return {cut(std::floor(low_x) - 1, whole.left, whole.right), cut(std::floor(low_y) - 1, whole.bottom, whole.top),
+            cut(std::ceil(high_x) + 1, whole.left, whole.right), cut(std::ceil(high_y) + 1, whole.bottom, whole.top)};
+}
 
 StillLayer::StillLayer() : kept_(std::make_unique<KeptLayer>()) {}
 

@@ -31,6 +31,21 @@ struct LayerPart {
     Vector2 lo, hi;
 };
 
+// A box of window pixels: left, bottom, right, top; empty when right <= left.
+struct PixelBox {
+    int left = 0, bottom = 0, right = 0, top = 0;
+    bool empty() const { return right <= left || top <= bottom; }
+    int width() const { return right - left; }
+    int height() const { return top - bottom; }
+    // Grows to hold the other box too.
+    void add(const PixelBox& other);
+};
+
+// The window pixels the box lo..hi of the current drawing coordinates covers
+// through the current matrices, with a pixel to spare, cut to the viewport;
+// the whole viewport for a box that does not project to finite numbers.
+PixelBox window_pixels(const Vector2& lo, const Vector2& hi, const int viewport[4]);
+
 // What a StillLayer keeps, and where.
 struct KeptLayer;
 

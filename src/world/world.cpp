@@ -139,7 +139,7 @@ namespace {
 // A shape whose picture slides stays out of the kept layer.
 bool still(const Polygon& shape)
 {
-    return shape.style.scroll_s == 0.0 && shape.style.scroll_t == 0.0;
+    return !shape.style.slides();
 }
 
 // What a shape's pixels depend on while its picture does not slide.
