@@ -21,4 +21,9 @@ public:
     // The text box spans y from position.y to position.y + height, starting at
     // position.x. Leaves blending enabled and the colour as the caller set it.
     void draw_text(const Vector2& position, const std::string& text, double height) const;
+
+private:
+    // Lays the line from its kept coverage, in the frame draw_text has set
+    // up; false when it is not kept (yet) and must be drawn.
+    bool draw_kept_line(const std::string& text) const;
 };

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <map>
 #include <numbers>
 #include <utility>
 #include <vector>
 
+#include "render/box_texture.hpp"
 #include "render/files.hpp"
 #include "render/framebuffer_calls.hpp"
 #include "render/gl.hpp"
@@ -421,37 +421,48 @@ void draw_bands(const PolygonStyle& style, const Polygon& polygon, const std::ve
     glEnd();
 }
 
-// With lean drawing a shape whose picture slides is drawn live every frame,
-// but only its interior moves: the bands blended over it stay the same. They
-// are drawn once into a texture, premultiplied (what they add, and in alpha
-// how much of what lies under them they hide), and laid over the interior in
-// one pass, a texel to a pixel, in place of a pass or two for each band.
-struct BandOverlay {
-    GLuint texture = 0;
-    PixelBox box;
-    std::uint64_t used = 0;  // the draw that last laid it
-};
-
-struct Overlays {
-    int context = -1;
-    std::uint64_t draws = 0;
-    std::map<std::uint64_t, BandOverlay> made;  // by the key of the bands as drawn
-    std::map<std::uint64_t, int> seen;  // keys drawn the usual way, and how often
-};
-
-Overlays& overlays()
+// The bands alone, premultiplied: what they add, and in alpha how much of
+// what lies under them they hide, which laid over the interior with
+// (GL_ONE, GL_ONE_MINUS_SRC_ALPHA) gives what drawing them over it gives.
+void draw_bands_alone(const PolygonStyle& style, const Polygon& polygon, const Cover& cover,
+                      const std::vector<std::vector<int>>& loops, double alpha)
 {
-    static Overlays all;
-    return all;
+    // The inside, for the stencil, at the depth the light band is measured from.
+    glEnable(GL_STENCIL_TEST);
+    glStencilFunc(GL_ALWAYS, 1, ~0u);
+    glStencilOp(GL_KEEP, GL_REPLACE, GL_REPLACE);
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_ALWAYS);
+    glBegin(cover.mode);
+    for (int index : cover.indices)
+        vertex(polygon.points[index]);
+    glEnd();
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glStencilFunc(GL_EQUAL, 1, ~0u);
+    glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+    framebuffer_calls().blend_func_separate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_TEXTURE_2D);
+    draw_bands(style, polygon, loops, alpha);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_STENCIL_TEST);
 }
 
-// Enough for every sliding shape on a screen.
-constexpr std::size_t most_overlays = 32;
-
-// What the bands' pixels depend on: the shape, its style's bands, its alpha,
-// where the matrices and the viewport put it.
-std::uint64_t band_key(const PolygonStyle& style, const Polygon& polygon, double alpha, const GLint viewport[4])
+// With lean drawing a shape whose picture slides is drawn live every frame,
+// but only its interior moves: the bands blended over it stay the same. Once
+// they are drawn alike three times they are kept in a texture and laid over
+// the interior in one pass, in place of a pass or two for each band. False
+// when the shape must be drawn the usual way.
+bool draw_with_overlay(const PolygonStyle& style, const Polygon& polygon, const Cover& cover,
+                       const std::vector<std::vector<int>>& loops, const Vector2& bbox_min, const Vector2& bbox_max,
+                       double alpha)
 {
+    // Enough for every sliding shape on a screen.
+    static BoxTextures overlays(32);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
     LayerKey key;
     for (GLuint texture : {style.edge_texture, style.cut_texture, style.light_texture})
         key.add(static_cast<std::uint64_t>(texture));
@@ -461,171 +472,21 @@ std::uint64_t band_key(const PolygonStyle& style, const Polygon& polygon, double
         key.add(p);
     for (const auto& [from, to] : polygon.edges)
         key.add(static_cast<std::uint64_t>(from) << 32 | static_cast<std::uint32_t>(to));
-    GLdouble matrix[16];
-    for (GLenum which : {GL_MODELVIEW_MATRIX, GL_PROJECTION_MATRIX}) {
-        glGetDoublev(which, matrix);
-        for (double m : matrix)
-            key.add(m);
-    }
-    for (int i = 0; i < 4; ++i)
-        key.add(static_cast<std::uint64_t>(viewport[i]));
-    return key.value();
-}
-
-// Draws the bands alone into a texture of their box, through the same
-// matrices and a viewport moved by whole pixels, so every pixel is shaded as
-// on the screen. False when the GL will not make the framebuffer.
-bool make_overlay(const PolygonStyle& style, const Polygon& polygon, const Cover& cover,
-                  const std::vector<std::vector<int>>& loops, double alpha, const GLint viewport[4],
-                  BandOverlay& overlay)
-{
-    const FramebufferCalls& gl = framebuffer_calls();
-    const int width = overlay.box.width(), height = overlay.box.height();
-    GLint drawing = 0, reading = 0;
-    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawing);
-    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &reading);
-    glGenTextures(1, &overlay.texture);
-    glBindTexture(GL_TEXTURE_2D, overlay.texture);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    GLuint framebuffer = 0, depth_stencil = 0;
-    gl.gen_framebuffers(1, &framebuffer);
-    gl.bind_framebuffer(GL_FRAMEBUFFER, framebuffer);
-    gl.framebuffer_texture_2d(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, overlay.texture, 0);
-    gl.gen_renderbuffers(1, &depth_stencil);
-    gl.bind_renderbuffer(GL_RENDERBUFFER, depth_stencil);
-    gl.renderbuffer_storage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
-    gl.framebuffer_renderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_stencil);
-    gl.framebuffer_renderbuffer(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT, GL_RENDERBUFFER, depth_stencil);
-    gl.bind_renderbuffer(GL_RENDERBUFFER, 0);
-    const bool complete = gl.check_framebuffer_status(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-    if (complete) {
-        glViewport(viewport[0] - overlay.box.left, viewport[1] - overlay.box.bottom, viewport[2], viewport[3]);
-        GLfloat clear_colour[4];
-        glGetFloatv(GL_COLOR_CLEAR_VALUE, clear_colour);
-        glClearColor(0, 0, 0, 0);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-        glClearColor(clear_colour[0], clear_colour[1], clear_colour[2], clear_colour[3]);
-        // The inside, for the stencil, at the depth the light band is measured from.
-        glEnable(GL_STENCIL_TEST);
-        glStencilFunc(GL_ALWAYS, 1, ~0u);
-        glStencilOp(GL_KEEP, GL_REPLACE, GL_REPLACE);
-        glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-        glEnable(GL_DEPTH_TEST);
-        glDepthFunc(GL_ALWAYS);
-        glBegin(cover.mode);
-        for (int index : cover.indices)
-            vertex(polygon.points[index]);
-        glEnd();
-        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-        glStencilFunc(GL_EQUAL, 1, ~0u);
-        glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
-        gl.blend_func_separate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-        glEnable(GL_TEXTURE_2D);
-        draw_bands(style, polygon, loops, alpha);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glDisable(GL_DEPTH_TEST);
-        glDisable(GL_TEXTURE_2D);
-        glDisable(GL_STENCIL_TEST);
-        glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
-    }
-    gl.bind_framebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(drawing));
-    gl.bind_framebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(reading));
-    gl.delete_renderbuffers(1, &depth_stencil);
-    gl.delete_framebuffers(1, &framebuffer);
-    if (!complete)
-        glDeleteTextures(1, &overlay.texture);
-    return complete;
-}
-
-// The overlay over what is drawn, a texel to a pixel.
-void lay_overlay(const BandOverlay& overlay, const GLint viewport[4])
-{
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(viewport[0], viewport[0] + viewport[2], viewport[1], viewport[1] + viewport[3], -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glBindTexture(GL_TEXTURE_2D, overlay.texture);
-    glEnable(GL_TEXTURE_2D);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-    const PixelBox& box = overlay.box;
-    glBegin(GL_QUADS);
-    glTexCoord2d(0, 0);
-    glVertex2d(box.left, box.bottom);
-    glTexCoord2d(1, 0);
-    glVertex2d(box.right, box.bottom);
-    glTexCoord2d(1, 1);
-    glVertex2d(box.right, box.top);
-    glTexCoord2d(0, 1);
-    glVertex2d(box.left, box.top);
-    glEnd();
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    glDisable(GL_TEXTURE_2D);
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-}
-
-// A covered shape whose picture slides, as its interior and the overlay of
-// its bands, made the second time the bands are drawn the same; false when it
-// must be drawn the usual way.
-bool draw_with_overlay(const PolygonStyle& style, const Polygon& polygon, const Cover& cover,
-                       const std::vector<std::vector<int>>& loops, const Vector2& bbox_min, const Vector2& bbox_max,
-                       double alpha)
-{
-    if (!framebuffer_calls().complete)
+    add_placement(key, viewport);
+    const PixelBox box = window_pixels(bbox_min, bbox_max, viewport);
+    const GLuint overlay =
+        overlays.find(key.value(), box, [&] { draw_bands_alone(style, polygon, cover, loops, alpha); });
+    if (overlay == 0)
         return false;
-    Overlays& all = overlays();
-    // The textures of an earlier context went with it.
-    if (all.context != gl_context_number()) {
-        all.made.clear();
-        all.seen.clear();
-        all.context = gl_context_number();
-    }
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    const std::uint64_t key = band_key(style, polygon, alpha, viewport);
-    ++all.draws;
-    auto found = all.made.find(key);
-    if (found == all.made.end()) {
-        // Made on the third draw alike: bands that change every frame (a
-        // moving shape or camera) or pause for a frame are never made.
-        if (all.seen.size() >= 8 * most_overlays)
-            all.seen.clear();
-        if (++all.seen[key] < 3) {
-            return false;
-        }
-        all.seen.erase(key);
-        BandOverlay overlay;
-        overlay.box = window_pixels(bbox_min, bbox_max, viewport);
-        if (overlay.box.empty() || !make_overlay(style, polygon, cover, loops, alpha, viewport, overlay))
-            return false;
-        if (all.made.size() >= most_overlays) {
-            auto oldest = std::min_element(all.made.begin(), all.made.end(),
-                                           [](const auto& a, const auto& b) { return a.second.used < b.second.used; });
-            glDeleteTextures(1, &oldest->second.texture);
-            all.made.erase(oldest);
-        }
-        found = all.made.emplace(key, overlay).first;
-    }
-    found->second.used = all.draws;
     bind_texture(style.main_texture, Sampling::enlarged);
     glEnable(GL_TEXTURE_2D);
     glColor4d(1.0, 1.0, 1.0, alpha);
     paint_cover(style, polygon, cover, alpha);
-    glDisable(GL_TEXTURE_2D);
-    lay_overlay(found->second, viewport);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    lay_box_texture(overlay, box, viewport);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     return true;
 }
 

@@ -315,6 +315,27 @@ void render_text(const TextureFont& font, const char* bytes, int length)
     }
 }
 
+bool text_bounds(const TextureFont& font, const char* bytes, int length, float low[2], float high[2])
+{
+    bool any = false;
+    float pen = 0.0f;
+    for (int i = 0; i < length; ++i) {
+        const GlyphQuad* quad = find_glyph(font, static_cast<signed char>(bytes[i]));
+        if (!quad)
+            continue;
+        for (const GlyphQuad::Corner& corner : quad->corners) {
+            const float x = pen + corner.vertex[0], y = corner.vertex[1];
+            low[0] = any ? std::min(low[0], x) : x;
+            low[1] = any ? std::min(low[1], y) : y;
+            high[0] = any ? std::max(high[0], x) : x;
+            high[1] = any ? std::max(high[1], y) : y;
+            any = true;
+        }
+        pen += quad->advance;
+    }
+    return any;
+}
+
 TextureFont* get_font(const std::string& file_name)
 {
     if (auto it = font_cache.find(file_name); it != font_cache.end())

@@ -80,6 +80,9 @@ TextMetrics measure_text(const TextureFont& font, const char* bytes, int length)
 // Needs GL: one quad per byte in the current modelview frame, one texel per unit.
 // The caller binds the texture and enables texturing and blending.
 void render_text(const TextureFont& font, const char* bytes, int length);
+// The box of every quad render_text draws, in the same frame; false when it
+// draws none.
+bool text_bounds(const TextureFont& font, const char* bytes, int length, float low[2], float high[2]);
 
 // The process-wide cache. get_font loads and uploads on first request (needs
 // GL); a file that fails to load is not cached and is tried again next time.
