@@ -29,16 +29,11 @@ GLuint draw_into_texture(const PixelBox& box, const GLint viewport[4], const std
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
-    GLuint framebuffer = 0, depth_stencil = 0;
+    GLuint framebuffer = 0;
     gl.gen_framebuffers(1, &framebuffer);
     gl.bind_framebuffer(GL_FRAMEBUFFER, framebuffer);
     gl.framebuffer_texture_2d(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
-    gl.gen_renderbuffers(1, &depth_stencil);
-    gl.bind_renderbuffer(GL_RENDERBUFFER, depth_stencil);
-    gl.renderbuffer_storage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
-    gl.framebuffer_renderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_stencil);
-    gl.framebuffer_renderbuffer(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT, GL_RENDERBUFFER, depth_stencil);
-    gl.bind_renderbuffer(GL_RENDERBUFFER, 0);
+    const GLuint depth_stencil = attach_depth_stencil(width, height);
     const bool complete = gl.check_framebuffer_status(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
     if (complete) {
         // A scissor set for the screen would cut the texture's pixels.

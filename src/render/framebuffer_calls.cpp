@@ -26,6 +26,19 @@ void fetch(F& call, const char* name)
 
 }  // namespace
 
+GLuint attach_depth_stencil(int width, int height)
+{
+    const FramebufferCalls& gl = framebuffer_calls();
+    GLuint depth_stencil = 0;
+    gl.gen_renderbuffers(1, &depth_stencil);
+    gl.bind_renderbuffer(GL_RENDERBUFFER, depth_stencil);
+    gl.renderbuffer_storage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
+    gl.framebuffer_renderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_stencil);
+    gl.framebuffer_renderbuffer(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT, GL_RENDERBUFFER, depth_stencil);
+    gl.bind_renderbuffer(GL_RENDERBUFFER, 0);
+    return depth_stencil;
+}
+
 const FramebufferCalls& framebuffer_calls()
 {
     static FramebufferCalls calls;

@@ -25,3 +25,7 @@ struct FramebufferCalls {
 
 // The calls of the current GL, fetched once a GL context is ready.
 const FramebufferCalls& framebuffer_calls();
+
+// A depth and stencil renderbuffer of the size, attached to the bound
+// framebuffer; the caller deletes it.
+GLuint attach_depth_stencil(int width, int height);

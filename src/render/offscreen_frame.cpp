@@ -46,12 +46,7 @@ bool OffscreenFrame::open(int width, int height, std::string& error)
     gl.bind_renderbuffer(GL_RENDERBUFFER, colour_);
     gl.renderbuffer_storage(GL_RENDERBUFFER, GL_RGBA8, width, height);
     gl.framebuffer_renderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_);
-    gl.gen_renderbuffers(1, &depth_stencil_);
-    gl.bind_renderbuffer(GL_RENDERBUFFER, depth_stencil_);
-    gl.renderbuffer_storage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
-    gl.framebuffer_renderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_stencil_);
-    gl.framebuffer_renderbuffer(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT, GL_RENDERBUFFER, depth_stencil_);
-    gl.bind_renderbuffer(GL_RENDERBUFFER, 0);
+    depth_stencil_ = attach_depth_stencil(width, height);
     // Memory may run out only here, when the driver allocates the storage.
     if (gl.check_framebuffer_status(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
         close();
