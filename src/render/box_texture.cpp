@@ -99,18 +99,6 @@ unsigned int BoxTextures::find(std::uint64_t key, const PixelBox& box, const std
     return found->second.texture;
 }
 
-void add_placement(LayerKey& key, const int viewport[4])
-{
-    GLdouble matrix[16];
-    for (GLenum which : {GL_MODELVIEW_MATRIX, GL_PROJECTION_MATRIX}) {
-        glGetDoublev(which, matrix);
-        for (double m : matrix)
-            key.add(m);
-    }
-    for (int i = 0; i < 4; ++i)
-        key.add(static_cast<std::uint64_t>(viewport[i]));
-}
-
 void lay_box_texture(unsigned int texture, const PixelBox& box, const int viewport[4])
 {
     glMatrixMode(GL_PROJECTION);

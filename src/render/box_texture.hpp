@@ -37,10 +37,6 @@ private:
     std::map<std::uint64_t, int> seen_;  // keys not made yet, and how often asked for
 };
 
-// Adds the matrices and the viewport, which place what is drawn on the
-// screen, to a key.
-void add_placement(LayerKey& key, const int viewport[4]);
-
 // Lays a texture made by BoxTextures over its box: its colour through the
 // current texture environment and blending.
 void lay_box_texture(unsigned int texture, const PixelBox& box, const int viewport[4]);

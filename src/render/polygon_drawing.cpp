@@ -349,9 +349,8 @@ GLint next_mark()
     return mark;
 }
 
-// A covered outline paints its interior in one pass and marks those pixels in
-// the stencil as it goes. An opaque picture at full alpha replaces what is
-// below exactly as blending would, without reading it.
+// The interior over the cover's triangles. An opaque picture at full alpha
+// replaces what is below exactly as blending would, without reading it.
 void paint_cover(const PolygonStyle& style, const Polygon& polygon, const Cover& cover, double alpha)
 {
     const bool replace = style.main_opaque && alpha >= 1.0;
@@ -365,6 +364,8 @@ void paint_cover(const PolygonStyle& style, const Polygon& polygon, const Cover&
         glEnable(GL_BLEND);
 }
 
+// A covered outline paints its interior in one pass and marks those pixels in
+// the stencil as it goes.
 void fill_covered(const PolygonStyle& style, const Polygon& polygon, const Cover& cover, GLint mark, double alpha)
 {
     glStencilFunc(GL_ALWAYS, mark, ~0u);

@@ -26,6 +26,18 @@ void LayerKey::add(const Vector2& point)
     add(point.y);
 }
 
+void add_placement(LayerKey& key, const int viewport[4])
+{
+    GLdouble matrix[16];
+    for (GLenum which : {GL_MODELVIEW_MATRIX, GL_PROJECTION_MATRIX}) {
+        glGetDoublev(which, matrix);
+        for (double m : matrix)
+            key.add(m);
+    }
+    for (int i = 0; i < 4; ++i)
+        key.add(static_cast<std::uint64_t>(viewport[i]));
+}
+
 void LayerKey::add(const std::string& text)
 {
     add(static_cast<std::uint64_t>(text.size()));
@@ -70,14 +82,7 @@ int next_power_of_two(int n)
 std::uint64_t full_key(const LayerKey& key, const GLint viewport[4])
 {
     LayerKey full = key;
-    for (int i = 0; i < 4; ++i)
-        full.add(static_cast<std::uint64_t>(viewport[i]));
-    GLdouble matrix[16];
-    for (GLenum which : {GL_MODELVIEW_MATRIX, GL_PROJECTION_MATRIX}) {
-        glGetDoublev(which, matrix);
-        for (double m : matrix)
-            full.add(m);
-    }
+    add_placement(full, viewport);
     return full.value();
 }
 
@@ -188,27 +193,23 @@ bool show_kept(KeptLayer& kept, const GLint viewport[4])
     return true;
 }
 
-PixelBox pixel_box(const LayerPart& part, const GLint viewport[4])
-{
-    return window_pixels(part.lo, part.hi, viewport);
-}
-
 // The pixels of every part that came, went or changed between two lists in
 // the order of their names.
 PixelBox changed_pixels(const std::vector<LayerPart>& before, const std::vector<LayerPart>& now,
                         const GLint viewport[4])
 {
+    const auto pixel_box = [viewport](const LayerPart& part) { return window_pixels(part.lo, part.hi, viewport); };
     PixelBox changed;
     std::size_t i = 0, j = 0;
     while (i < before.size() || j < now.size()) {
         if (j == now.size() || (i < before.size() && before[i].name < now[j].name)) {
-            changed.add(pixel_box(before[i++], viewport));
+            changed.add(pixel_box(before[i++]));
         } else if (i == before.size() || now[j].name < before[i].name) {
-            changed.add(pixel_box(now[j++], viewport));
+            changed.add(pixel_box(now[j++]));
         } else {
             if (before[i].look != now[j].look || before[i].lo != now[j].lo || before[i].hi != now[j].hi) {
-                changed.add(pixel_box(before[i], viewport));
-                changed.add(pixel_box(now[j], viewport));
+                changed.add(pixel_box(before[i]));
+                changed.add(pixel_box(now[j]));
             }
             ++i;
             ++j;

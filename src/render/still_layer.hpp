@@ -31,6 +31,10 @@ struct LayerPart {
     Vector2 lo, hi;
 };
 
+// Adds the matrices and the viewport, which place what is drawn on the
+// screen, to a key.
+void add_placement(LayerKey& key, const int viewport[4]);
+
 // A box of window pixels: left, bottom, right, top; empty when right <= left.
 struct PixelBox {
     int left = 0, bottom = 0, right = 0, top = 0;

@@ -60,6 +60,15 @@ protected:
         EXPECT_LE(static_cast<double>(differing) / pixels, 0.001) << scene;
         EXPECT_LE(total / (3 * pixels), 0.25) << scene;
     }
+    // The shapes file, one step in.
+    static bool build_shapes(World& shapes, std::string& error)
+    {
+        if (!build_level(read_text(source_root / "tests/data/levels/lean_shapes.txt"), shapes, error))
+            return false;
+        double dt = 0.016;
+        shapes.update(dt);
+        return true;
+    }
     LogCapture log_;
 };
 
@@ -72,9 +81,8 @@ TEST_F(LeanDrawing, ShapesEveryShippedLevelTheEditorAndPicturesLookTheSame)
 {
     World shapes;
     std::string error;
-    ASSERT_TRUE(build_level(read_text(source_root / "tests/data/levels/lean_shapes.txt"), shapes, error)) << error;
+    ASSERT_TRUE(build_shapes(shapes, error)) << error;
     double dt = 0.016;
-    shapes.update(dt);
     shapes.goals.front().fade = 0.5;
     expect_alike("shapes", [&] { shapes.draw(); });
 
@@ -127,9 +135,7 @@ TEST_F(LeanDrawing, KeptLayersFollowWhatChangesInThem)
 {
     World shapes;
     std::string error;
-    ASSERT_TRUE(build_level(read_text(source_root / "tests/data/levels/lean_shapes.txt"), shapes, error)) << error;
-    double dt = 0.016;
-    shapes.update(dt);
+    ASSERT_TRUE(build_shapes(shapes, error)) << error;
     set_lean_drawing(true);
     const auto frame = [](const std::function<void()>& draw) {
         begin_frame();
