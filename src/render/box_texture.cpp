@@ -63,7 +63,8 @@ GLuint draw_into_texture(const PixelBox& box, const GLint viewport[4], const std
 
 }  // namespace
 
-unsigned int BoxTextures::find(std::uint64_t key, const PixelBox& box, const std::function<void()>& draw)
+unsigned int BoxTextures::find(std::uint64_t key, const PixelBox& box, const std::function<void()>& draw,
+                               bool may_make)
 {
     if (!framebuffer_calls().complete || box.empty())
         return 0;
@@ -78,7 +79,18 @@ unsigned int BoxTextures::find(std::uint64_t key, const PixelBox& box, const std
     if (found == made_.end()) {
         if (seen_.size() >= 8 * most_)
             seen_.clear();
-        if (++seen_[key] < 3)
+        int& seen = seen_[key];
+        seen = std::min(seen + 1, finds_to_make_);
+        if (seen < finds_to_make_ || !may_make)
+            return 0;
+        // Full, and the least recently found was found among the last `most`
+        // finds: every texture kept is still in use (more things ask than
+        // there is room for), and making one would only drop another.
+        const auto oldest = std::min_element(made_.begin(), made_.end(), [](const auto& a, const auto& b) {
+            return a.second.used < b.second.used;
+        });
+        const bool full = made_.size() >= most_;
+        if (full && finds_ - oldest->second.used <= most_)
             return 0;
         seen_.erase(key);
         GLint viewport[4];
@@ -86,14 +98,12 @@ unsigned int BoxTextures::find(std::uint64_t key, const PixelBox& box, const std
         const GLuint texture = draw_into_texture(box, viewport, draw);
         if (texture == 0)
             return 0;
-        if (made_.size() >= most_) {
-            const auto oldest = std::min_element(made_.begin(), made_.end(), [](const auto& a, const auto& b) {
-                return a.second.used < b.second.used;
-            });
+        if (full) {
             glDeleteTextures(1, &oldest->second.texture);
             made_.erase(oldest);
         }
         found = made_.emplace(key, Made{texture, 0}).first;
+        ++makes_;
     }
     found->second.used = finds_;
     return found->second.texture;

@@ -14,16 +14,22 @@
 // in one pass. Only with lean drawing: a graphics card draws them again.
 class BoxTextures {
 public:
-    explicit BoxTextures(std::size_t most) : most_(most) {}
+    // At most `most` textures, each made on the `finds_to_make`th time its
+    // key is asked for.
+    explicit BoxTextures(std::size_t most, int finds_to_make = 3) : most_(most), finds_to_make_(finds_to_make) {}
     BoxTextures(const BoxTextures&) = delete;
     BoxTextures& operator=(const BoxTextures&) = delete;
 
     // The texture of `box` for `key` (all its pixels depend on: the matrices
     // and the viewport included), made by `draw` into a transparent
-    // framebuffer with depth and stencil the third time the key is asked for:
-    // a key that changes every frame, or pauses for one, is never made. 0
-    // while it is not made, or when the GL cannot make it.
-    unsigned int find(std::uint64_t key, const PixelBox& box, const std::function<void()>& draw);
+    // framebuffer with depth and stencil once the key has been asked for
+    // often enough: a key that changes every frame is never made. Not made
+    // while `may_make` is false, but made the next time it may be. 0 while it
+    // is not made, or when the GL cannot make it.
+    unsigned int find(std::uint64_t key, const PixelBox& box, const std::function<void()>& draw,
+                      bool may_make = true);
+    // How many textures it has made.
+    std::uint64_t made() const { return makes_; }
 
 private:
     struct Made {
@@ -31,8 +37,10 @@ private:
         std::uint64_t used = 0;  // when it was last found
     };
     std::size_t most_;
+    int finds_to_make_;
     int context_ = -1;
     std::uint64_t finds_ = 0;
+    std::uint64_t makes_ = 0;
     std::map<std::uint64_t, Made> made_;
     std::map<std::uint64_t, int> seen_;  // keys not made yet, and how often asked for
 };

@@ -9,3 +9,6 @@
 // buffer, and a full clear spares the driver keeping half of it. The frame
 // loop and the benches all start here.
 void begin_frame();
+
+// How many frames have begun: what is dear to make can wait for the next.
+long frames_begun();

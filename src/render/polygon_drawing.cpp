@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <map>
 #include <numbers>
 #include <utility>
 #include <vector>
 
 #include "render/box_texture.hpp"
 #include "render/files.hpp"
+#include "render/frame.hpp"
 #include "render/framebuffer_calls.hpp"
 #include "render/gl.hpp"
 #include "render/gl_context.hpp"
@@ -54,21 +56,32 @@ double near_to(double s, double reference)
     return s - std::floor(s - reference + 0.5);
 }
 
+// A pair across the band at an outline point: the outline and `width` in;
+// or, `reach` > 0, the band carried on outwards from the outline for `reach`.
 void add_pair(std::vector<BandVertex>& strip, const Vector2& at, const Vector2& normal, double s, double width,
-              int outer_copies, int inner_copies)
+              double reach, int outer_copies, int inner_copies)
 {
+    const double on = reach / width;
+    const double outline_t = clamped_coordinate(1.0), inside_t = clamped_coordinate(0.0);
+    const Vector2 outer = at + normal * reach;
     for (int i = 0; i < outer_copies; ++i)
-        strip.push_back({at.x, at.y, -0.1, s, clamped_coordinate(1.0)});
+        strip.push_back({outer.x, outer.y, -0.1 - 0.09 * on, s, outline_t + (outline_t - inside_t) * on});
+    if (reach > 0.0) {
+        for (int i = 0; i < inner_copies; ++i)
+            strip.push_back({at.x, at.y, -0.1, s, outline_t});
+        return;
+    }
     const Vector2 inner = at - normal * width;
     for (int i = 0; i < inner_copies; ++i)
-        strip.push_back({inner.x, inner.y, -0.01, s, clamped_coordinate(0.0)});
+        strip.push_back({inner.x, inner.y, -0.01, s, inside_t});
 }
 
-// The light band of every loop of at least three points as one quad strip.
-// Each loop's run starts outer, outer, outer, inner and ends outer, inner,
-// inner, inner, so the quads that join loops have no area.
+// The light band of every loop of at least three points as one quad strip;
+// with `reach`, its outward run (see add_pair). Each loop's run starts outer,
+// outer, outer, inner and ends outer, inner, inner, inner, so the quads that
+// join loops have no area.
 std::vector<BandVertex> light_band(const std::vector<std::vector<int>>& loops, const std::vector<Vector2>& points,
-                                   double angle, double width)
+                                   double angle, double width, double reach)
 {
     std::vector<BandVertex> strip;
     for (const std::vector<int>& loop : loops) {
@@ -85,16 +98,16 @@ std::vector<BandVertex> light_band(const std::vector<std::vector<int>>& loops, c
             const Vector2 n_out = outward_normal(b, d);
 
             previous = near_to(band_s(n_in, angle), previous);
-            add_pair(strip, (a + b) * 0.5, n_in, previous, width, i == 0 ? 3 : 1, 1);
+            add_pair(strip, (a + b) * 0.5, n_in, previous, width, reach, i == 0 ? 3 : 1, 1);
             if (dot(n_in, n_out) > 0.5) {
                 const Vector2 sum = n_in + n_out;
                 previous = near_to(band_s(sum, angle), previous);
-                add_pair(strip, b, sum / sum.length(), previous, width, 1, 1);
+                add_pair(strip, b, sum / sum.length(), previous, width, reach, 1, 1);
             } else {
                 // A turn of 60 degrees or more: the band turns the corner as a wedge.
-                add_pair(strip, b, n_in, previous, width, 1, 1);
+                add_pair(strip, b, n_in, previous, width, reach, 1, 1);
                 previous = near_to(band_s(n_out, angle), previous);
-                add_pair(strip, b, n_out, previous, width, 1, 1);
+                add_pair(strip, b, n_out, previous, width, reach, 1, 1);
             }
         }
         BandVertex outer = strip[first];
@@ -135,6 +148,28 @@ void draw_edge_band(const Vector2& a, const Vector2& b, double length, double w,
     vertex(b + d * w);
     glTexCoord2d((r + 2.0 * w + length) * k, inside);
     vertex(b + d * w);
+    glEnd();
+}
+
+// The band of draw_edge_band carried on outwards from a -> b for `reach`,
+// where its picture runs on into its transparent margin.
+void draw_edge_band_outwards(const Vector2& a, const Vector2& b, double length, double w, double k, double r,
+                             double reach, double alpha)
+{
+    const Vector2 d = (b - a) / (length == 0.0 ? 1.0 : length);
+    const Vector2 out = Vector2(d.y, -d.x) * reach;
+    const double outline = clamped_coordinate(1.0), inside = clamped_coordinate(0.0);
+    const double beyond = outline + (outline - inside) * reach / w;
+    glColor4d(1.0, 1.0, 1.0, alpha);
+    glBegin(GL_QUAD_STRIP);
+    glTexCoord2d((r + w) * k, beyond);
+    vertex(a + out);
+    glTexCoord2d((r + w) * k, outline);
+    vertex(a);
+    glTexCoord2d((r + w + length) * k, beyond);
+    vertex(b + out);
+    glTexCoord2d((r + w + length) * k, outline);
+    vertex(b);
     glEnd();
 }
 
@@ -376,9 +411,10 @@ void fill_covered(const PolygonStyle& style, const Polygon& polygon, const Cover
 }
 
 // The edge bands and the light band, over the inside pixels the stencil
-// test lets through. Texturing must be on; leaves depth test on.
+// test lets through; with `reach` > 0, only their runs outwards from the
+// outline (see add_pair). Texturing must be on; leaves depth test on.
 void draw_bands(const PolygonStyle& style, const Polygon& polygon, const std::vector<std::vector<int>>& loops,
-                double alpha)
+                double alpha, double reach = 0.0)
 {
     const std::vector<Vector2>& points = polygon.points;
     // Edge bands; each kind's picture runs on from one edge to the next.
@@ -394,13 +430,16 @@ void draw_bands(const PolygonStyle& style, const Polygon& polygon, const std::ve
         double& run = cut ? cut_run : edge_run;
         bind_texture_at(cut ? style.cut_texture : style.edge_texture, Sampling::shrunk, style.edge_scale,
                         0.5 / style.edge_width);
-        draw_edge_band(a, b, length, style.edge_width, style.edge_scale, run, alpha);
+        if (reach > 0.0)
+            draw_edge_band_outwards(a, b, length, style.edge_width, style.edge_scale, run, reach, alpha);
+        else
+            draw_edge_band(a, b, length, style.edge_width, style.edge_scale, run, alpha);
         run += 2.0 * style.edge_width + length;
     }
 
     // Light band. The first pass leaves in the depth buffer the band
     // nearest the outline (depth grows inwards); the second draws only that.
-    const std::vector<BandVertex> strip = light_band(loops, points, polygon.angle, style.light_width);
+    const std::vector<BandVertex> strip = light_band(loops, points, polygon.angle, style.light_width, reach);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
     glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
@@ -491,6 +530,181 @@ bool draw_with_overlay(const PolygonStyle& style, const Polygon& polygon, const 
     return true;
 }
 
+// Texels of a body's kept picture to a pixel of the screen: finer than the
+// screen, so that laid turned and moved by a fraction of a pixel it blurs by
+// no more than about a quarter of a pixel.
+constexpr double picture_detail = 2.0;
+// The light band alone follows the turn of a body, and slowly (its picture
+// runs round the outline once a full turn): a picture stands for every turn
+// within this many radians.
+constexpr double picture_turn = 0.01;
+// A picture of more texels than this is not kept: the body is drawn each time.
+constexpr int picture_most_texels = 1 << 19;
+// Texels kept around the outline, where the bands run on outwards as they
+// would inside: reading between texels at the outline then blends what is
+// drawn there, not nothing.
+constexpr int picture_margin = 2;
+
+// The interior over strips along a loop's edges, `reach` to both sides and
+// past both ends.
+void paint_along_outline(const PolygonStyle& style, const Polygon& polygon, const std::vector<int>& loop, double reach)
+{
+    glBegin(GL_QUADS);
+    for (std::size_t i = 0; i < loop.size(); ++i) {
+        const Vector2 a = polygon.points[loop[i]];
+        const Vector2 b = polygon.points[loop[(i + 1) % loop.size()]];
+        const double length = (b - a).length();
+        if (length == 0.0)
+            continue;
+        const Vector2 along = (b - a) * (reach / length);
+        const Vector2 across(-along.y, along.x);
+        for (const Vector2& corner : {a - along - across, b + along - across, b + along + across, a - along + across})
+            interior_vertex(style, polygon, corner);
+    }
+    glEnd();
+}
+
+// Enough for every moving body on a screen but the busiest. Making one costs
+// several times drawing the body: only a body that has stayed the same a
+// while (a third of a second) gets one, and only one is made in a frame.
+BoxTextures& body_pictures()
+{
+    static BoxTextures pictures(48, 20);
+    return pictures;
+}
+
+// Where a point of the current drawing coordinates lands in the window, in
+// pixels.
+Vector2 window_point(const Vector2& point)
+{
+    GLdouble model[16];
+    GLdouble projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, model);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    double eye[4];
+    for (int row = 0; row < 4; ++row)
+        eye[row] = model[row] * point.x + model[4 + row] * point.y + model[12 + row];
+    double clip[4];
+    for (int row = 0; row < 4; ++row)
+        clip[row] = projection[row] * eye[0] + projection[4 + row] * eye[1] + projection[8 + row] * eye[2] +
+                    projection[12 + row] * eye[3];
+    return {viewport[0] + (clip[0] / clip[3] + 1.0) * viewport[2] / 2.0,
+            viewport[1] + (clip[1] / clip[3] + 1.0) * viewport[3] / 2.0};
+}
+
+// With lean drawing a body that moves is drawn live every frame, in four
+// passes or so over its pixels, though its picture in its own coordinates
+// stays the same while it is not cut and does not turn much. Once it has
+// stayed so a while that picture is kept, premultiplied and finer than the
+// screen, and laid over the body's own triangles in one pass. False when the
+// body must be drawn the usual way.
+bool draw_from_picture(const PolygonStyle& style, const Polygon& polygon, const Cover& cover,
+                       const std::vector<std::vector<int>>& loops, const Vector2& bbox_min, const Vector2& bbox_max,
+                       double alpha)
+{
+    BoxTextures& pictures = body_pictures();
+    static long made_in = -1;
+    // Rounded, so that the turn of the body's matrix does not change it.
+    const double texels_per_unit = std::round(pixels_per_unit() * picture_detail * 64.0) / 64.0;
+    // A pixel to spare for the picture's texels to be moved onto the pixels.
+    const double spare = picture_margin + picture_detail;
+    const double width = std::ceil((bbox_max.x - bbox_min.x) * texels_per_unit) + 2 * spare;
+    const double height = std::ceil((bbox_max.y - bbox_min.y) * texels_per_unit) + 2 * spare;
+    if (!(width * height <= picture_most_texels) || texels_per_unit <= 0.0)
+        return false;
+    const PixelBox box{0, 0, static_cast<int>(width), static_cast<int>(height)};
+
+    // Plus 0, as -0 would be a key of its own.
+    const double turn = std::round(polygon.angle / picture_turn) + 0.0;
+    LayerKey key;
+    for (GLuint texture : {style.main_texture, style.edge_texture, style.cut_texture, style.light_texture})
+        key.add(static_cast<std::uint64_t>(texture));
+    for (double number : {style.main_scale, style.shift_s, style.shift_t, style.edge_width, style.light_width,
+                          style.edge_scale, alpha, texels_per_unit, turn})
+        key.add(number);
+    key.add(polygon.texture_offset);
+    for (const Vector2& p : polygon.points)
+        key.add(p);
+    for (const auto& [from, to] : polygon.edges)
+        key.add(static_cast<std::uint64_t>(from) << 32 | static_cast<std::uint32_t>(to));
+
+    // Where each picture starts, by its texture: set when it is made.
+    static std::map<GLuint, Vector2> starts;
+    Vector2 low = bbox_min - Vector2(spare, spare) / texels_per_unit;
+    bool made = false;
+    const GLuint picture = pictures.find(key.value(), box, [&] {
+        made_in = frames_begun();
+        // Every other texel on a pixel of the screen, for the body as it lies
+        // now: one that stays put reads its own pixels back unblended.
+        const Vector2 at = window_point(low);
+        const double on_pixel = 0.5 - 0.5 / picture_detail;
+        const double ppu = texels_per_unit / picture_detail;
+        low -= Vector2(at.x - on_pixel - std::floor(at.x - on_pixel), at.y - on_pixel - std::floor(at.y - on_pixel)) /
+               ppu;
+        made = true;
+        glViewport(0, 0, box.width(), box.height());
+        glMatrixMode(GL_PROJECTION);
+        glPushMatrix();
+        glLoadIdentity();
+        // Depth as on the screen: z as it is.
+        glOrtho(low.x, low.x + width / texels_per_unit, low.y, low.y + height / texels_per_unit, 1.0, -1.0);
+        glMatrixMode(GL_MODELVIEW);
+        glPushMatrix();
+        glLoadIdentity();
+        framebuffer_calls().blend_func_separate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE,
+                                                GL_ONE_MINUS_SRC_ALPHA);
+        const ScreenLevels levels(picture_detail);
+        glEnable(GL_STENCIL_TEST);
+        fill_covered(style, polygon, cover, 1, alpha);
+        glStencilFunc(GL_EQUAL, 1, ~0u);
+        glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+        draw_bands(style, polygon, loops, alpha);
+        // Outside: the interior and the bands carried on.
+        glStencilFunc(GL_NOTEQUAL, 1, ~0u);
+        begin_interior(style, alpha);
+        paint_along_outline(style, polygon, loops.front(), picture_margin / texels_per_unit);
+        draw_bands(style, polygon, loops, alpha, picture_margin / texels_per_unit);
+        glDisable(GL_DEPTH_TEST);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glDisable(GL_STENCIL_TEST);
+        glDisable(GL_TEXTURE_2D);
+        glPopMatrix();
+        glMatrixMode(GL_PROJECTION);
+        glPopMatrix();
+        glMatrixMode(GL_MODELVIEW);
+    }, made_in != frames_begun());
+    if (picture == 0)
+        return false;
+    if (made)
+        starts[picture] = low;
+    low = starts[picture];
+    glBindTexture(GL_TEXTURE_2D, picture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glEnable(GL_TEXTURE_2D);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    const bool opaque = style.main_opaque && alpha >= 1.0;
+    if (opaque)
+        glDisable(GL_BLEND);
+    else
+        glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    glBegin(cover.mode);
+    for (int index : cover.indices) {
+        const Vector2& p = polygon.points[index];
+        glTexCoord2d((p.x - low.x) * texels_per_unit / width, (p.y - low.y) * texels_per_unit / height);
+        vertex(p);
+    }
+    glEnd();
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glDisable(GL_TEXTURE_2D);
+    return true;
+}
+
 }  // namespace
 
 std::vector<std::string> every_style_picture()
@@ -516,7 +730,9 @@ void fetch_style_textures(const PolygonStyle& style)
     style.textures_fetched = true;
 }
 
-void draw_polygon(const PolygonStyle& style, const Polygon& polygon, double alpha)
+namespace {
+
+void draw_polygon_kept(const PolygonStyle& style, const Polygon& polygon, double alpha, bool moving)
 {
     const std::vector<Vector2>& points = polygon.points;
     if (points.empty())
@@ -555,6 +771,11 @@ void draw_polygon(const PolygonStyle& style, const Polygon& polygon, double alph
         glPopMatrix();
         return;
     }
+    if (moving && !cover.indices.empty() && !style.slides() &&
+        draw_from_picture(style, polygon, cover, *loops, bbox_min, bbox_max, alpha)) {
+        glPopMatrix();
+        return;
+    }
 
     // Counting needs an even stencil where it counts: the frame starts with it
     // cleared, every counted polygon sets it back to 0 at the end and a
@@ -583,4 +804,21 @@ void draw_polygon(const PolygonStyle& style, const Polygon& polygon, double alph
         clear_fans(*loops, points);
     glDisable(GL_STENCIL_TEST);
     glPopMatrix();
+}
+
+}  // namespace
+
+void draw_polygon(const PolygonStyle& style, const Polygon& polygon, double alpha)
+{
+    draw_polygon_kept(style, polygon, alpha, false);
+}
+
+void draw_moving_polygon(const PolygonStyle& style, const Polygon& polygon)
+{
+    draw_polygon_kept(style, polygon, 1.0, true);
+}
+
+std::uint64_t body_pictures_made()
+{
+    return body_pictures().made();
 }

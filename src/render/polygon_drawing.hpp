@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -20,3 +21,12 @@ std::vector<std::string> every_style_picture();
 // multiplied into every colour. Needs a GL context with stencil and depth
 // buffers; defined in polygon_drawing.cpp.
 void draw_polygon(const PolygonStyle& style, const Polygon& polygon, double alpha);
+
+// The same for a body that moves, at full alpha. With lean drawing its
+// picture in its own coordinates, once drawn alike three times, is kept finer
+// than the screen and laid over the body in one pass: it stays the same while
+// the body moves and turns a little (only the light band follows its turn).
+void draw_moving_polygon(const PolygonStyle& style, const Polygon& polygon);
+
+// How many pictures of bodies have been made.
+std::uint64_t body_pictures_made();

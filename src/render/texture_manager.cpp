@@ -181,9 +181,21 @@ void set_levels_read(GLuint texture, GLint filter, float min_lod, float max_lod,
     set_bound_wraps(texture);
 }
 
-// Pixels one unit of the current drawing coordinates covers on the screen,
-// along the shorter of its two axes. The game's matrices only move, turn and
-// scale, so this holds everywhere in what is drawn next.
+// How many times finer than the screen drawing is (a picture to be laid on it).
+double drawing_finer = 1.0;
+
+}  // namespace
+
+ScreenLevels::ScreenLevels(double finer) : previous_(drawing_finer)
+{
+    drawing_finer = finer;
+}
+
+ScreenLevels::~ScreenLevels()
+{
+    drawing_finer = previous_;
+}
+
 double pixels_per_unit()
 {
     GLdouble model[16];
@@ -202,8 +214,6 @@ double pixels_per_unit()
     };
     return std::min(axis(0), axis(1));
 }
-
-}  // namespace
 
 std::uint32_t load_texture_file(const char* path, double& aspect, std::uint32_t texture_name, Margins margins)
 {
@@ -309,7 +319,7 @@ void bind_texture_at(std::uint32_t texture, Sampling sampling, double s_per_unit
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
     const double texels = std::max(std::abs(s_per_unit) * width, std::abs(t_per_unit) * height);
-    const double lod = std::log2(texels / pixels_per_unit());
+    const double lod = std::log2(texels * drawing_finer / pixels_per_unit());
     if (!std::isfinite(lod)) {
         bind_texture(texture, sampling);
         return;

@@ -76,6 +76,26 @@ void bind_texture(std::uint32_t texture, Sampling sampling);
 // cost of drawing it.
 void bind_texture_at(std::uint32_t texture, Sampling sampling, double s_per_unit, double t_per_unit);
 
+// While one lives, a texture bound at a scale reads the level of detail it
+// would on a screen `finer` times coarser than what is drawn into: for a
+// picture drawn finer than the screen to be laid on it, which then blends
+// what the screen would show.
+class ScreenLevels {
+public:
+    explicit ScreenLevels(double finer);
+    ~ScreenLevels();
+    ScreenLevels(const ScreenLevels&) = delete;
+    ScreenLevels& operator=(const ScreenLevels&) = delete;
+
+private:
+    double previous_;
+};
+
+// Pixels one unit of the current drawing coordinates covers on the screen,
+// along the shorter of its two axes. The game's matrices only move, turn and
+// scale, so this holds everywhere in what is drawn next.
+double pixels_per_unit();
+
 // Whether the cached texture of a file has full alpha everywhere; false for a
 // file not loaded yet or that did not load.
 bool texture_opaque(const std::string& path);

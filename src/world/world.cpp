@@ -4,6 +4,7 @@
 
 #include "geometry/plausible.hpp"
 #include "render/gl.hpp"
+#include "render/polygon_drawing.hpp"
 #include "render/still_layer.hpp"
 #include "render/sword_drawing.hpp"
 #include "storage/base_storage.hpp"
@@ -264,9 +265,15 @@ void World::draw_still_walls() const
 
 void World::draw_shapes(const Kept& kept, bool in_layer) const
 {
-    for (std::size_t i = 0; i < physics_polygons.size(); ++i)
-        if (kept.bodies[i] == in_layer)
-            physics_polygons[i].draw();
+    for (std::size_t i = 0; i < physics_polygons.size(); ++i) {
+        if (kept.bodies[i] != in_layer)
+            continue;
+        const PhysicsPolygon& body = physics_polygons[i];
+        if (in_layer)
+            body.draw();
+        else
+            draw_moving_polygon(body.style, body);
+    }
     if (!in_layer)
         for (const StaticPolygon& p : static_polygons)
             if (!still(p))

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "render/box_texture.hpp"
 #include "render/gl.hpp"
 #include "render/gl_context.hpp"
 #include "render/texture_manager.hpp"
@@ -129,4 +130,38 @@ TEST_F(TextureTest, LeanDrawingMakesEveryMipmapLevelAsTheAverageOfTheLevelAbove)
     EXPECT_EQ(texture_words(texture, 2), std::vector<std::uint32_t>{rgba_word(191, 96, 64)});
     // Complete down to 1x1: trilinear filtering has every level it reads.
     EXPECT_TRUE(texture_words(texture, 3).empty());
+}
+
+// A box texture is made once its key has been asked for often enough, and
+// not while making is put off; when full it drops the one least recently
+// asked for, but never one still in use.
+TEST_F(TextureTest, BoxTexturesAreMadeOnRepeatAndKeepWhatIsInUse)
+{
+    BoxTextures boxes(2, 3);
+    int draws = 0;
+    const auto find = [&](std::uint64_t key, bool may_make = true) {
+        return boxes.find(key, PixelBox{0, 0, 4, 4}, [&draws] { ++draws; }, may_make);
+    };
+    EXPECT_EQ(find(1), 0u);
+    EXPECT_EQ(find(1), 0u);
+    EXPECT_EQ(find(1, false), 0u);
+    const unsigned int one = find(1);
+    EXPECT_NE(one, 0u);
+    EXPECT_EQ(find(1), one);
+    for (int i = 0; i < 3; ++i)
+        find(2);
+    EXPECT_EQ(draws, 2);
+
+    // Both asked for every time, as the third is: it is never made.
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(find(1), one);
+        EXPECT_NE(find(2), 0u);
+        EXPECT_EQ(find(3), 0u);
+    }
+    // The second no longer asked for: the third takes its place.
+    EXPECT_EQ(find(1), one);
+    EXPECT_NE(find(3), 0u);
+    EXPECT_EQ(find(1), one);
+    EXPECT_EQ(boxes.made(), 3u);
+    EXPECT_EQ(draws, 3);
 }
