@@ -211,8 +211,12 @@ World::Kept World::kept_shapes(bool bodies_still)
 void World::draw_level(bool bodies_still)
 {
     const Kept kept = kept_shapes(bodies_still);
+    const bool panning = camera != drawn_camera_;
+    drawn_camera_ = camera;
     LayerKey key;
     key.add(camera);
+    // The walls drawn while panning are not kept for when it stops.
+    key.add(static_cast<std::uint64_t>(panning));
     for (const StaticPolygon& wall : static_polygons)
         if (still(wall))
             add_shape(key, wall);
@@ -237,7 +241,7 @@ void World::draw_level(bool bodies_still)
         draw_background();
         glPushMatrix();
         apply_view();
-        draw_still_walls();
+        draw_still_walls(panning);
         draw_shapes(kept, true);
         glPopMatrix();
     });
@@ -251,16 +255,21 @@ void World::draw_level(bool bodies_still)
 
 void World::draw_contents(bool show_tags)
 {
-    draw_still_walls();
+    draw_still_walls(false);
     draw_shapes({std::vector<bool>(physics_polygons.size(), false), std::vector<bool>(goals.size(), false)}, false);
     draw_on_top(show_tags);
 }
 
-void World::draw_still_walls() const
+void World::draw_still_walls(bool panning) const
 {
-    for (const StaticPolygon& p : static_polygons)
-        if (still(p))
-            p.draw();
+    for (const StaticPolygon& wall : static_polygons) {
+        if (!still(wall))
+            continue;
+        if (panning)
+            draw_moving_polygon(wall.style, wall);
+        else
+            wall.draw();
+    }
 }
 
 void World::draw_shapes(const Kept& kept, bool in_layer) const

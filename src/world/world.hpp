@@ -96,8 +96,9 @@ public:
 
 private:
     // The walls that never change on the screen while the camera stands:
-    // drawn first, and kept as a picture with the background.
-    void draw_still_walls() const;
+    // drawn first, and kept as a picture with the background. While it pans,
+    // each is drawn as a body that moves.
+    void draw_still_walls(bool panning) const;
     // The bodies, sliding walls and goals in their order: those kept, or
     // the others.
     void draw_shapes(const Kept& kept, bool in_layer) const;
@@ -105,6 +106,8 @@ private:
     void draw_on_top(bool show_tags);
 
     bool loaded_ = true;
+    // Where the camera was on the last frame draw_level drew.
+    Vector2 drawn_camera_;
 };
 
 // The sword's move of this step through the movable bodies, from the newest

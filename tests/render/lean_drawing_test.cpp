@@ -134,8 +134,8 @@ TEST_F(LeanDrawing, ShapesEveryShippedLevelTheEditorAndPicturesLookTheSame)
 // A moving body is laid from a picture of itself, kept while it stays the
 // same in its own coordinates: moved by a fraction of a pixel or turned a
 // little it looks as drawn; turned far (the light band follows the turn) or
-// cut it gets a picture of its own.
-TEST_F(LeanDrawing, BodiesLaidFromTheirPicturesLookAsDrawn)
+// cut it gets a picture of its own. So are the walls while the camera pans.
+TEST_F(LeanDrawing, MovingBodiesAndPannedWallsLaidFromPicturesLookAsDrawn)
 {
     World shapes;
     std::string error;
@@ -162,12 +162,25 @@ TEST_F(LeanDrawing, BodiesLaidFromTheirPicturesLookAsDrawn)
     body.bbox_valid = false;
     expect_alike("cut", draw);
     EXPECT_EQ(body_pictures_made(), made + 2);
+
+    // Half a pixel to and fro on every frame; the plain frame and the last
+    // lean one are drawn at the first place.
+    const Vector2 at = shapes.camera;
+    bool there = true;
+    expect_alike("panning", [&] {
+        there = !there;
+        shapes.camera = at + Vector2(there ? 0.0013 : 0.0, 0.0);
+        shapes.draw();
+    });
+    // The floor and the thin wall.
+    EXPECT_EQ(body_pictures_made(), made + 4);
 }
 
 // A goal that leaves the kept layer and comes back, or a body moved in the
 // editor, is drawn again only within its box, and a sliding picture moves on
 // every frame: each frame must be the very one the whole layer drawn again
-// gives (the camera moved away and back).
+// gives (the camera moved away and back, then held: walls panned are laid
+// from pictures).
 TEST_F(LeanDrawing, KeptLayersFollowWhatChangesInThem)
 {
     World shapes;
@@ -185,6 +198,7 @@ TEST_F(LeanDrawing, KeptLayersFollowWhatChangesInThem)
         world.camera = at + Vector2(0.25, 0);
         frame(draw);
         world.camera = at;
+        frame(draw);
         return frame(draw);
     };
     const auto in_game = [&] { shapes.draw(); };
