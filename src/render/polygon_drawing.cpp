@@ -420,6 +420,8 @@ void draw_bands(const PolygonStyle& style, const Polygon& polygon, const std::ve
     // Edge bands; each kind's picture runs on from one edge to the next.
     double edge_run = 0.0;
     double cut_run = 0.0;
+    // Which picture is bound: a polygon's edges are mostly of one kind.
+    int bound = -1;
     for (const auto& edge : polygon.edges) {
         if (!names_point(edge.first, points) || !names_point(edge.second, points))
             continue;
@@ -428,8 +430,10 @@ void draw_bands(const PolygonStyle& style, const Polygon& polygon, const std::ve
         const double length = (b - a).length();
         const bool cut = polygon.has_reverse(edge);
         double& run = cut ? cut_run : edge_run;
-        bind_texture_at(cut ? style.cut_texture : style.edge_texture, Sampling::shrunk, style.edge_scale,
-                        0.5 / style.edge_width);
+        if (bound != cut)
+            bind_texture_at(cut ? style.cut_texture : style.edge_texture, Sampling::shrunk, style.edge_scale,
+                            0.5 / style.edge_width);
+        bound = cut;
         if (reach > 0.0)
             draw_edge_band_outwards(a, b, length, style.edge_width, style.edge_scale, run, reach, alpha);
         else
@@ -461,13 +465,11 @@ void draw_bands(const PolygonStyle& style, const Polygon& polygon, const std::ve
     glEnd();
 }
 
-// The bands alone, premultiplied: what they add, and in alpha how much of
-// what lies under them they hide, which laid over the interior with
-// (GL_ONE, GL_ONE_MINUS_SRC_ALPHA) gives what drawing them over it gives.
-void draw_bands_alone(const PolygonStyle& style, const Polygon& polygon, const Cover& cover,
-                      const std::vector<std::vector<int>>& loops, double alpha)
+// The inside, marked 1 in the stencil and written at the depth the light
+// band is measured from, with no colour. Leaves the stencil and depth tests
+// on.
+void mark_inside(const Polygon& polygon, const Cover& cover)
 {
-    // The inside, for the stencil, at the depth the light band is measured from.
     glEnable(GL_STENCIL_TEST);
     glStencilFunc(GL_ALWAYS, 1, ~0u);
     glStencilOp(GL_KEEP, GL_REPLACE, GL_REPLACE);
@@ -479,6 +481,15 @@ void draw_bands_alone(const PolygonStyle& style, const Polygon& polygon, const C
         vertex(polygon.points[index]);
     glEnd();
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+}
+
+// The bands alone, premultiplied: what they add, and in alpha how much of
+// what lies under them they hide, which laid over the interior with
+// (GL_ONE, GL_ONE_MINUS_SRC_ALPHA) gives what drawing them over it gives.
+void draw_bands_alone(const PolygonStyle& style, const Polygon& polygon, const Cover& cover,
+                      const std::vector<std::vector<int>>& loops, double alpha)
+{
+    mark_inside(polygon, cover);
     glStencilFunc(GL_EQUAL, 1, ~0u);
     glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
     framebuffer_calls().blend_func_separate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
@@ -618,13 +629,20 @@ bool draw_from_picture(const PolygonStyle& style, const Polygon& polygon, const 
 
     // Plus 0, as -0 would be a key of its own.
     const double turn = std::round(polygon.angle / picture_turn) + 0.0;
+    // A picture that slides is drawn live, the bands alone laid over it.
+    const bool slides = style.slides();
     LayerKey key;
-    for (GLuint texture : {style.main_texture, style.edge_texture, style.cut_texture, style.light_texture})
+    for (GLuint texture : {style.edge_texture, style.cut_texture, style.light_texture})
         key.add(static_cast<std::uint64_t>(texture));
-    for (double number : {style.main_scale, style.shift_s, style.shift_t, style.edge_width, style.light_width,
-                          style.edge_scale, alpha, texels_per_unit, turn})
+    for (double number : {style.edge_width, style.light_width, style.edge_scale, alpha, texels_per_unit, turn})
         key.add(number);
-    key.add(polygon.texture_offset);
+    key.add(static_cast<std::uint64_t>(slides));
+    if (!slides) {
+        key.add(static_cast<std::uint64_t>(style.main_texture));
+        for (double number : {style.main_scale, style.shift_s, style.shift_t})
+            key.add(number);
+        key.add(polygon.texture_offset);
+    }
     for (const Vector2& p : polygon.points)
         key.add(p);
     for (const auto& [from, to] : polygon.edges)
@@ -656,15 +674,22 @@ bool draw_from_picture(const PolygonStyle& style, const Polygon& polygon, const 
         framebuffer_calls().blend_func_separate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE,
                                                 GL_ONE_MINUS_SRC_ALPHA);
         const ScreenLevels levels(picture_detail);
-        glEnable(GL_STENCIL_TEST);
-        fill_covered(style, polygon, cover, 1, alpha);
+        if (slides) {
+            mark_inside(polygon, cover);
+            glEnable(GL_TEXTURE_2D);
+        } else {
+            glEnable(GL_STENCIL_TEST);
+            fill_covered(style, polygon, cover, 1, alpha);
+        }
         glStencilFunc(GL_EQUAL, 1, ~0u);
         glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
         draw_bands(style, polygon, loops, alpha);
         // Outside: the interior and the bands carried on.
         glStencilFunc(GL_NOTEQUAL, 1, ~0u);
-        begin_interior(style, alpha);
-        paint_along_outline(style, polygon, loops.front(), picture_margin / texels_per_unit);
+        if (!slides) {
+            begin_interior(style, alpha);
+            paint_along_outline(style, polygon, loops.front(), picture_margin / texels_per_unit);
+        }
         draw_bands(style, polygon, loops, alpha, picture_margin / texels_per_unit);
         glDisable(GL_DEPTH_TEST);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -680,12 +705,18 @@ bool draw_from_picture(const PolygonStyle& style, const Polygon& polygon, const 
     if (made)
         starts[picture] = low;
     low = starts[picture];
+    if (slides) {
+        bind_texture(style.main_texture, Sampling::enlarged);
+        glEnable(GL_TEXTURE_2D);
+        glColor4d(1.0, 1.0, 1.0, alpha);
+        paint_cover(style, polygon, cover, alpha);
+    }
     glBindTexture(GL_TEXTURE_2D, picture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glEnable(GL_TEXTURE_2D);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    const bool opaque = style.main_opaque && alpha >= 1.0;
+    const bool opaque = !slides && style.main_opaque && alpha >= 1.0;
     if (opaque)
         glDisable(GL_BLEND);
     else
@@ -766,13 +797,11 @@ void draw_polygon_kept(const PolygonStyle& style, const Polygon& polygon, double
     glPushMatrix();
     glMultMatrixd(transform);
     const Cover cover = lean_cover(*loops, points);
-    if (!cover.indices.empty() && style.slides() &&
-        draw_with_overlay(style, polygon, cover, *loops, bbox_min, bbox_max, alpha)) {
-        glPopMatrix();
-        return;
-    }
-    if (moving && !cover.indices.empty() && !style.slides() &&
-        draw_from_picture(style, polygon, cover, *loops, bbox_min, bbox_max, alpha)) {
+    // A sliding picture's bands are laid as drawn on the screen while they
+    // stay put there, else from a picture of them that follows the shape.
+    if (!cover.indices.empty() &&
+        ((style.slides() && draw_with_overlay(style, polygon, cover, *loops, bbox_min, bbox_max, alpha)) ||
+         ((moving || style.slides()) && draw_from_picture(style, polygon, cover, *loops, bbox_min, bbox_max, alpha)))) {
         glPopMatrix();
         return;
     }

@@ -134,7 +134,8 @@ TEST_F(LeanDrawing, ShapesEveryShippedLevelTheEditorAndPicturesLookTheSame)
 // A moving body is laid from a picture of itself, kept while it stays the
 // same in its own coordinates: moved by a fraction of a pixel or turned a
 // little it looks as drawn; turned far (the light band follows the turn) or
-// cut it gets a picture of its own. So are the walls while the camera pans.
+// cut it gets a picture of its own. So are the walls while the camera pans,
+// and the bands of a sliding picture that moves.
 TEST_F(LeanDrawing, MovingBodiesAndPannedWallsLaidFromPicturesLookAsDrawn)
 {
     World shapes;
@@ -174,6 +175,19 @@ TEST_F(LeanDrawing, MovingBodiesAndPannedWallsLaidFromPicturesLookAsDrawn)
     });
     // The floor and the thin wall.
     EXPECT_EQ(body_pictures_made(), made + 4);
+
+    // A body whose picture slides, somewhere new on every frame: its bands
+    // are laid from a picture over its interior. The plain frame and the
+    // last lean one are drawn at one place, new to the lean way.
+    PhysicsPolygon& lava = shapes.physics_polygons.back();
+    const Vector2 from = lava.position;
+    int calls = 0;
+    expect_alike("drifting", [&] {
+        ++calls;
+        lava.position = from + Vector2(0.0007, 0.0003) * (calls == 1 || calls == 25 ? 30 : calls);
+        shapes.draw();
+    });
+    EXPECT_EQ(body_pictures_made(), made + 5);
 }
 
 // A goal that leaves the kept layer and comes back, or a body moved in the
