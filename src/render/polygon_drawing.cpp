@@ -550,7 +550,7 @@ constexpr double picture_detail = 2.0;
 // within this many radians.
 constexpr double picture_turn = 0.01;
 // A picture of more texels than this is not kept: the body is drawn each time.
-constexpr int picture_most_texels = 1 << 19;
+constexpr int picture_most_texels = 1 << 18;
 // Texels kept around the outline, where the bands run on outwards as they
 // would inside: reading between texels at the outline then blends what is
 // drawn there, not nothing.
@@ -582,27 +582,6 @@ BoxTextures& body_pictures()
 {
     static BoxTextures pictures(48, 20);
     return pictures;
-}
-
-// Where a point of the current drawing coordinates lands in the window, in
-// pixels.
-Vector2 window_point(const Vector2& point)
-{
-    GLdouble model[16];
-    GLdouble projection[16];
-    GLint viewport[4];
-    glGetDoublev(GL_MODELVIEW_MATRIX, model);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    double eye[4];
-    for (int row = 0; row < 4; ++row)
-        eye[row] = model[row] * point.x + model[4 + row] * point.y + model[12 + row];
-    double clip[4];
-    for (int row = 0; row < 4; ++row)
-        clip[row] = projection[row] * eye[0] + projection[4 + row] * eye[1] + projection[8 + row] * eye[2] +
-                    projection[12 + row] * eye[3];
-    return {viewport[0] + (clip[0] / clip[3] + 1.0) * viewport[2] / 2.0,
-            viewport[1] + (clip[1] / clip[3] + 1.0) * viewport[3] / 2.0};
 }
 
 // With lean drawing a body that moves is drawn live every frame, in four
@@ -648,6 +627,11 @@ bool draw_from_picture(const PolygonStyle& style, const Polygon& polygon, const 
     for (const auto& [from, to] : polygon.edges)
         key.add(static_cast<std::uint64_t>(from) << 32 | static_cast<std::uint32_t>(to));
 
+    // Made only whole on the screen: drawn live, a shape costs only what
+    // shows of it.
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const WindowProjection projection(viewport);
     // Where each picture starts, by its texture: set when it is made.
     static std::map<GLuint, Vector2> starts;
     Vector2 low = bbox_min - Vector2(spare, spare) / texels_per_unit;
@@ -656,7 +640,8 @@ bool draw_from_picture(const PolygonStyle& style, const Polygon& polygon, const 
         made_in = frames_begun();
         // Every other texel on a pixel of the screen, for the body as it lies
         // now: one that stays put reads its own pixels back unblended.
-        const Vector2 at = window_point(low);
+        Vector2 at;
+        projection.land(low, at);
         const double on_pixel = 0.5 - 0.5 / picture_detail;
         const double ppu = texels_per_unit / picture_detail;
         low -= Vector2(at.x - on_pixel - std::floor(at.x - on_pixel), at.y - on_pixel - std::floor(at.y - on_pixel)) /
@@ -699,7 +684,7 @@ bool draw_from_picture(const PolygonStyle& style, const Polygon& polygon, const 
         glMatrixMode(GL_PROJECTION);
         glPopMatrix();
         glMatrixMode(GL_MODELVIEW);
-    }, made_in != frames_begun());
+    }, made_in != frames_begun() && projection.holds(bbox_min, bbox_max));
     if (picture == 0)
         return false;
     if (made)

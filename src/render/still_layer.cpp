@@ -234,29 +234,50 @@ void PixelBox::add(const PixelBox& other)
     top = std::max(top, other.top);
 }
 
+WindowProjection::WindowProjection(const int viewport[4])
+{
+    glGetDoublev(GL_MODELVIEW_MATRIX, model_);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection_);
+    std::copy(viewport, viewport + 4, viewport_);
+}
+
+bool WindowProjection::land(const Vector2& point, Vector2& at) const
+{
+    double eye[4];
+    double clip[4] = {0, 0, 0, 0};
+    for (int row = 0; row < 4; ++row)
+        eye[row] = model_[row] * point.x + model_[4 + row] * point.y + model_[12 + row];
+    for (int row = 0; row < 4; ++row)
+        for (int k = 0; k < 4; ++k)
+            clip[row] += projection_[k * 4 + row] * eye[k];
+    if (!(clip[3] > 0))
+        return false;
+    at = {viewport_[0] + (clip[0] / clip[3] + 1) / 2 * viewport_[2],
+          viewport_[1] + (clip[1] / clip[3] + 1) / 2 * viewport_[3]};
+    return std::isfinite(at.x) && std::isfinite(at.y);
+}
+
+bool WindowProjection::holds(const Vector2& lo, const Vector2& hi) const
+{
+    for (int corner = 0; corner < 4; ++corner) {
+        Vector2 at;
+        if (!land(Vector2(corner & 1 ? hi.x : lo.x, corner & 2 ? hi.y : lo.y), at) || at.x < viewport_[0] ||
+            at.y < viewport_[1] || at.x > viewport_[0] + viewport_[2] || at.y > viewport_[1] + viewport_[3])
+            return false;
+    }
+    return true;
+}
+
 PixelBox window_pixels(const Vector2& lo, const Vector2& hi, const int viewport[4])
 {
-    GLdouble model[16], projection[16];
-    glGetDoublev(GL_MODELVIEW_MATRIX, model);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    const WindowProjection projection(viewport);
     const PixelBox whole{viewport[0], viewport[1], viewport[0] + viewport[2], viewport[1] + viewport[3]};
     double low_x = 0, low_y = 0, high_x = 0, high_y = 0;
     for (int corner = 0; corner < 4; ++corner) {
-        const double x = corner & 1 ? hi.x : lo.x;
-        const double y = corner & 2 ? hi.y : lo.y;
-        double eye[4];
-        double clip[4] = {0, 0, 0, 0};
-        for (int row = 0; row < 4; ++row)
-            eye[row] = model[row] * x + model[4 + row] * y + model[12 + row];
-        for (int row = 0; row < 4; ++row)
-            for (int k = 0; k < 4; ++k)
-                clip[row] += projection[k * 4 + row] * eye[k];
-        if (!(clip[3] > 0))
+        Vector2 at;
+        if (!projection.land(Vector2(corner & 1 ? hi.x : lo.x, corner & 2 ? hi.y : lo.y), at))
             return whole;
-        const double wx = viewport[0] + (clip[0] / clip[3] + 1) / 2 * viewport[2];
-        const double wy = viewport[1] + (clip[1] / clip[3] + 1) / 2 * viewport[3];
-        if (!std::isfinite(wx) || !std::isfinite(wy))
-            return whole;
+        const double wx = at.x, wy = at.y;
         low_x = corner == 0 ? wx : std::min(low_x, wx);
         high_x = corner == 0 ? wx : std::max(high_x, wx);
         low_y = corner == 0 ? wy : std::min(low_y, wy);

@@ -45,6 +45,22 @@ struct PixelBox {
     void add(const PixelBox& other);
 };
 
+// The current matrices with a viewport: where points of the current drawing
+// coordinates land in the window.
+class WindowProjection {
+public:
+    explicit WindowProjection(const int viewport[4]);
+    // In pixels; false where it does not land on finite numbers.
+    bool land(const Vector2& point, Vector2& at) const;
+    // Whether the box lo..hi lands wholly inside the viewport.
+    bool holds(const Vector2& lo, const Vector2& hi) const;
+
+private:
+    double model_[16];
+    double projection_[16];
+    int viewport_[4];
+};
+
 // The window pixels the box lo..hi of the current drawing coordinates covers
 // through the current matrices, with a pixel to spare, cut to the viewport;
 // the whole viewport for a box that does not project to finite numbers.
