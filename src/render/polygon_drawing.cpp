@@ -519,10 +519,7 @@ bool draw_with_overlay(const PolygonStyle& style, const Polygon& polygon, const 
         key.add(static_cast<std::uint64_t>(texture));
     for (double number : {style.edge_width, style.light_width, style.edge_scale, polygon.angle, alpha})
         key.add(number);
-    for (const Vector2& p : polygon.points)
-        key.add(p);
-    for (const auto& [from, to] : polygon.edges)
-        key.add(static_cast<std::uint64_t>(from) << 32 | static_cast<std::uint32_t>(to));
+    add_outline(key, polygon);
     add_placement(key, viewport);
     const PixelBox box = window_pixels(bbox_min, bbox_max, viewport);
     const GLuint overlay =
@@ -622,10 +619,7 @@ bool draw_from_picture(const PolygonStyle& style, const Polygon& polygon, const 
             key.add(number);
         key.add(polygon.texture_offset);
     }
-    for (const Vector2& p : polygon.points)
-        key.add(p);
-    for (const auto& [from, to] : polygon.edges)
-        key.add(static_cast<std::uint64_t>(from) << 32 | static_cast<std::uint32_t>(to));
+    add_outline(key, polygon);
 
     // Made only whole on the screen: drawn live, a shape costs only what
     // shows of it.
@@ -748,7 +742,7 @@ void fetch_style_textures(const PolygonStyle& style)
 
 namespace {
 
-void draw_polygon_kept(const PolygonStyle& style, const Polygon& polygon, double alpha, bool moving)
+void draw_any_polygon(const PolygonStyle& style, const Polygon& polygon, double alpha, bool moving)
 {
     const std::vector<Vector2>& points = polygon.points;
     if (points.empty())
@@ -822,14 +816,22 @@ void draw_polygon_kept(const PolygonStyle& style, const Polygon& polygon, double
 
 }  // namespace
 
+void add_outline(LayerKey& key, const Polygon& polygon)
+{
+    for (const Vector2& p : polygon.points)
+        key.add(p);
+    for (const auto& [from, to] : polygon.edges)
+        key.add(static_cast<std::uint64_t>(from) << 32 | static_cast<std::uint32_t>(to));
+}
+
 void draw_polygon(const PolygonStyle& style, const Polygon& polygon, double alpha)
 {
-    draw_polygon_kept(style, polygon, alpha, false);
+    draw_any_polygon(style, polygon, alpha, false);
 }
 
 void draw_moving_polygon(const PolygonStyle& style, const Polygon& polygon)
 {
-    draw_polygon_kept(style, polygon, 1.0, true);
+    draw_any_polygon(style, polygon, 1.0, true);
 }
 
 std::uint64_t body_pictures_made()

@@ -6,6 +6,12 @@
 
 #include "geometry/polygon.hpp"
 
+class LayerKey;
+
+// Adds a polygon's points and edges, its outline in its own coordinates, to
+// a key.
+void add_outline(LayerKey& key, const Polygon& polygon);
+
 // The texture names and edge scale of the style's folder; needs a GL context.
 void fetch_style_textures(const PolygonStyle& style);
 

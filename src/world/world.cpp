@@ -153,10 +153,7 @@ void add_shape(LayerKey& key, const Polygon& shape)
     for (double m : {shape.rotation.m00, shape.rotation.m01, shape.rotation.m10, shape.rotation.m11})
         key.add(m);
     key.add(shape.texture_offset);
-    for (const Vector2& p : shape.points)
-        key.add(p);
-    for (const auto& [from, to] : shape.edges)
-        key.add(static_cast<std::uint64_t>(from) << 32 | static_cast<std::uint32_t>(to));
+    add_outline(key, shape);
 }
 
 // A shape's box with room for the pixels its edges round out to.
