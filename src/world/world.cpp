@@ -208,8 +208,11 @@ World::Kept World::kept_shapes(bool bodies_still)
 void World::draw_level(bool bodies_still)
 {
     const Kept kept = kept_shapes(bodies_still);
-    const bool panning = camera != drawn_camera_;
+    // Panning until the camera has stood for two frames: a frame drawn twice
+    // (or a camera that rests for one) is drawn as the ones around it.
+    draws_since_pan_ = camera != drawn_camera_ ? 0 : draws_since_pan_ + 1;
     drawn_camera_ = camera;
+    const bool panning = draws_since_pan_ < 2;
     LayerKey key;
     key.add(camera);
     // The walls drawn while panning are not kept for when it stops.

@@ -106,8 +106,10 @@ private:
     void draw_on_top(bool show_tags);
 
     bool loaded_ = true;
-    // Where the camera was on the last frame draw_level drew.
+    // Where the camera was on the last frame draw_level drew, and how many
+    // frames it has drawn since the camera moved.
     Vector2 drawn_camera_;
+    int draws_since_pan_ = 2;
 };
 
 // The sword's move of this step through the movable bodies, from the newest
