@@ -546,7 +546,8 @@ constexpr double picture_detail = 2.0;
 // runs round the outline once a full turn): a picture stands for every turn
 // within this many radians.
 constexpr double picture_turn = 0.01;
-// A picture of more texels than this is not kept: the body is drawn each time.
+// A picture of more texels than this is not kept: the shape is drawn each
+// time.
 constexpr int picture_most_texels = 1 << 18;
 // Texels kept around the outline, where the bands run on outwards as they
 // would inside: reading between texels at the outline then blends what is
@@ -585,8 +586,10 @@ BoxTextures& body_pictures()
 // passes or so over its pixels, though its picture in its own coordinates
 // stays the same while it is not cut and does not turn much. Once it has
 // stayed so a while that picture is kept, premultiplied and finer than the
-// screen, and laid over the body's own triangles in one pass. False when the
-// body must be drawn the usual way.
+// screen, and laid over the body's own triangles in one pass. So are the
+// walls while the camera pans, and, over a live interior, the bands of a
+// shape whose picture slides. False when the shape must be drawn the usual
+// way.
 bool draw_from_picture(const PolygonStyle& style, const Polygon& polygon, const Cover& cover,
                        const std::vector<std::vector<int>>& loops, const Vector2& bbox_min, const Vector2& bbox_max,
                        double alpha)
