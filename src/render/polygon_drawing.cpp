@@ -399,6 +399,16 @@ void paint_cover(const PolygonStyle& style, const Polygon& polygon, const Cover&
         glEnable(GL_BLEND);
 }
 
+// The interior alone over the cover's triangles, in one pass; leaves
+// texturing on.
+void paint_interior(const PolygonStyle& style, const Polygon& polygon, const Cover& cover, double alpha)
+{
+    bind_texture(style.main_texture, Sampling::enlarged);
+    glEnable(GL_TEXTURE_2D);
+    glColor4d(1.0, 1.0, 1.0, alpha);
+    paint_cover(style, polygon, cover, alpha);
+}
+
 // A covered outline paints its interior in one pass and marks those pixels in
 // the stencil as it goes.
 void fill_covered(const PolygonStyle& style, const Polygon& polygon, const Cover& cover, GLint mark, double alpha)
@@ -526,10 +536,7 @@ bool draw_with_overlay(const PolygonStyle& style, const Polygon& polygon, const 
         overlays.find(key.value(), box, [&] { draw_bands_alone(style, polygon, cover, loops, alpha); });
     if (overlay == 0)
         return false;
-    bind_texture(style.main_texture, Sampling::enlarged);
-    glEnable(GL_TEXTURE_2D);
-    glColor4d(1.0, 1.0, 1.0, alpha);
-    paint_cover(style, polygon, cover, alpha);
+    paint_interior(style, polygon, cover, alpha);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
     lay_box_texture(overlay, box, viewport);
@@ -687,12 +694,8 @@ bool draw_from_picture(const PolygonStyle& style, const Polygon& polygon, const 
     if (made)
         starts[picture] = low;
     low = starts[picture];
-    if (slides) {
-        bind_texture(style.main_texture, Sampling::enlarged);
-        glEnable(GL_TEXTURE_2D);
-        glColor4d(1.0, 1.0, 1.0, alpha);
-        paint_cover(style, polygon, cover, alpha);
-    }
+    if (slides)
+        paint_interior(style, polygon, cover, alpha);
     glBindTexture(GL_TEXTURE_2D, picture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);

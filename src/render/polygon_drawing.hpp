@@ -28,10 +28,12 @@ std::vector<std::string> every_style_picture();
 // buffers; defined in polygon_drawing.cpp.
 void draw_polygon(const PolygonStyle& style, const Polygon& polygon, double alpha);
 
-// The same for a body that moves, at full alpha. With lean drawing its
-// picture in its own coordinates, once drawn alike three times, is kept finer
-// than the screen and laid over the body in one pass: it stays the same while
-// the body moves and turns a little (only the light band follows its turn).
+// The same for a shape that moves on the screen (a body, or a wall while the
+// camera pans), at full alpha. With lean drawing its picture in its own
+// coordinates, once it has stayed the same for twenty frames, is kept finer
+// than the screen and laid over the shape in one pass: it stays the same
+// while the shape moves and turns a little (only the light band follows its
+// turn).
 void draw_moving_polygon(const PolygonStyle& style, const Polygon& polygon);
 
 // How many pictures of bodies have been made.

@@ -277,11 +277,10 @@ PixelBox window_pixels(const Vector2& lo, const Vector2& hi, const int viewport[
         Vector2 at;
         if (!projection.land(Vector2(corner & 1 ? hi.x : lo.x, corner & 2 ? hi.y : lo.y), at))
             return whole;
-        const double wx = at.x, wy = at.y;
-        low_x = corner == 0 ? wx : std::min(low_x, wx);
-        high_x = corner == 0 ? wx : std::max(high_x, wx);
-        low_y = corner == 0 ? wy : std::min(low_y, wy);
-        high_y = corner == 0 ? wy : std::max(high_y, wy);
+        low_x = corner == 0 ? at.x : std::min(low_x, at.x);
+        high_x = corner == 0 ? at.x : std::max(high_x, at.x);
+        low_y = corner == 0 ? at.y : std::min(low_y, at.y);
+        high_y = corner == 0 ? at.y : std::max(high_y, at.y);
     }
     const auto cut = [](double v, int low, int high) {
         return static_cast<int>(std::clamp(v, static_cast<double>(low), static_cast<double>(high)));
