@@ -64,7 +64,7 @@ bool PhysicsPolygon::load(BaseStorage& storage)
     return true;
 }
 
-void PhysicsPolygon::update_mass_properties()
+void PhysicsPolygon::update_mass_properties(double settled)
 {
     // Area and first moment over all edges; a slit's two halves cancel.
     moment = 0;
@@ -99,6 +99,9 @@ void PhysicsPolygon::update_mass_properties()
 
     // Mass from the unsigned area.
     mass = density * area;
+
+    if (c.length() < settled)
+        c = Vector2();
 
     // Recentre the points on the centroid.
     for (Vector2& p : points)

@@ -38,8 +38,11 @@ public:
 
     // Recomputes area, mass, centroid and moment after a change of shape and
     // moves the local origin to the centroid, keeping the world shape and the
-    // motion of the material.
-    void update_mass_properties();
+    // motion of the material. A centroid nearer the origin than `settled` is
+    // taken as the origin: the editor recomputes every frame, and moving the
+    // body by the rounding noise of the centroid each time would never let it
+    // stand still.
+    void update_mass_properties(double settled = 0.0);
     // An impulse j at the world point `at`, applied in the next integrate.
     void apply_impulse(const Vector2& j, const Vector2& at);
     void integrate(double dt);

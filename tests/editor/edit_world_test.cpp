@@ -102,3 +102,36 @@ TEST_F(EditorTest, NewSquaresLandOnTheGrid)
     EXPECT_NEAR(world->physics_polygons.at(0).position.x, 0.32, 1e-12);
     EXPECT_NEAR(world->physics_polygons.at(0).position.y, 0.2, 1e-12);
 }
+
+// Left alone, the editor must come to rest: each frame it recomputes every
+// body's mass, and the camera eases towards the cursor; neither may go on
+// moving by rounding noise or by ever smaller steps, or the level is drawn
+// anew every frame.
+TEST_F(EditorTest, LeftAloneNothingMoves)
+{
+    PhysicsPolygon body;
+    body.points = {{0.13, -0.07}, {0.91, 0.02}, {0.77, 0.61}, {0.35, 0.83}, {-0.1, 0.4}};
+    body.edges = {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 0}};
+    body.position = Vector2(0.3, -0.2);
+    body.angle = 0.7;
+    body.rotation = Rotation{std::cos(0.7), std::sin(0.7), -std::sin(0.7), std::cos(0.7)};
+    world->physics_polygons.push_back(body);
+    world->edit_view_centre = Vector2(0.2, 0.6);
+    frame();
+    const PhysicsPolygon centred = world->physics_polygons[0];
+    EXPECT_GT((centred.position - body.position).length(), 0.1) << "the origin moved to the centroid";
+
+    int moving = 0;
+    for (int i = 1; i <= 300; ++i) {
+        const Vector2 camera = world->camera;
+        frame();
+        if (world->camera != camera)
+            moving = i;
+    }
+    EXPECT_GT(moving, 5) << "the camera followed the cursor";
+    EXPECT_LT(moving, 120) << "and stood";
+    const PhysicsPolygon& after = world->physics_polygons[0];
+    EXPECT_EQ(after.position, centred.position);
+    EXPECT_EQ(after.points, centred.points);
+    EXPECT_EQ(after.texture_offset, centred.texture_offset);
+}
