@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -106,9 +107,9 @@ private:
     void draw_on_top(bool show_tags);
 
     bool loaded_ = true;
-    // Where the camera was on the last frame draw_level drew, and how many
-    // frames it has drawn since the camera moved.
-    Vector2 drawn_camera_;
+    // Where the camera was on the last frame draw_level drew (none before
+    // the first), and how many frames it has drawn since the camera moved.
+    std::optional<Vector2> drawn_camera_;
     int draws_since_pan_ = 2;
 };
 
