@@ -120,57 +120,60 @@ std::vector<BandVertex> light_band(const std::vector<std::vector<int>>& loops, c
     return strip;
 }
 
+// One corner of an edge band: where it lies, its picture's coordinates and
+// its alpha.
+struct BandCorner {
+    Vector2 at;
+    double s, t, alpha;
+};
+
+// The quads of a strip of corners, two across the band at a time, as
+// triangles inside a glBegin(GL_TRIANGLES): the bands of a polygon's edges go
+// in one draw. Each quad is split as a quad strip is drawn, through its first
+// corner: where a band fades out two corners stand on one point with
+// different pictures, and the split picks which of them the tip takes.
+template <std::size_t n>
+void add_quads(const BandCorner (&strip)[n])
+{
+    for (std::size_t i = 0; i + 3 < n; i += 2)
+        for (std::size_t j : {i, i + 1, i + 3, i, i + 3, i + 2}) {
+            glColor4d(1.0, 1.0, 1.0, strip[j].alpha);
+            glTexCoord2d(strip[j].s, strip[j].t);
+            vertex(strip[j].at);
+        }
+}
+
 // The band on the left of a -> b, w wide, fading out over w before a and
 // after b; its picture starts at running length r, k texture units per level
 // unit.
-void draw_edge_band(const Vector2& a, const Vector2& b, double length, double w, double k, double r, double alpha)
+void add_edge_band(const Vector2& a, const Vector2& b, double length, double w, double k, double r, double alpha)
 {
     const Vector2 d = (b - a) / (length == 0.0 ? 1.0 : length);
     const Vector2 p(-d.y, d.x);
     const double outline = clamped_coordinate(1.0), inside = clamped_coordinate(0.0);
-    glBegin(GL_QUAD_STRIP);
-    glColor4d(1.0, 1.0, 1.0, 0.0);
-    glTexCoord2d(r * k, outline);
-    vertex(a - d * w);
-    glTexCoord2d(r * k, inside);
-    vertex(a - d * w);
-    glColor4d(1.0, 1.0, 1.0, alpha);
-    glTexCoord2d((r + w) * k, outline);
-    vertex(a);
-    glTexCoord2d((r + w) * k, inside);
-    vertex(a + p * w);
-    glTexCoord2d((r + w + length) * k, outline);
-    vertex(b);
-    glTexCoord2d((r + w + length) * k, inside);
-    vertex(b + p * w);
-    glColor4d(1.0, 1.0, 1.0, 0.0);
-    glTexCoord2d((r + 2.0 * w + length) * k, outline);
-    vertex(b + d * w);
-    glTexCoord2d((r + 2.0 * w + length) * k, inside);
-    vertex(b + d * w);
-    glEnd();
+    add_quads<8>({{a - d * w, r * k, outline, 0.0},
+                  {a - d * w, r * k, inside, 0.0},
+                  {a, (r + w) * k, outline, alpha},
+                  {a + p * w, (r + w) * k, inside, alpha},
+                  {b, (r + w + length) * k, outline, alpha},
+                  {b + p * w, (r + w + length) * k, inside, alpha},
+                  {b + d * w, (r + 2.0 * w + length) * k, outline, 0.0},
+                  {b + d * w, (r + 2.0 * w + length) * k, inside, 0.0}});
 }
 
-// The band of draw_edge_band carried on outwards from a -> b for `reach`,
+// The band of add_edge_band carried on outwards from a -> b for `reach`,
 // where its picture runs on into its transparent margin.
-void draw_edge_band_outwards(const Vector2& a, const Vector2& b, double length, double w, double k, double r,
-                             double reach, double alpha)
+void add_edge_band_outwards(const Vector2& a, const Vector2& b, double length, double w, double k, double r,
+                            double reach, double alpha)
 {
     const Vector2 d = (b - a) / (length == 0.0 ? 1.0 : length);
     const Vector2 out = Vector2(d.y, -d.x) * reach;
     const double outline = clamped_coordinate(1.0), inside = clamped_coordinate(0.0);
     const double beyond = outline + (outline - inside) * reach / w;
-    glColor4d(1.0, 1.0, 1.0, alpha);
-    glBegin(GL_QUAD_STRIP);
-    glTexCoord2d((r + w) * k, beyond);
-    vertex(a + out);
-    glTexCoord2d((r + w) * k, outline);
-    vertex(a);
-    glTexCoord2d((r + w + length) * k, beyond);
-    vertex(b + out);
-    glTexCoord2d((r + w + length) * k, outline);
-    vertex(b);
-    glEnd();
+    add_quads<4>({{a + out, (r + w) * k, beyond, alpha},
+                  {a, (r + w) * k, outline, alpha},
+                  {b + out, (r + w + length) * k, beyond, alpha},
+                  {b, (r + w + length) * k, outline, alpha}});
 }
 
 // Every outline loop as one fan through its points.
@@ -385,18 +388,23 @@ GLint next_mark()
 }
 
 // The interior over the cover's triangles. An opaque picture at full alpha
-// replaces what is below exactly as blending would, without reading it.
+// replaces what is below exactly as blending would, without reading it, and
+// its texels are what the white colour would multiply them to.
 void paint_cover(const PolygonStyle& style, const Polygon& polygon, const Cover& cover, double alpha)
 {
     const bool replace = style.main_opaque && alpha >= 1.0;
-    if (replace)
+    if (replace) {
         glDisable(GL_BLEND);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    }
     glBegin(cover.mode);
     for (int index : cover.indices)
         interior_vertex(style, polygon, polygon.points[index]);
     glEnd();
-    if (replace)
+    if (replace) {
         glEnable(GL_BLEND);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    }
 }
 
 // The interior alone over the cover's triangles, in one pass; leaves
@@ -440,16 +448,22 @@ void draw_bands(const PolygonStyle& style, const Polygon& polygon, const std::ve
         const double length = (b - a).length();
         const bool cut = polygon.has_reverse(edge);
         double& run = cut ? cut_run : edge_run;
-        if (bound != cut)
+        if (bound != cut) {
+            if (bound != -1)
+                glEnd();
             bind_texture_at(cut ? style.cut_texture : style.edge_texture, Sampling::shrunk, style.edge_scale,
                             0.5 / style.edge_width);
+            glBegin(GL_TRIANGLES);
+        }
         bound = cut;
         if (reach > 0.0)
-            draw_edge_band_outwards(a, b, length, style.edge_width, style.edge_scale, run, reach, alpha);
+            add_edge_band_outwards(a, b, length, style.edge_width, style.edge_scale, run, reach, alpha);
         else
-            draw_edge_band(a, b, length, style.edge_width, style.edge_scale, run, alpha);
+            add_edge_band(a, b, length, style.edge_width, style.edge_scale, run, alpha);
         run += 2.0 * style.edge_width + length;
     }
+    if (bound != -1)
+        glEnd();
 
     // Light band. The first pass leaves in the depth buffer the band
     // nearest the outline (depth grows inwards); the second draws only that.
@@ -467,12 +481,16 @@ void draw_bands(const PolygonStyle& style, const Polygon& polygon, const std::ve
     // Across the band is the only way its picture runs, but at the corners.
     bind_texture_at(style.light_texture, Sampling::shrunk, 0.0, 0.5 / style.light_width);
     glColor4d(1.0, 1.0, 1.0, alpha);
+    // White at full alpha multiplies nothing: the texels as they are.
+    if (alpha >= 1.0)
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     glBegin(GL_QUAD_STRIP);
     for (const BandVertex& v : strip) {
         glTexCoord2d(v.s, v.t);
         glVertex3d(v.x, v.y, v.z);
     }
     glEnd();
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 }
 
 // The inside, marked 1 in the stencil and written at the depth the light
