@@ -90,8 +90,14 @@ void EditWorld::update(double& dt)
     }
     // A change is taken in after the frame has brought the level's derived
     // numbers up to date, and once the buttons are up: a drag is one step.
-    if (held_buttons_ == 0)
+    // The first frame's are no change: a mass or moment the file holds may
+    // differ in its last digit from the one worked out from the outline.
+    if (!settled_) {
+        history.settle(record());
+        settled_ = true;
+    } else if (held_buttons_ == 0) {
         commit_change();
+    }
     scroll += dt * help_speed;
 }
 
