@@ -24,6 +24,12 @@ EditWorld::EditWorld(std::unique_ptr<World> to_edit) : world(std::move(to_edit))
 {
     INVARIANT(world && "to_edit");
     edit_stack.push_back(world.get());
+    // The level's derived numbers as each frame brings them up to date are
+    // no change of the designer's: a mass or moment a file holds may differ
+    // in its last digit from the one worked out from the outline.
+    double dt = 0;
+    bool is_top = true;
+    world->edit_update(dt, is_top);
     history.reset(record());
 }
 
@@ -90,14 +96,8 @@ void EditWorld::update(double& dt)
     }
     // A change is taken in after the frame has brought the level's derived
     // numbers up to date, and once the buttons are up: a drag is one step.
-    // The first frame's are no change: a mass or moment the file holds may
-    // differ in its last digit from the one worked out from the outline.
-    if (!settled_) {
-        history.settle(record());
-        settled_ = true;
-    } else if (held_buttons_ == 0) {
+    if (held_buttons_ == 0)
         commit_change();
-    }
     scroll += dt * help_speed;
 }
 

@@ -61,8 +61,6 @@ private:
     void restore(const EditHistory::Record& record);
 
     Uint8 held_buttons_ = 0;
-    // Whether a frame has brought the level's derived numbers up to date.
-    bool settled_ = false;
 };
 
 // The level's record as a file holds it, but with the camera at the origin:
