@@ -27,9 +27,7 @@ EditWorld::EditWorld(std::unique_ptr<World> to_edit) : world(std::move(to_edit))
     // The level's derived numbers as each frame brings them up to date are
     // no change of the designer's: a mass or moment a file holds may differ
     // in its last digit from the one worked out from the outline.
-    double dt = 0;
-    bool is_top = true;
-    world->edit_update(dt, is_top);
+    world->refresh_edited();
     history.reset(record());
 }
 

@@ -236,8 +236,11 @@ void World::edit_update(double&, bool& is_top)
         offer_polygons(static_polygons);
         offer_polygons(goals);
     }
+    refresh_edited();
+}
 
-    // Keep what the game reads from the polygons current.
+void World::refresh_edited()
+{
     std::string message;
     Vector2 where;
     for (PhysicsPolygon& body : physics_polygons) {

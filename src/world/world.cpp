@@ -211,7 +211,7 @@ void World::draw_level(bool bodies_still)
     // Panning until the camera has stood for two frames: a frame drawn twice
     // (or a camera that rests for one) is drawn as the ones around it. The
     // first frame finds the camera standing: the level has only just appeared.
-    draws_since_pan_ = drawn_camera_ && camera != *drawn_camera_ ? 0 : draws_since_pan_ + 1;
+    draws_since_pan_ = drawn_camera_ && camera != *drawn_camera_ ? 0 : std::min(draws_since_pan_ + 1, 2);
     drawn_camera_ = camera;
     const bool panning = draws_since_pan_ < 2;
     LayerKey key;

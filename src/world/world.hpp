@@ -52,6 +52,10 @@ public:
     void edit_update(double& dt, bool& is_top) override;
     void edit_draw(bool& is_top) override;
     std::string help_text() override;
+    // Brings what the game reads from the polygons up to date after an edit
+    // (masses, boxes, tag places) and keeps the time storable; every editor
+    // frame does, and the editor on opening a level.
+    void refresh_edited();
     // Back to the start-of-play state without moving anything: the sword at
     // rest where it is, no cut under way, no impulse pending, no goal done.
     void sanitize();
@@ -108,7 +112,8 @@ private:
 
     bool loaded_ = true;
     // Where the camera was on the last frame draw_level drew (none before
-    // the first), and how many frames it has drawn since the camera moved.
+    // the first), and how many frames it has drawn since the camera moved
+    // (counted to two, all that matters).
     std::optional<Vector2> drawn_camera_;
     int draws_since_pan_ = 2;
 };
